@@ -1,0 +1,21 @@
+// Facts about the machine and the process: processors, the clock, the host executable's name.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace krvx {
+namespace platform {
+
+// Logical processors the system reports (at least 1).
+uint32_t ProcessorCount();
+
+// Milliseconds of wall-clock time since an arbitrary start, as the C runtime clock counts on Windows.
+uint32_t ClockMilliseconds();
+
+// Base name of the running executable ("Adobe Premiere Pro.exe"), zero-terminated in `buffer`.
+// On POSIX the environment variable KRVX_HOST_NAME, when set, stands in for the real name, so a
+// host harness can present itself as another program. False when the name does not fit or is unknown.
+bool HostExecutableName(char* buffer, size_t bufferSize);
+
+}  // namespace platform
+}  // namespace krvx
