@@ -1,0 +1,26 @@
+#include "platform/system.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstring>
+
+namespace krvx {
+namespace platform {
+
+uint32_t ProcessorCount() {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwNumberOfProcessors < 1 ? 1u : info.dwNumberOfProcessors;
+}
+
+uint32_t ClockMilliseconds() { return GetTickCount(); }
+
+bool HostExecutableName(char* buffer, size_t bufferSize) {
+    if (!buffer || bufferSize == 0) return false;
+    DWORD length = GetModuleBaseNameA(GetCurrentProcess(), nullptr, buffer, static_cast<DWORD>(bufferSize));
+    return length > 0 && length < bufferSize;
+}
+
+}  // namespace platform
+}  // namespace krvx
