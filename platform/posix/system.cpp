@@ -1,5 +1,6 @@
 #include "platform/system.h"
 
+#include <stdlib.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -37,6 +38,8 @@ bool HostExecutableName(char* buffer, size_t bufferSize) {
     std::memcpy(buffer, name, length + 1);
     return true;
 }
+
+bool SetEnvironmentValue(const char* name, const char* value) { return setenv(name, value, 1) == 0; }
 
 }  // namespace platform
 }  // namespace krvx

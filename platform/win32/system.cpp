@@ -22,5 +22,7 @@ bool HostExecutableName(char* buffer, size_t bufferSize) {
     return length > 0 && length < bufferSize;
 }
 
+bool SetEnvironmentValue(const char* name, const char* value) { return SetEnvironmentVariableA(name, value) != 0; }
+
 }  // namespace platform
 }  // namespace krvx

@@ -1,0 +1,64 @@
+#include "entry/BasicSelectors.h"
+
+#include <new>
+
+#include "entry/HostRecords.h"
+#include "entry/ObjectSizes.h"
+#include "importer/CAVIFileImporter.h"
+#include "platform/debug.h"
+
+namespace krvx {
+
+namespace {
+struct InfoAnswer {
+    int offset;
+    int32_t value;
+};
+
+// imInit's answer: the 32-bit words written, by byte offset. Offset 72 follows from interface version 6.
+constexpr InfoAnswer kInfoAnswers[] = {
+    {8, 0},  {12, 0}, {24, 0}, {28, 0}, {32, 0},     {36, 1},
+    {40, 1}, {44, 0}, {48, 0}, {52, 15300}, {64, 0}, {68, 1},
+};
+constexpr InfoAnswer kInfoAnswerFromVersion6 = {72, 1};
+}  // namespace
+
+int32_t HandleInit(const imStdParms* stdParms, ImporterInfoRecord* info) {
+    if (info) {
+        for (const InfoAnswer& answer : kInfoAnswers) info->word[answer.offset / 4] = answer.value;
+        if (stdParms && stdParms->interfaceVersion >= 6)
+            info->word[kInfoAnswerFromVersion6.offset / 4] = kInfoAnswerFromVersion6.value;
+    }
+    const ObjectSizes sizes = CurrentObjectSizes();
+    platform::DebugPrintf("CAVIFileImporter: %d bytes\n", sizes.fileImporter);
+    platform::DebugPrintf("CAsyncAVIFileImporter: %d bytes\n", sizes.asyncFileImporter);
+    platform::DebugPrintf("CAsyncAVIFrameReader: %d bytes\n", sizes.asyncFrameReader);
+    platform::DebugPrintf("CAllocator: %d bytes\n", sizes.allocator);
+    platform::DebugPrintf("AVIFileReader: %d bytes\n", sizes.aviReader);
+    return kImNoErr;
+}
+
+int32_t HandleCloseFile(const imStdParms* stdParms, char** privateData) {
+    if (!privateData) return kImNoErr;
+    // The importer lives in the handle's bytes: destroy it in place, then give the handle back.
+    auto* importer = reinterpret_cast<CAVIFileImporter*>(*privateData);
+    if (importer) {
+        importer->Close();
+        importer->~CAVIFileImporter();
+    }
+    HostMemoryFunctions* memory = stdParms && stdParms->suites ? stdParms->suites->memoryFunctions : nullptr;
+    auto disposeHandle = HostSlot<HostDisposeHandleFn>(memory, kMemDisposeHandle);
+    if (disposeHandle) disposeHandle(privateData);
+    return kImNoErr;
+}
+
+int32_t HandleGetMetaData(MetaDataRecord* record) {
+    if (record) {
+        record->value8 = 0;
+        record->value12 = 0;
+        record->value16 = 0;
+    }
+    return kImNoContent;
+}
+
+}  // namespace krvx

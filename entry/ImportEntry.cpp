@@ -1,0 +1,39 @@
+#include "entry/ImportEntry.h"
+
+#include "entry/BasicSelectors.h"
+#include "entry/HostRecords.h"
+#include "entry/SelectorNames.h"
+#include "platform/debug.h"
+
+using namespace krvx;
+
+namespace {
+void WriteSelectorLine(int32_t selector) {
+    const char* name = SelectorName(selector);
+    if (name)
+        platform::DebugPrintf("-- Sync Selector[%d]: %s", static_cast<int>(selector), name);
+    else
+        platform::DebugPrintf("-- Sync Selector[%d]: unknown name", static_cast<int>(selector));
+}
+}  // namespace
+
+extern "C" int32_t xImportEntry(int32_t selector, imStdParms* stdParms, intptr_t param1, intptr_t param2) {
+    WriteSelectorLine(selector);
+    switch (selector) {
+        case imInit:
+            return HandleInit(stdParms, reinterpret_cast<ImporterInfoRecord*>(param1));
+        case imShutdown:
+        case imQuietFile:
+            return kImNoErr;
+        case imCloseFile:
+            return HandleCloseFile(stdParms, reinterpret_cast<char**>(param2));
+        case imGetMetaData:
+            return HandleGetMetaData(reinterpret_cast<MetaDataRecord*>(param2));
+        case imGetSupports7:
+            return kImSupports7;
+        case imGetSupports8:
+            return kImSupports8;
+        default:
+            return kImUnsupported;
+    }
+}

@@ -1,0 +1,173 @@
+#include "tools/krvx-host/HostSim.h"
+
+#include <cstdlib>
+#include <cstring>
+
+
+namespace krvx {
+namespace host {
+
+HostSim* HostSim::s_current = nullptr;
+
+namespace {
+// The suites the host offers, by name and version. Their function tables are filled as the frame
+// paths come to need them; until then they are empty tables the plug-in may hold and release.
+struct OfferedSuite {
+    const char* name;
+    int32_t version;
+    HostFunction table[16];
+};
+OfferedSuite g_offered[] = {
+    {"Premiere PPix Creator Suite", 1, {}},   {"Premiere PPix Cache Suite", 5, {}},
+    {"Premiere PPix Suite", 1, {}},           {"Premiere Time Suite", 1, {}},
+    {"Premiere Memory Manager Suite", 3, {}}, {"Importer File Manager Suite", 2, {}},
+};
+constexpr int32_t kSuiteUnknown = -1;
+}  // namespace
+
+// Plain functions for the host's tables; they reach the one simulator of the process.
+struct HostCallbacks {
+    static char* NewPtr(uint32_t size) {
+        HostSim* sim = HostSim::s_current;
+        if (!sim || !sim->TakeAllocation()) return nullptr;
+        char* block = static_cast<char*>(std::malloc(size ? size : 1));
+        std::lock_guard<std::mutex> lock(sim->m_lock);
+        if (block) sim->m_blocks.insert(block);
+        return block;
+    }
+    static char* NewPtrClear(uint32_t size) {
+        char* block = NewPtr(size);
+        if (block) std::memset(block, 0, size);
+        return block;
+    }
+    static void DisposePtr(char* block) {
+        HostSim* sim = HostSim::s_current;
+        if (!block || !sim) return;
+        {
+            std::lock_guard<std::mutex> lock(sim->m_lock);
+            sim->m_blocks.erase(block);
+        }
+        std::free(block);
+    }
+    static char** NewHandle(uint32_t size) {
+        HostSim* sim = HostSim::s_current;
+        if (!sim || !sim->TakeAllocation()) return nullptr;
+        char** handle = static_cast<char**>(std::malloc(sizeof(char*)));
+        if (!handle) return nullptr;
+        *handle = static_cast<char*>(std::calloc(1, size ? size : 1));
+        if (!*handle) {
+            std::free(handle);
+            return nullptr;
+        }
+        std::lock_guard<std::mutex> lock(sim->m_lock);
+        sim->m_handles.insert(handle);
+        return handle;
+    }
+    static void DisposeHandle(char** handle) {
+        HostSim* sim = HostSim::s_current;
+        if (!handle || !sim) return;
+        {
+            std::lock_guard<std::mutex> lock(sim->m_lock);
+            sim->m_handles.erase(handle);
+        }
+        std::free(*handle);
+        std::free(handle);
+    }
+    static HostBasicSuite* GetBasicSuite() {
+        HostSim* sim = HostSim::s_current;
+        return sim && sim->m_basicSuiteAvailable ? &sim->m_basic : nullptr;
+    }
+    static int32_t AcquireSuite(const char* name, int32_t version, const void** suite) {
+        HostSim* sim = HostSim::s_current;
+        if (suite) *suite = nullptr;
+        if (!sim || !name) return kSuiteUnknown;
+        {
+            std::lock_guard<std::mutex> lock(sim->m_lock);
+            sim->m_acquired[name]++;
+            sim->m_acquireOrder.push_back(name);
+        }
+        for (OfferedSuite& offered : g_offered) {
+            if (std::strcmp(offered.name, name) == 0 && offered.version == version) {
+                if (suite) *suite = offered.table;
+                return 0;
+            }
+        }
+        return kSuiteUnknown;
+    }
+    static int32_t ReleaseSuite(const char* name, int32_t) {
+        HostSim* sim = HostSim::s_current;
+        if (!sim || !name) return kSuiteUnknown;
+        std::lock_guard<std::mutex> lock(sim->m_lock);
+        sim->m_released[name]++;
+        sim->m_releaseOrder.push_back(name);
+        return 0;
+    }
+};
+
+namespace {
+template <typename Function>
+HostFunction Slot(Function function) {
+    return reinterpret_cast<HostFunction>(function);
+}
+}  // namespace
+
+HostSim::HostSim(int32_t interfaceVersion) {
+    s_current = this;
+    m_memory.slot[kMemNewPtr] = Slot(&HostCallbacks::NewPtr);
+    m_memory.slot[kMemDisposePtr] = Slot(&HostCallbacks::DisposePtr);
+    m_memory.slot[kMemNewHandle] = Slot(&HostCallbacks::NewHandle);
+    m_memory.slot[kMemDisposeHandle] = Slot(&HostCallbacks::DisposeHandle);
+    m_memory.slot[kMemNewPtrClear] = Slot(&HostCallbacks::NewPtrClear);
+    m_utility.slot[kUtilGetBasicSuite] = Slot(&HostCallbacks::GetBasicSuite);
+    m_basic.slot[kBasicAcquireSuite] = Slot(&HostCallbacks::AcquireSuite);
+    m_basic.slot[kBasicReleaseSuite] = Slot(&HostCallbacks::ReleaseSuite);
+    m_suites.memoryFunctions = &m_memory;
+    m_suites.utilityFunctions = &m_utility;
+    m_stdParms.interfaceVersion = interfaceVersion;
+    m_stdParms.suites = &m_suites;
+}
+
+HostSim::~HostSim() {
+    if (s_current == this) s_current = nullptr;
+    for (void* block : m_blocks) std::free(block);
+    for (char** handle : m_handles) {
+        std::free(*handle);
+        std::free(handle);
+    }
+}
+
+void HostSim::FailAllocationNumber(uint64_t n) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_failAt = n ? m_allocations + n : 0;
+}
+
+bool HostSim::TakeAllocation() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    ++m_allocations;
+    return m_failAt == 0 || m_allocations != m_failAt;
+}
+
+size_t HostSim::LiveBlocks() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_blocks.size();
+}
+
+size_t HostSim::LiveHandles() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_handles.size();
+}
+
+int HostSim::Acquired(const std::string& name) const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    auto found = m_acquired.find(name);
+    return found == m_acquired.end() ? 0 : found->second;
+}
+
+int HostSim::Released(const std::string& name) const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    auto found = m_released.find(name);
+    return found == m_released.end() ? 0 : found->second;
+}
+
+}  // namespace host
+}  // namespace krvx
