@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the builds and tests need, when any is missing. Needs root (or sudo).
+set -euo pipefail
+
+packages=(
+  cmake make g++ pkg-config
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  wine64
+  ffmpeg libavformat-dev libswscale-dev
+  libpng-dev
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+if ! $sudo apt-get update -q >/tmp/krvx-apt-update.log 2>&1; then
+  echo "install-deps: apt-get update failed (see /tmp/krvx-apt-update.log)" >&2
+  exit 1
+fi
+if ! $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/tmp/krvx-apt-install.log 2>&1; then
+  tail -20 /tmp/krvx-apt-install.log >&2
+  echo "install-deps: could not install ${missing[*]}; the Windows builds and tests need MinGW-w64 and Wine" >&2
+  exit 1
+fi

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The test command: installs what it needs, builds all three targets and runs every test.
+#   Linux x86_64:   build, unit and integration tests (ctest), then again with ASan+UBSan, and the
+#                   threaded tests with TSan; the fuzz targets for a bounded time.
+#   Windows x86_64: build, and the test programs under Wine.
+#   Windows i686:   build of the shipping module, and the check of its export table.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=${KRVX_JOBS:-$(nproc)}
+out=${KRVX_BUILD_ROOT:-$root/build/test}
+fuzz_seconds=${KRVX_FUZZ_SECONDS:-60}
+
+step() { printf '\n==== %s [%s]\n' "$1" "$(date +%H:%M:%S)"; }
+
+step "dependencies"
+bash scripts/install-deps.sh
+
+configure() {  # dir, extra cmake arguments...
+  local dir=$1
+  shift
+  cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRVX_WERROR=ON "$@" >"$dir.configure.log" 2>&1 ||
+    { cat "$dir.configure.log"; return 1; }
+}
+build() { cmake --build "$1" -j "$jobs" >"$1.build.log" 2>&1 || { tail -60 "$1.build.log"; return 1; }; }
+mkdir -p "$out"
+
+step "Linux x86_64: build and test"
+configure "$out/linux" -DKRVX_BUILD_BENCH=ON
+build "$out/linux"
+(cd "$out/linux" && ctest --output-on-failure -j "$jobs")
+
+step "Linux x86_64 with AddressSanitizer and UndefinedBehaviorSanitizer"
+configure "$out/asan" -DKRVX_SANITIZE=address,undefined
+build "$out/asan"
+(cd "$out/asan" && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs" -LE large)
+
+step "Linux x86_64 with ThreadSanitizer: the threaded tests"
+configure "$out/tsan" -DKRVX_SANITIZE=thread
+build "$out/tsan"
+(cd "$out/tsan" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j "$jobs" -L threads)
+
+if [ -f fuzz/run-all.sh ]; then
+  step "fuzz targets (clang, ASan+UBSan), $fuzz_seconds s each"
+  configure "$out/fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKRVX_BUILD_FUZZ=ON \
+    -DKRVX_BUILD_TESTS=OFF -DKRVX_SANITIZE=address,undefined
+  build "$out/fuzz"
+  bash fuzz/run-all.sh "$out/fuzz" "$fuzz_seconds"
+fi
+
+step "Windows x86_64: build and test under Wine"
+configure "$out/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+build "$out/win64"
+export WINEPREFIX
+WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/krvx-wine.XXXXXX")
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
+# The prefix is made once, before the tests run side by side.
+WINEDEBUG=-all /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || WINEDEBUG=-all /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+(cd "$out/win64" && ctest --output-on-failure -j "$jobs" -LE large)
+wineserver -w || true
+
+step "Windows i686: the shipping module and its export table"
+configure "$out/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DKRVX_BUILD_TESTS=OFF
+build "$out/win32"
+(cd "$out/win32" && ctest --output-on-failure)
+
+step "all tests passed"
