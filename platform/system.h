@@ -17,6 +17,9 @@ uint32_t ClockMilliseconds();
 // host harness can present itself as another program. False when the name does not fit or is unknown.
 bool HostExecutableName(char* buffer, size_t bufferSize);
 
+// True where unbuffered reads need the memory itself aligned to the sector size (Linux O_DIRECT does).
+bool UnbufferedReadsNeedAlignedMemory();
+
 // Sets an environment variable of this process (for the harness's stand-in host name). False on failure.
 bool SetEnvironmentValue(const char* name, const char* value);
 

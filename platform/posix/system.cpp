@@ -39,6 +39,8 @@ bool HostExecutableName(char* buffer, size_t bufferSize) {
     return true;
 }
 
+bool UnbufferedReadsNeedAlignedMemory() { return true; }
+
 bool SetEnvironmentValue(const char* name, const char* value) { return setenv(name, value, 1) == 0; }
 
 }  // namespace platform

@@ -22,6 +22,8 @@ bool HostExecutableName(char* buffer, size_t bufferSize) {
     return length > 0 && length < bufferSize;
 }
 
+bool UnbufferedReadsNeedAlignedMemory() { return false; }
+
 bool SetEnvironmentValue(const char* name, const char* value) { return SetEnvironmentVariableA(name, value) != 0; }
 
 }  // namespace platform
