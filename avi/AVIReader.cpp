@@ -1,0 +1,259 @@
+#include "avi/AVIReader.h"
+
+#include <cstring>
+#include <new>
+
+#include "avi/FourCC.h"
+
+namespace krvx {
+
+namespace {
+
+// How much of a chunk's data the reader uses; the rest of the chunk is stepped over unread.
+uint64_t KeptBytes(uint32_t id) {
+    switch (id) {
+        case fourcc::kAvih: return sizeof(AVIMainHeader);
+        case fourcc::kDmlh: return sizeof(AVIExtendedHeader);
+        case fourcc::kStrh: return sizeof(AVIStreamHeader);
+        case fourcc::kStrf: return sizeof(BitmapInfoHeader) + kVideoFormatDataBytes;
+        case fourcc::kIndx:
+        case fourcc::kIdx1: return kMaxIndexChunkBytes;
+        default: break;
+    }
+    if (FourCCChar(id, 0) == 'i' && FourCCChar(id, 1) == 'x') return kMaxIndexChunkBytes;
+    return 0;
+}
+
+constexpr uint32_t kOldIndexEntryBytes = 16;
+
+}  // namespace
+
+AVIReader::AVIReader()
+    : m_parseFile(nullptr), m_sampleFile(nullptr), m_ownsFiles(0), m_mainHeader(), m_extendedHeader(), m_path(),
+      m_fileSize(0) {
+    m_video.SetReader(this);
+    m_audio.SetReader(this);
+    Reset();
+}
+
+AVIReader::~AVIReader() { Reset(); }
+
+void AVIReader::DestroyFiles() {
+    delete m_parseFile;
+    delete m_sampleFile;
+    m_parseFile = nullptr;
+    m_sampleFile = nullptr;
+    m_ownsFiles = 0;
+}
+
+void AVIReader::Reset() {
+    m_video.Reset();
+    m_audio.Reset();
+    if (m_ownsFiles) DestroyFiles();
+    m_mainHeader = AVIMainHeaderRecord{};
+    m_extendedHeader = AVIExtendedHeaderRecord{};
+}
+
+uint64_t AVIReader::QueryFileSize() {
+    if (!m_parseFile) return 0;
+    uint64_t position = m_parseFile->Tell();
+    uint64_t size = 0;
+    if (m_parseFile->Seek(0, 2) == kFileOk) size = m_parseFile->Tell();
+    m_parseFile->Seek(static_cast<int64_t>(position), 0);
+    return size;
+}
+
+bool AVIReader::SpanInFile(uint64_t offset, uint64_t size) {
+    uint64_t end = offset + size;
+    if (end < offset) return false;
+    if (end <= m_fileSize) return true;
+    // A file still being written may have grown since it was opened.
+    m_fileSize = QueryFileSize();
+    return end <= m_fileSize;
+}
+
+HResult AVIReader::ReadChunk(FileIO* file, RiffChunk* chunk) {
+    if (!file || !chunk) return kHrFail;
+    chunk->data.reset();
+    chunk->dataSize = 0;
+    chunk->listType = 0;
+    chunk->position = file->Tell();
+    uint8_t header[8];
+    uint64_t got = 0;
+    if (file->Read(header, 4, &got) != kFileOk || got != 4) return kHrFail;
+    if (file->Read(header + 4, 4, &got) != kFileOk || got != 4) return kHrFail;
+    chunk->id = LoadU32(header);
+    uint64_t size = LoadU32(header + 4);
+    chunk->size = size + (size & 1);
+    if (chunk->id == fourcc::kList || chunk->id == fourcc::kRiff) {
+        uint8_t type[4];
+        if (file->Read(type, 4, &got) != kFileOk || got != 4) return kHrFail;
+        chunk->listType = LoadU32(type);
+        return kHrOk;
+    }
+    if (chunk->id == fourcc::kJunk) {
+        file->Seek(static_cast<int64_t>(chunk->size), 1);
+        return kHrOk;
+    }
+    // The data must lie in the file before anything is allocated for it.
+    if (!SpanInFile(chunk->position + 8, chunk->size)) return kHrFail;
+    uint64_t kept = KeptBytes(chunk->id);
+    if (kept > chunk->size) kept = chunk->size;
+    if (kept != 0) {
+        chunk->data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(kept)]);
+        if (!chunk->data) return kHrFail;
+        if (file->Read(chunk->data.get(), kept, &got) != kFileOk || got != kept) return kHrFail;
+        chunk->dataSize = kept;
+    }
+    if (kept < chunk->size && file->Seek(static_cast<int64_t>(chunk->size - kept), 1) != kFileOk) return kHrFail;
+    return kHrOk;
+}
+
+HResult AVIReader::Open(const char* path) {
+    DestroyFiles();
+    if (!path) return kHrFail;
+    size_t length = strnlen(path, kAVIPathBytes);
+    if (length >= kAVIPathBytes) return kHrFail;
+    m_parseFile = new (std::nothrow) FileIO;
+    m_sampleFile = new (std::nothrow) BlockFileIO;
+    m_ownsFiles = 1;
+    if (!m_parseFile || !m_sampleFile || m_parseFile->Open(path) != kFileOk || m_sampleFile->Open(path) != kFileOk) {
+        DestroyFiles();
+        return kHrFail;
+    }
+    std::memcpy(m_path, path, length + 1);
+    m_fileSize = QueryFileSize();
+
+    FileIO* file = m_parseFile;
+    RiffChunk chunk;
+    if (Failed(ReadChunk(file, &chunk)) || chunk.id != fourcc::kRiff || chunk.listType != fourcc::kAvi) {
+        return kHrFail;
+    }
+    bool sawMainHeader = false;
+    bool sawExtendedHeader = false;
+    for (;;) {
+        if (Failed(ReadChunk(file, &chunk))) return kHrFail;
+        if (chunk.id == fourcc::kList) {
+            if (chunk.listType == fourcc::kMovi) break;
+            if (chunk.listType == fourcc::kStrl &&
+                Failed(ParseStreamList(static_cast<int64_t>(chunk.position + chunk.size)))) {
+                return kHrFail;
+            }
+        } else if (chunk.id == fourcc::kAvih) {
+            sawMainHeader = true;
+            m_mainHeader.chunkId = chunk.id;
+            m_mainHeader.chunkSize = static_cast<uint32_t>(chunk.size);
+            m_mainHeader.header = AVIMainHeader{};
+            if (chunk.data) std::memcpy(&m_mainHeader.header, chunk.data.get(), static_cast<size_t>(chunk.dataSize));
+        } else if (chunk.id == fourcc::kDmlh) {
+            sawExtendedHeader = true;
+            m_extendedHeader.chunkId = chunk.id;
+            m_extendedHeader.chunkSize = static_cast<uint32_t>(chunk.size);
+            m_extendedHeader.header = AVIExtendedHeader{};
+            if (chunk.data) {
+                std::memcpy(&m_extendedHeader.header, chunk.data.get(), static_cast<size_t>(chunk.dataSize));
+            }
+        }
+        // "RIFF" and lists of other types are entered; "JUNK" and other chunks are passed over.
+    }
+    // Legacy index offsets count from the "movi" list type and point at a chunk's 8-byte header.
+    const uint64_t moviEnd = chunk.position + 8 + chunk.size;
+    const uint64_t base = chunk.position + 16;
+    if (Failed(LoadOldIndex(moviEnd, base))) return kHrFail;
+    if (!sawMainHeader) return kHrFail;
+    if (!sawExtendedHeader) m_extendedHeader.header.totalFrames = m_mainHeader.header.totalFrames;
+    return kHrOk;
+}
+
+HResult AVIReader::ParseStreamList(int64_t end) {
+    FileIO* file = m_parseFile;
+    RiffChunk strh;
+    if (Failed(ReadChunk(file, &strh)) || strh.id != fourcc::kStrh) return kHrFail;
+    RiffChunk strf;
+    if (Failed(ReadChunk(file, &strf)) || strf.id != fourcc::kStrf) return kHrFail;
+    AVIStream* stream = nullptr;
+    uint32_t type = 0;
+    if (strh.data) std::memcpy(&type, strh.data.get(), strh.dataSize < 4 ? static_cast<size_t>(strh.dataSize) : 4);
+    if (type == fourcc::kVids) {
+        if (Failed(m_video.Init(strh, strf))) return kHrFail;
+        stream = &m_video;
+    } else if (type == fourcc::kAuds) {
+        if (Failed(m_audio.Init(strh, strf))) return kHrFail;
+        stream = &m_audio;
+    } else {
+        // The rest of an unknown stream's list is passed over by the main walk.
+        return kHrOk;
+    }
+    while (static_cast<int64_t>(file->Tell()) < end) {
+        RiffChunk chunk;
+        if (Failed(ReadChunk(file, &chunk))) return kHrFail;
+        if (chunk.id == fourcc::kIndx && Failed(stream->SuperIndex().Load(chunk))) return kHrFail;
+    }
+    return kHrOk;
+}
+
+HResult AVIReader::LoadOldIndex(uint64_t position, uint64_t base) {
+    if (!m_parseFile || !m_sampleFile) return kHrFail;
+    if (position > static_cast<uint64_t>(INT64_MAX) || m_parseFile->Seek(static_cast<int64_t>(position), 0) != kFileOk) {
+        return kHrFail;
+    }
+    RiffChunk chunk;
+    if (Failed(ReadChunk(m_parseFile, &chunk)) || chunk.id != fourcc::kIdx1) return kHrFail;
+    const uint64_t count = chunk.dataSize / kOldIndexEntryBytes;
+    const uint8_t* entries = chunk.data.get();
+    // The third character of the chunk identifier tells the stream kind; the stream number is not read.
+    auto kind = [](uint32_t id) {
+        uint32_t c = FourCCChar(id, 2);
+        if (c == 'w') return 1;
+        if (c == 'i' || c == 'x' || c == 'd') return 2;
+        return 0;
+    };
+    uint32_t audioCount = 0;
+    uint32_t videoCount = 0;
+    for (uint64_t i = 0; i < count; ++i) {
+        int k = kind(LoadU32(entries + i * kOldIndexEntryBytes));
+        if (k == 1) ++audioCount;
+        if (k == 2) ++videoCount;
+    }
+    if (Failed(m_audio.OldIndex().Allocate(audioCount)) || Failed(m_video.OldIndex().Allocate(videoCount))) {
+        return kHrFail;
+    }
+    OldIndexEntry* audio = m_audio.OldIndex().Entries();
+    OldIndexEntry* video = m_video.OldIndex().Entries();
+    for (uint64_t i = 0; i < count; ++i) {
+        const uint8_t* entry = entries + i * kOldIndexEntryBytes;
+        int k = kind(LoadU32(entry));
+        if (k == 0) continue;
+        OldIndexEntry& slot = k == 1 ? *audio++ : *video++;
+        slot.flags = LoadU32(entry + 4);
+        slot.offset = base + LoadU32(entry + 8);
+        slot.size = LoadU32(entry + 12);
+    }
+    return kHrOk;
+}
+
+uint32_t AVIReader::IsVideoKeyFrame(uint32_t frame) {
+    if (Failed(m_video.EnsureIndex())) return static_cast<uint32_t>(kHrFail);
+    return m_video.ActiveIndex().IsKeyFrame(frame);
+}
+
+uint32_t AVIReader::GetVideoFrameSize(uint32_t frame) {
+    if (!m_parseFile || Failed(m_video.EnsureIndex())) return 0;
+    uint64_t offset = 0;
+    uint32_t size = 0;
+    if (Failed(m_video.ActiveIndex().GetEntry(frame, &offset, &size))) return 0;
+    size &= ~kStdIndexNotKeyFrame;
+    // Callers allocate this many bytes: a size the file cannot hold is not answered.
+    if (!SpanInFile(offset, size)) return 0;
+    return size;
+}
+
+HResult AVIReader::ReadFileData(FileIO* file, uint64_t offset, uint64_t size, void* buffer, uint64_t* bytesRead) {
+    if (!buffer || !file) return kHrInvalidArg;
+    if (bytesRead) *bytesRead = 0;
+    if (file->ReadAt(buffer, size, bytesRead, offset) != kFileOk) return kHrFail;
+    if (!bytesRead) return kHrOk;
+    return *bytesRead == 0 ? kHrFail : kHrOk;
+}
+
+}  // namespace krvx

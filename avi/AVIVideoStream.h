@@ -1,0 +1,37 @@
+// The video stream: its bitmap header and format data, and where each compressed frame lies.
+#pragma once
+#include <cstdint>
+
+#include "avi/AVIStream.h"
+#include "avi/RiffChunk.h"
+
+namespace krvx {
+
+class AVIVideoStream : public AVIStream {
+public:
+    AVIVideoStream();
+
+    void Reset() override;
+    uint32_t GetHandler() const override;
+
+    // Takes the stream header and the "strf" chunk; E_FAIL when "strf" has no data.
+    HResult Init(const RiffChunk& strh, const RiffChunk& strf);
+
+    // The frame's sector-aligned span for an unbuffered read (alignment 0 means 512): the data starts
+    // `lead` bytes into a read of `alignedSize` bytes at `alignedOffset` and is `size` bytes long.
+    HResult GetAlignedFrameLocation(uint32_t frame, uint32_t alignment, uint32_t* size, uint32_t* lead,
+                                    uint64_t* alignedOffset, uint32_t* alignedSize);
+
+    const BitmapInfoHeader& BitmapHeader() const { return m_bitmapHeader; }
+    const uint8_t* FormatData() const { return m_formatData; }
+    uint32_t AspectNumerator() const { return aspectNumerator; }
+    uint32_t AspectDenominator() const { return aspectDenominator; }
+
+private:
+    BitmapInfoHeader m_bitmapHeader;
+    uint8_t m_formatData[kVideoFormatDataBytes];
+    uint32_t aspectNumerator;
+    uint32_t aspectDenominator;
+};
+
+}  // namespace krvx

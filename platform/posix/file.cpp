@@ -1,0 +1,125 @@
+#include "platform/file.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <new>
+
+namespace krvx {
+namespace platform {
+
+struct NativeFile {
+    int fd;
+};
+
+namespace {
+
+int OpenDescriptor(const char* path, int flags, bool direct) {
+#ifdef O_DIRECT
+    if (direct) {
+        int fd = ::open(path, flags | O_DIRECT | O_CLOEXEC, 0644);
+        // File systems without direct I/O (tmpfs) refuse the flag: read through the cache there.
+        if (fd >= 0 || errno != EINVAL) return fd;
+    }
+#else
+    (void)direct;
+#endif
+    return ::open(path, flags | O_CLOEXEC, 0644);
+}
+
+}  // namespace
+
+NativeFile* FileOpen(const char* path, FileDisposition disposition, uint32_t flagsAndAttributes) {
+    if (!path) return nullptr;
+    int flags = O_RDONLY;
+    switch (disposition) {
+        case FileDisposition::OpenExistingForRead: flags = O_RDONLY; break;
+        case FileDisposition::CreateAlwaysForWrite: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+        case FileDisposition::OpenAlwaysForWrite: flags = O_WRONLY | O_CREAT; break;
+    }
+    int fd = OpenDescriptor(path, flags, (flagsAndAttributes & kFileFlagNoBuffering) != 0);
+    if (fd < 0) return nullptr;
+    struct stat info;
+    // Directories open read-only on POSIX but are not files; refuse them as Windows does.
+    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    NativeFile* file = new (std::nothrow) NativeFile{fd};
+    if (!file) ::close(fd);
+    return file;
+}
+
+void FileClose(NativeFile* file) {
+    if (!file) return;
+    ::close(file->fd);
+    delete file;
+}
+
+bool FileRead(NativeFile* file, void* buffer, uint32_t size, uint32_t* bytesRead) {
+    if (bytesRead) *bytesRead = 0;
+    if (!file) return false;
+    ssize_t count;
+    do {
+        count = ::read(file->fd, buffer, size);
+    } while (count < 0 && errno == EINTR);
+    if (count < 0) return false;
+    if (bytesRead) *bytesRead = static_cast<uint32_t>(count);
+    return true;
+}
+
+bool FileWrite(NativeFile* file, const void* buffer, uint32_t size, uint32_t* bytesWritten) {
+    if (bytesWritten) *bytesWritten = 0;
+    if (!file) return false;
+    ssize_t count;
+    do {
+        count = ::write(file->fd, buffer, size);
+    } while (count < 0 && errno == EINTR);
+    if (count < 0) return false;
+    if (bytesWritten) *bytesWritten = static_cast<uint32_t>(count);
+    return true;
+}
+
+bool FileSeek(NativeFile* file, int64_t distance, SeekOrigin origin, uint64_t* newPosition) {
+    if (!file) return false;
+    int whence = SEEK_SET;
+    switch (origin) {
+        case SeekOrigin::Begin: whence = SEEK_SET; break;
+        case SeekOrigin::Current: whence = SEEK_CUR; break;
+        case SeekOrigin::End: whence = SEEK_END; break;
+    }
+    off_t position = ::lseek(file->fd, static_cast<off_t>(distance), whence);
+    if (position < 0) return false;
+    if (newPosition) *newPosition = static_cast<uint64_t>(position);
+    return true;
+}
+
+uint32_t VolumeSectorSize(const char* path) {
+    if (!path || !*path) return 0;
+#if defined(STATX_DIOALIGN)
+    struct statx info;
+    if (statx(AT_FDCWD, path, 0, STATX_DIOALIGN, &info) == 0 && (info.stx_mask & STATX_DIOALIGN) &&
+        info.stx_dio_offset_align != 0) {
+        return info.stx_dio_offset_align;
+    }
+#endif
+    return 0;
+}
+
+bool FileLastWriteTime(const char* path, uint64_t* fileTime) {
+    if (!path || !fileTime) return false;
+    struct stat info;
+    if (::stat(path, &info) != 0) return false;
+    // Seconds between 1601-01-01 and 1970-01-01.
+    constexpr int64_t kEpochDelta = 11644473600LL;
+    int64_t seconds = static_cast<int64_t>(info.st_mtim.tv_sec) + kEpochDelta;
+    if (seconds < 0) return false;
+    *fileTime = static_cast<uint64_t>(seconds) * 10000000u + static_cast<uint64_t>(info.st_mtim.tv_nsec) / 100u;
+    return true;
+}
+
+}  // namespace platform
+}  // namespace krvx
