@@ -62,6 +62,19 @@ struct HostUtilityFunctions {
     HostFunction slot[kHostUtilitySlotCount];
 };
 
+// Time Suite: slot 0 gives the host's ticks per second.
+enum HostTimeSuiteSlot : int { kTimeGetTicksPerSecond = 0 };
+using HostGetTicksPerSecondFn = int32_t (*)(int64_t* ticksPerSecond);
+
+// Memory Manager Suite: slot 0 reserves host memory for an importer identifier.
+enum HostMemoryManagerSlot : int { kMemoryManagerReserve = 0 };
+using HostReserveMemoryFn = int32_t (*)(int32_t importerId, uint32_t bytes);
+
+// The suites are tables of slots too.
+struct HostSuite {
+    HostFunction slot[16];
+};
+
 // The suite table reached from imStdParms: slot 1 the memory functions, slot 4 the utility functions.
 struct HostSuiteTable {
     int32_t reserved0;

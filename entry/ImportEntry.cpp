@@ -1,6 +1,11 @@
 #include "entry/ImportEntry.h"
 
 #include "entry/BasicSelectors.h"
+#include "entry/ClipSelectors.h"
+#include "entry/FormatSelectors.h"
+#include "entry/ImporterHandle.h"
+#include "entry/PixelFormatSelector.h"
+#include "importer/CAVIFileImporter.h"
 #include "entry/HostRecords.h"
 #include "entry/SelectorNames.h"
 #include "platform/debug.h"
@@ -27,6 +32,24 @@ extern "C" int32_t xImportEntry(int32_t selector, imStdParms* stdParms, intptr_t
             return kImNoErr;
         case imCloseFile:
             return HandleCloseFile(stdParms, reinterpret_cast<char**>(param2));
+        case imGetIndFormat:
+            return HandleGetIndFormat(static_cast<int32_t>(param1), reinterpret_cast<FormatRecord*>(param2));
+        case imGetSubTypeNames:
+            return HandleGetSubTypeNames(stdParms, static_cast<int32_t>(param1), reinterpret_cast<void**>(param2));
+        case imOpenFile8:
+            return HandleOpenFile8(stdParms, reinterpret_cast<int32_t*>(param1),
+                                   reinterpret_cast<FileOpenRecord*>(param2));
+        case imGetInfo8:
+            return HandleGetInfo8(stdParms, reinterpret_cast<const FileAccessRecord*>(param1),
+                                  reinterpret_cast<FileInfoRecord*>(param2));
+        case imGetPreferredFrameSize:
+            return HandleGetPreferredFrameSize(reinterpret_cast<PreferredFrameSizeRecord*>(param1));
+        case imGetIndPixelFormat: {
+            auto* record = reinterpret_cast<PixelFormatRecord*>(param2);
+            CAVIFileImporter* importer = record ? ImporterFromHandle(record->privateData) : nullptr;
+            if (!importer) return kImOtherErr;
+            return HandleGetIndPixelFormat(importer->EncodedFormat(), static_cast<int32_t>(param1), record);
+        }
         case imGetMetaData:
             return HandleGetMetaData(reinterpret_cast<MetaDataRecord*>(param2));
         case imGetSupports7:

@@ -26,9 +26,7 @@ int32_t CAdobeFileImporter::AcquireSuites(const imStdParms* stdParms) {
             acquire(kImporterSuites[i].name, kImporterSuites[i].version, &m_suites[i]);
     }
 
-    DeleteOwnedAllocator();
-    m_allocator = new CAllocator(stdParms);
-    m_ownsAllocator = true;
+    AdoptAllocator(new CAllocator(stdParms), true);
     OnAllocatorCreated(m_allocator);
 
     if (stdParms) SetProcessMemoryFunctions(m_memoryFunctions);
@@ -45,7 +43,11 @@ int32_t CAdobeFileImporter::ReleaseSuites() {
     return 0;
 }
 
-IAllocator* CAdobeFileImporter::Allocator() const { return m_allocator; }
+void CAdobeFileImporter::AdoptAllocator(IAllocator* allocator, bool owned) {
+    DeleteOwnedAllocator();
+    m_allocator = allocator;
+    m_ownsAllocator = owned;
+}
 
 void CAdobeFileImporter::DeleteOwnedAllocator() {
     if (m_ownsAllocator) delete m_allocator;

@@ -5,7 +5,6 @@
 
 namespace krvx {
 
-class CAllocator;
 class IAllocator;
 struct HostBasicSuite;
 struct HostMemoryFunctions;
@@ -32,7 +31,7 @@ public:
 
     const HostMemoryFunctions* MemoryFunctions() const { return m_memoryFunctions; }
     HostBasicSuite* BasicSuite() const { return m_basicSuite; }
-    IAllocator* Allocator() const;
+    IAllocator* Allocator() const { return m_allocator; }
 
     const void* PPixCreatorSuite() const { return m_suites[0]; }
     const void* PPixCacheSuite() const { return m_suites[1]; }
@@ -45,6 +44,9 @@ protected:
     // everything that allocated through it is gone, so its leak report is the true one.
     void DeleteOwnedAllocator();
 
+    // Uses `allocator` from now on; an owned one is deleted with the importer.
+    void AdoptAllocator(IAllocator* allocator, bool owned);
+
     // Lets a derived importer hand the new allocator to buffers that have none yet.
     virtual void OnAllocatorCreated(IAllocator* allocator);
 
@@ -52,7 +54,7 @@ private:
     HostMemoryFunctions* m_memoryFunctions = nullptr;
     HostBasicSuite* m_basicSuite = nullptr;
     const void* m_suites[kImporterSuiteCount] = {};
-    CAllocator* m_allocator = nullptr;
+    IAllocator* m_allocator = nullptr;
     bool m_ownsAllocator = false;
 };
 

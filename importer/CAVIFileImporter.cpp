@@ -1,13 +1,48 @@
 #include "importer/CAVIFileImporter.h"
 
 #include <cinttypes>
+#include <cstring>
+#include <new>
 
+#include "avi/AVIReader.h"
+#include "avi/BlockFileIO.h"
+#include "entry/HostRecords.h"
+#include "importer/CDecoderList.h"
+#include "importer/DecoderLibrary.h"
+#include "importer/KrvxFourCC.h"
 #include "platform/debug.h"
+#include "platform/system.h"
+#include "platform/text.h"
 
 namespace krvx {
 
+namespace {
+constexpr int64_t kDefaultTicksPerSecond = 254016000000LL;
+
+// A path longer than the member holds is refused rather than cut.
+bool CopyWidePath(const char16_t* from, char16_t* to) {
+    size_t length = 0;
+    while (from[length]) {
+        if (++length >= static_cast<size_t>(kImporterPathChars)) return false;
+    }
+    std::memcpy(to, from, (length + 1) * sizeof(char16_t));
+    return true;
+}
+}  // namespace
+
 CAVIFileImporter::CAVIFileImporter(const imStdParms* stdParms) {
     AcquireSuites(stdParms);
+    WriteInstantiatedLine();
+}
+
+CAVIFileImporter::CAVIFileImporter(IAllocator* allocator) {
+    AdoptAllocator(allocator, false);
+    m_sampleBuffer.SetAllocator(allocator);
+    WriteInstantiatedLine();
+}
+
+void CAVIFileImporter::WriteInstantiatedLine() {
+    if (platform::UnbufferedReadsNeedAlignedMemory()) m_sampleBuffer.SetReadAlignment(m_sectorSize);
     platform::DebugPrintf("\n###################################### AVIFileImporter Instantiated:0X%08" PRIxPTR "\n",
                           reinterpret_cast<uintptr_t>(this));
 }
@@ -15,11 +50,122 @@ CAVIFileImporter::CAVIFileImporter(const imStdParms* stdParms) {
 CAVIFileImporter::~CAVIFileImporter() {
     platform::DebugPrintf("\n###################################### AVIFileImporter Destroyed:0X%08" PRIxPTR "\n",
                           reinterpret_cast<uintptr_t>(this));
-    Close();
+    DeleteReader();
     ReleaseSuites();
+    if (m_decoder) {
+        CDecoderList::Instance().RemoveAll(m_decoder);
+        m_decoder->Destroy(1);
+        m_decoder = nullptr;
+    }
+    m_sampleBuffer.Release();
+    // Last, so that its leak report covers everything that allocated through it.
     DeleteOwnedAllocator();
 }
 
-void CAVIFileImporter::Close() { m_isOpen = false; }
+void CAVIFileImporter::OnAllocatorCreated(IAllocator* allocator) {
+    if (!m_sampleBuffer.Allocator()) m_sampleBuffer.SetAllocator(allocator);
+}
+
+void CAVIFileImporter::DeleteReader() {
+    delete m_reader;
+    m_reader = nullptr;
+}
+
+void CAVIFileImporter::Close() {
+    DeleteReader();
+    m_isOpen = false;
+}
+
+bool CAVIFileImporter::EnsureDecoder() {
+    if (!m_decoder) m_decoder = CreateSampleDecoder(Allocator());
+    return m_decoder != nullptr;
+}
+
+void CAVIFileImporter::SetPath(const char16_t* path) {
+    if (!path || !CopyWidePath(path, m_path)) m_path[0] = 0;
+}
+
+int32_t CAVIFileImporter::Open(const char16_t* path) {
+    if (m_isOpen) return 0;
+    if (!path) return 2;
+    if (!m_reader) {
+        m_reader = new (std::nothrow) AVIReader;
+        if (!m_reader) return 4;
+    }
+    char16_t widePath[kImporterPathChars];
+    char multibyte[kMultibytePathBytes];
+    if (!CopyWidePath(path, widePath) || !platform::WideToMultibyte(path, multibyte, sizeof(multibyte))) {
+        DeleteReader();
+        return 2;
+    }
+    // The sector size is asked for the drive behind any "\\?\" prefix; the path opens as given.
+    uint32_t sectorSize = 0;
+    GetSectorSize(multibyte, &sectorSize);
+    m_sectorSize = sectorSize ? sectorSize : kDefaultSectorSize;
+    if (platform::UnbufferedReadsNeedAlignedMemory()) m_sampleBuffer.SetReadAlignment(m_sectorSize);
+    if (Failed(m_reader->Open(multibyte))) {
+        DeleteReader();
+        return 2;
+    }
+    if (!m_reader->Video().IsValid() || !IsKrvxFourCC(m_reader->Video().GetHandler())) {
+        DeleteReader();
+        return 2;
+    }
+
+    CSampleBuffer firstSample;
+    if (platform::UnbufferedReadsNeedAlignedMemory()) firstSample.SetReadAlignment(m_sectorSize);
+    int32_t read = firstSample.ReadSample(m_reader, 0, m_sectorSize);
+    if (read != 0) {
+        DeleteReader();
+        return read;
+    }
+    // An uninspectable first sample does not fail the open; the description says what it can.
+    if (EnsureDecoder() &&
+        m_decoder->GetSampleInfo(firstSample.Sample(), firstSample.SampleSize(), &m_sampleInfo) == 0)
+        m_encodedFormat = m_sampleInfo.encodedFormat;
+    firstSample.Release();
+
+    if (m_reader->Audio().IsValid()) {
+        m_reader->Audio().SeekToStart();
+        m_audioPosition = 0;
+    }
+    std::memcpy(m_path, widePath, sizeof(m_path));
+    m_isOpen = true;
+    return 0;
+}
+
+int32_t CAVIFileImporter::GetFrameInfo(FrameInfo* info) const {
+    if (!info || !m_reader || !m_reader->Video().IsValid()) return 5;
+    info->width = m_reader->Video().BitmapHeader().width;
+    info->height = m_reader->Video().BitmapHeader().height;
+    info->handler = m_reader->Video().GetHandler();
+    return 0;
+}
+
+int32_t CAVIFileImporter::TimeToFrame(int64_t time) const {
+    int64_t ticksPerSecond = kDefaultTicksPerSecond;
+    auto getTicks = HostSlot<HostGetTicksPerSecondFn>(static_cast<const HostSuite*>(TimeSuite()),
+                                                      kTimeGetTicksPerSecond);
+    if (getTicks) getTicks(&ticksPerSecond);
+    if (!m_reader || ticksPerSecond == 0) return 0;
+    const AVIStreamHeader& header = m_reader->Video().Header();
+    if (header.scale == 0) return 0;
+    // Single precision, as the host's own conversion rounds.
+    float q = static_cast<float>(time) / static_cast<float>(ticksPerSecond);
+    q = q * static_cast<float>(header.rate) / static_cast<float>(header.scale);
+    return static_cast<int32_t>(static_cast<double>(q) + 0.5);
+}
+
+int32_t CAVIFileImporter::ReadSampleInfo() {
+    int32_t read = m_sampleBuffer.ReadSample(m_reader, 0, m_sectorSize);
+    if (read != 0) return read;
+    if (!EnsureDecoder()) {
+        m_sampleBuffer.Release();
+        return 4;
+    }
+    int32_t result = m_decoder->GetSampleInfo(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(), &m_sampleInfo);
+    m_sampleBuffer.Release();
+    return result;
+}
 
 }  // namespace krvx

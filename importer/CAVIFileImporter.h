@@ -1,24 +1,82 @@
 // The per-file importer behind every host request on one open clip. It lives in the host's private-data
-// handle, holds the host suites and its tracking allocator, and owns the clip's reader.
+// handle, holds the host suites and its tracking allocator, and owns the clip's reader, one sample
+// buffer and a decoder of its own.
 #pragma once
 #include <cstdint>
 
 #include "host/CAdobeFileImporter.h"
+#include "importer/CSampleBuffer.h"
+#include "importer/KRVXDecoder.h"
 
 namespace krvx {
+
+class AVIReader;
+
+// The wide path member holds 255 characters and a terminator; the multibyte form at most 260 bytes.
+constexpr int kImporterPathChars = 256;
+constexpr int kMultibytePathBytes = 260;
+
+struct FrameInfo {
+    int32_t width;
+    int32_t height;
+    uint32_t handler;
+};
 
 class CAVIFileImporter : public CAdobeFileImporter {
 public:
     // Acquires the host suites and creates the owned allocator.
     explicit CAVIFileImporter(const imStdParms* stdParms);
+    // No suites; a caller-supplied allocator the importer does not own (may be null).
+    explicit CAVIFileImporter(IAllocator* allocator);
     ~CAVIFileImporter() override;
 
+    // 0 (also when already open), 2 (not openable, not this codec), 4 (no memory), 5 (sample read).
+    int32_t Open(const char16_t* path);
     // Deletes the reader and clears the open flag; the decoder and buffers stay.
     void Close();
+
+    int32_t GetFrameInfo(FrameInfo* info) const;
+    int32_t TimeToFrame(int64_t time) const;
+    int32_t ReadSampleInfo();
+
     bool IsOpen() const { return m_isOpen; }
+    AVIReader* Reader() const { return m_reader; }
+    uint32_t SectorSize() const { return m_sectorSize; }
+    uint32_t EncodedFormat() const { return m_encodedFormat; }
+    const KRVX_SampleInfo& SampleInfo() const { return m_sampleInfo; }
+    SampleDecoder* Decoder() const { return m_decoder; }
+    CSampleBuffer& SampleBuffer() { return m_sampleBuffer; }
+    const char16_t* Path() const { return m_path; }
+    void SetPath(const char16_t* path);
+    int32_t ImporterId() const { return m_importerId; }
+    void SetImporterId(int32_t id) { m_importerId = id; }
+    int64_t AudioPosition() const { return m_audioPosition; }
+    void SetAudioPosition(int64_t position) { m_audioPosition = position; }
+    int32_t LastDecodedFrame() const { return m_lastDecodedFrame; }
+    void SetLastDecodedFrame(int32_t frame) { m_lastDecodedFrame = frame; }
+
+    // Creates the importer's own decoder on first need; false when it cannot be had.
+    bool EnsureDecoder();
+
+protected:
+    void OnAllocatorCreated(IAllocator* allocator) override;
 
 private:
+    void WriteInstantiatedLine();
+    void DeleteReader();
+
+    CSampleBuffer m_sampleBuffer;
+    SampleDecoder* m_decoder = nullptr;
+    KRVX_SampleInfo m_sampleInfo{};
+    char16_t m_path[kImporterPathChars] = {};
+    AVIReader* m_reader = nullptr;
+    uint32_t m_sectorSize = 512;
+    uint32_t m_encodedFormat = 0;
+    int64_t m_audioPosition = 0;
     bool m_isOpen = false;
+    int32_t m_lastDecodedFrame = -1;
+    int32_t m_importerId = 0;
+    IAllocator* m_borrowedAllocator = nullptr;
 };
 
 }  // namespace krvx

@@ -85,7 +85,7 @@ TEST(SuitesTest, ImporterAllocatorFollowsTheImportersMemoryFunctions) {
     EXPECT_EQ(host.LiveBlocks(), 0u);
 
     // Without host parameters the C runtime serves plain allocations and cleared ones are refused.
-    CAVIFileImporter withoutHost(nullptr);
+    CAVIFileImporter withoutHost(static_cast<const imStdParms*>(nullptr));
     CImporterAllocator runtime(&withoutHost);
     void* plain = runtime.Alloc(16);
     EXPECT_NE(plain, nullptr);

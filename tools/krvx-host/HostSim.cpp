@@ -94,6 +94,17 @@ struct HostCallbacks {
         }
         return kSuiteUnknown;
     }
+    static int32_t GetTicksPerSecond(int64_t* ticks) {
+        if (ticks) *ticks = HostSim::kTicksPerSecond;
+        return 0;
+    }
+    static int32_t ReserveMemory(int32_t importerId, uint32_t bytes) {
+        HostSim* sim = HostSim::s_current;
+        if (!sim) return -1;
+        std::lock_guard<std::mutex> lock(sim->m_lock);
+        sim->m_reservations.emplace_back(importerId, bytes);
+        return 0;
+    }
     static int32_t ReleaseSuite(const char* name, int32_t) {
         HostSim* sim = HostSim::s_current;
         if (!sim || !name) return kSuiteUnknown;
@@ -111,8 +122,16 @@ HostFunction Slot(Function function) {
 }
 }  // namespace
 
+static OfferedSuite* FindOffered(const char* name) {
+    for (OfferedSuite& offered : g_offered)
+        if (std::strcmp(offered.name, name) == 0) return &offered;
+    return nullptr;
+}
+
 HostSim::HostSim(int32_t interfaceVersion) {
     s_current = this;
+    FindOffered("Premiere Time Suite")->table[kTimeGetTicksPerSecond] = Slot(&HostCallbacks::GetTicksPerSecond);
+    FindOffered("Premiere Memory Manager Suite")->table[kMemoryManagerReserve] = Slot(&HostCallbacks::ReserveMemory);
     m_memory.slot[kMemNewPtr] = Slot(&HostCallbacks::NewPtr);
     m_memory.slot[kMemDisposePtr] = Slot(&HostCallbacks::DisposePtr);
     m_memory.slot[kMemNewHandle] = Slot(&HostCallbacks::NewHandle);
@@ -145,6 +164,11 @@ bool HostSim::TakeAllocation() {
     std::lock_guard<std::mutex> lock(m_lock);
     ++m_allocations;
     return m_failAt == 0 || m_allocations != m_failAt;
+}
+
+std::vector<std::pair<int32_t, uint32_t>> HostSim::Reservations() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_reservations;
 }
 
 size_t HostSim::LiveBlocks() const {

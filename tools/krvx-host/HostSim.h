@@ -36,6 +36,12 @@ public:
     size_t LiveBlocks() const;
     size_t LiveHandles() const;
 
+    // Host memory reservations asked for through the Memory Manager Suite: (importer id, bytes).
+    std::vector<std::pair<int32_t, uint32_t>> Reservations() const;
+
+    // The host's clock: 254016000000 ticks per second.
+    static constexpr int64_t kTicksPerSecond = 254016000000LL;
+
     // Acquire and release calls per suite name, and the names in call order.
     int Acquired(const std::string& name) const;
     int Released(const std::string& name) const;
@@ -60,6 +66,7 @@ private:
     uint64_t m_failAt = 0;
     std::set<void*> m_blocks;
     std::set<char**> m_handles;
+    std::vector<std::pair<int32_t, uint32_t>> m_reservations;
     std::map<std::string, int> m_acquired;
     std::map<std::string, int> m_released;
     std::vector<std::string> m_acquireOrder;
