@@ -1,0 +1,168 @@
+// The KRVX encoder library: pictures to samples, and samples plus PCM audio to complete AVI clips.
+//
+// Making a clip in one call:
+//
+//     krvx::encode::ClipOptions options;          // 1920 x 1080, 25/1, 50 frames, key frame every 10
+//     options.width = 320; options.height = 180;
+//     options.format = krvx::encode::kFormatRgba;
+//     options.metadata.push_back(krvx::encode::MetadataItem::Text(KRVX_TRACK_CLIP, "REEL", "A001"));
+//     int rc = krvx::encode::WriteClip(options, "clip.avi", nullptr);   // 0 on success
+//
+// Pictures come from a built-in test pattern, or from options.source, a callback that fills frame n.
+// Frame by frame:
+//
+//     krvx::encode::FrameEncoder encoder(KRVX_FIELD_PROGRESSIVE);
+//     krvx::encode::Picture picture = krvx::encode::RenderPattern(krvx::encode::kPatternBars, 64, 36,
+//                                                                  krvx::encode::kFormatYuv, 0);
+//     std::vector<uint8_t> sample;
+//     bool key = false;
+//     encoder.Encode(picture, /*wantKeyFrame=*/true, sample, &key);
+//
+// AviWriter writes the container alone, for callers with samples of their own.
+// Every function returns 0 on success and a nonzero EncodeError otherwise; nothing throws.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "importer/KRVXDecoder.h"
+
+namespace krvx {
+namespace encode {
+
+enum EncodeError : int {
+    kEncodeOkay = 0,
+    kEncodeBadArgument = 1,
+    kEncodeBadPicture = 2,  // size or planes do not match
+    kEncodeIoError = 3,
+    kEncodeSourceFailed = 4,  // the picture source callback answered false
+};
+
+enum Format : uint32_t {
+    kFormatYuv = KRVX_ENCODED_YUV422_10,
+    kFormatRgb = KRVX_ENCODED_RGB444_12,
+    kFormatRgba = KRVX_ENCODED_RGBA4444_12,
+};
+
+// One picture in the encoder's input precision. YUV: planes Y, Cb, Cr with 10-bit video-range values;
+// the chroma planes are (width + 1) / 2 wide. RGB(A): planes R, G, B[, A] with 12-bit values (0..4095).
+// Rows run top-down; every plane is stored without padding.
+struct Picture {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t format = kFormatYuv;
+    std::vector<uint16_t> planes[4];
+
+    static Picture Make(uint32_t width, uint32_t height, uint32_t format);
+    uint32_t PlaneWidth(int plane) const;
+    int PlaneCount() const { return format == kFormatRgba ? 4 : 3; }
+};
+
+// Converts 12-bit R, G, B, A planes (width x height each, top-down) into a picture of the given format
+// with the rules of codec/FORMAT.md (BT.709 video range for YUV; chroma from the sum of each pixel pair).
+Picture PictureFromRgba12(const uint16_t* r, const uint16_t* g, const uint16_t* b, const uint16_t* a,
+                          uint32_t width, uint32_t height, uint32_t format);
+
+// Converts packed 8-bit RGBA rows (top-down) with c12 = (c8 * 4095 + 127) / 255, then as above.
+Picture PictureFromRgba8(const uint8_t* rgba, uint32_t width, uint32_t height, size_t rowBytes, uint32_t format);
+
+struct MetadataItem {
+    uint32_t track = KRVX_TRACK_CLIP;
+    char tag[4] = {0, 0, 0, 0};
+    uint32_t type = KRVX_METADATA_BYTES;
+    std::vector<uint8_t> data;
+
+    static MetadataItem Text(uint32_t track, const char* tag, const std::string& text);
+    static MetadataItem Int32(uint32_t track, const char* tag, int32_t value);
+    static MetadataItem UInt32(uint32_t track, const char* tag, uint32_t value);
+};
+
+// The type a clip-information tag takes on the command line: numbers for the numeric tags, else text.
+// Returns false for a numeric tag whose value is not a number.
+bool MakeMetadataItem(const std::string& tag, const std::string& value, MetadataItem& item);
+
+// Turns pictures into samples; keeps the previous frame's coefficients for dependent frames.
+class FrameEncoder {
+public:
+    explicit FrameEncoder(uint32_t fieldValue = KRVX_FIELD_PROGRESSIVE);
+    void SetMetadata(const std::vector<MetadataItem>& items) { m_metadata = items; }
+    void SetFieldValue(uint32_t fieldValue) { m_fieldValue = fieldValue; }
+    // A key frame when wantKeyFrame is set or the picture's size or format differs from the previous one.
+    int Encode(const Picture& picture, bool wantKeyFrame, std::vector<uint8_t>& sample, bool* keyFrame = nullptr);
+
+private:
+    uint32_t m_fieldValue;
+    std::vector<MetadataItem> m_metadata;
+    uint32_t m_refWidth = 0, m_refHeight = 0, m_refFormat = 0;
+    bool m_hasReference = false;
+    std::vector<int16_t> m_reference[4];
+};
+
+enum Pattern : int { kPatternBars = 0, kPatternGradient, kPatternZonePlate, kPatternBox };
+
+// Built-in moving test patterns; the box pattern carries a soft-edged alpha matte.
+Picture RenderPattern(Pattern pattern, uint32_t width, uint32_t height, uint32_t format, uint32_t frame);
+
+struct AviVideoParams {
+    uint32_t width = 0, height = 0;
+    uint32_t rate = 25, scale = 1;
+    uint32_t format = kFormatYuv;  // picks the bit count written in the format record
+};
+
+struct AviAudioParams {
+    uint32_t sampleRate = 0;  // 0: no audio stream
+    uint16_t channels = 2;
+    uint16_t bitsPerSample = 16;
+};
+
+// Writes RIFF "AVI " with "hdrl", "movi" ("00dc" video, "01wb" audio) and "idx1"; with OpenDML also
+// "odml"/"dmlh", an "indx" super index per stream, "ix00"/"ix01" standard index chunks per RIFF form and
+// "AVIX" continuation forms once a form would grow past riffLimit bytes.
+class AviWriter {
+public:
+    AviWriter();
+    ~AviWriter();
+    AviWriter(const AviWriter&) = delete;
+    AviWriter& operator=(const AviWriter&) = delete;
+
+    int Open(const char* path, const AviVideoParams& video, const AviAudioParams& audio, bool openDml,
+             uint64_t riffLimit = uint64_t(1) << 30);
+    int WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame);
+    int WriteAudio(const uint8_t* data, uint32_t size);
+    int Close();
+
+private:
+    struct State;
+    State* m_state;
+};
+
+using ProgressCallback = std::function<void(uint32_t framesDone, uint32_t framesTotal)>;
+// Fills the picture for frame n (any format; it is converted when it differs); false stops the clip.
+using PictureSource = std::function<bool(uint32_t frame, Picture& picture)>;
+
+struct ClipOptions {
+    uint32_t width = 1920, height = 1080;
+    uint32_t rate = 25, scale = 1;
+    uint32_t frames = 50;
+    uint32_t gop = 10;  // a key frame every gop frames; 1 = all key frames
+    uint32_t format = kFormatYuv;
+    uint32_t fieldValue = KRVX_FIELD_PROGRESSIVE;
+    Pattern pattern = kPatternBars;
+    PictureSource source;  // when set, used instead of the pattern
+    uint32_t audioRate = 48000;  // 0: no audio
+    uint16_t audioChannels = 2;
+    uint16_t audioBits = 16;
+    bool openDml = false;
+    uint64_t riffLimit = uint64_t(1) << 30;
+    std::vector<MetadataItem> metadata;  // written into every sample
+};
+
+int WriteClip(const ClipOptions& options, const char* path, const ProgressCallback& progress);
+
+// The PCM the clip writer puts into the audio stream: sample frames [first, first + count) of a tone per
+// channel, interleaved little-endian at the given bit depth.
+void RenderAudio(const ClipOptions& options, uint64_t first, uint32_t count, std::vector<uint8_t>& out);
+
+}  // namespace encode
+}  // namespace krvx
