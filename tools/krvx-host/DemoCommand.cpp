@@ -1,6 +1,14 @@
-// krvx-host demo: the tour of a clip's life as the host drives it, one step per stage the plug-in offers.
+// krvx-host demo [--clip PATH]: the tour of a clip's life as the host drives it, one step per stage the
+// plug-in offers. Without --clip it makes its sample clip with the encoder once and keeps it.
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
 
+#include "codec/encoder/KrvxEncoder.h"
+#include "entry/PrPixelFormat.h"
+#include "platform/system.h"
+#include "tools/krvx-host/ClipQueries.h"
 #include "tools/krvx-host/Command.h"
 #include "tools/krvx-host/HostQueries.h"
 
@@ -10,16 +18,65 @@ namespace host {
 namespace {
 void Heading(const char* text) { std::printf("\n== %s\n", text); }
 
+// The plug-in's debug lines since the last step, indented under it.
 void PrintLines(Session& session) {
     for (const std::string& line : session.TakeDebugLines())
         if (!line.empty()) std::printf("  | %s\n", line.c_str());
 }
 
+std::string DefaultClipPath() {
+    const char* folder = std::getenv("TMPDIR");
+    std::string base = folder && *folder ? folder : "/tmp";
+#if defined(_WIN32)
+    const char* windowsTemp = std::getenv("TEMP");
+    if (windowsTemp && *windowsTemp) base = windowsTemp;
+#endif
+    return base + "/krvx-demo-1080p25-10s.avi";
+}
+
+bool FileExists(const std::string& path) { return std::ifstream(path, std::ios::binary).good(); }
+
+// 1920 x 1080 at 25 fps for 10 seconds, stereo 48 kHz, timecode and reel, a key frame every 10 frames.
+int MakeSampleClip(const std::string& path) {
+    encode::ClipOptions options;
+    options.frames = 250;
+    options.gop = 10;
+    options.audioRate = 48000;
+    options.audioChannels = 2;
+    encode::MetadataItem item;
+    if (encode::MakeMetadataItem("TIMC", "01:00:00:00", item)) options.metadata.push_back(item);
+    if (encode::MakeMetadataItem("REEL", "A001", item)) options.metadata.push_back(item);
+    std::string partial = path + ".partial";
+    int last = -1;
+    int rc = encode::WriteClip(options, partial.c_str(), [&last](uint32_t done, uint32_t total) {
+        int percent = static_cast<int>(100u * done / (total ? total : 1));
+        if (percent / 5 != last / 5 || done == total) {
+            std::printf("\r  encoding: [%-20s] %3d%%", std::string(static_cast<size_t>(percent / 5), '#').c_str(),
+                        percent);
+            std::fflush(stdout);
+            last = percent;
+        }
+    });
+    std::printf("\n");
+    if (rc != 0) return rc;
+    // Only a finished clip takes the name, so a clip cut short is made again next time.
+    std::remove(path.c_str());
+    return std::rename(partial.c_str(), path.c_str()) == 0 ? 0 : 1;
+}
+
 int Run(const CommandContext& context) {
-    if (!context.arguments.empty()) {
-        std::fprintf(stderr, "krvx-host demo: unexpected argument %s\n", context.arguments[0].c_str());
-        return kExitUsage;
+    std::string clipPath;
+    for (size_t i = 0; i < context.arguments.size(); ++i) {
+        if (context.arguments[i] == "--clip" && i + 1 < context.arguments.size()) {
+            clipPath = context.arguments[++i];
+        } else {
+            std::fprintf(stderr, "krvx-host demo: unexpected argument %s\n", context.arguments[i].c_str());
+            return kExitUsage;
+        }
     }
+    // The tour plays Adobe Premiere Pro unless the caller named another host.
+    if (!std::getenv("KRVX_HOST_NAME")) platform::SetEnvironmentValue("KRVX_HOST_NAME", "Adobe Premiere Pro.exe");
+
     Session session(context.session);
     Heading("Loading the plug-in module");
     if (!StartSession(session)) return kExitPluginError;
@@ -28,16 +85,69 @@ int Run(const CommandContext& context) {
     Heading("What the host learns before opening a file");
     int32_t result = PrintCapabilities(session, stdout);
     PrintLines(session);
+    if (result != 0) return kExitPluginError;
 
-    Heading("Host-side bookkeeping");
+    Heading("The sample clip");
+    if (clipPath.empty()) {
+        clipPath = DefaultClipPath();
+        if (FileExists(clipPath)) {
+            std::printf("reusing %s\n", clipPath.c_str());
+        } else {
+            std::printf("making %s: 1920 x 1080, 25 fps, 10 s, stereo 48 kHz, timecode and reel, key frame every 10\n",
+                        clipPath.c_str());
+            if (MakeSampleClip(clipPath) != 0) {
+                std::fprintf(stderr, "krvx-host demo: the encoder could not write %s\n", clipPath.c_str());
+                return kExitPluginError;
+            }
+        }
+    } else {
+        std::printf("using %s\n", clipPath.c_str());
+    }
+
+    Heading("Opening the clip (imOpenFile8, imGetInfo8)");
+    OpenClip clip(session, clipPath);
+    result = clip.Open();
+    PrintLines(session);
+    if (result != 0) {
+        std::printf("the plug-in refused the clip: result %d\n", result);
+        return kExitPluginError;
+    }
+    const FileInfoRecord& info = clip.Info();
+    std::printf("video %d x %d \"%s\", time base %d with %d ticks per frame, %d frames, field type %d, "
+                "alpha code %d, pixel aspect %d:%d\n",
+                info.width, info.height, FourChars(static_cast<uint32_t>(info.subtype)).c_str(), info.timeBase,
+                info.ticksPerFrame, info.ticksPerFrame ? info.durationTicks / info.ticksPerFrame : 0, info.fieldType,
+                info.alphaCode, info.pixelAspectNumerator, info.pixelAspectDenominator);
+    if (info.hasAudio)
+        std::printf("audio %d channels at %g Hz, %lld sample frames\n", info.audioChannels,
+                    static_cast<double>(info.audioSampleRate), static_cast<long long>(info.audioDurationFrames));
+
+    Heading("Preferred frame sizes (imGetPreferredFrameSize)");
+    for (uint32_t format : {PrPixelFormat_BGRA_4444_8u, PrPixelFormat_VUYA_4444_8u}) {
+        std::printf("%s:", FourChars(format).c_str());
+        for (const auto& size : clip.PreferredSizes(format)) std::printf(" %dx%d", size.first, size.second);
+        std::printf("\n");
+    }
+    session.TakeDebugLines();
+
+    Heading("Pixel formats offered (imGetIndPixelFormat)");
+    int32_t closing = 0;
+    for (uint32_t format : clip.PixelFormats(&closing)) std::printf("%s ", FourChars(format).c_str());
+    std::printf("(then %d)\n", closing);
+    session.TakeDebugLines();
+
+    Heading("Closing the clip (imCloseFile) and the allocator's leak check");
+    result = clip.Close();
+    PrintLines(session);
     std::printf("host blocks still held by the plug-in: %zu, handles: %zu\n", session.Host().LiveBlocks(),
                 session.Host().LiveHandles());
-    return result == 0 ? kExitSuccess : kExitPluginError;
+    bool clean = session.Host().LiveBlocks() == 0 && session.Host().LiveHandles() == 0;
+    return result == 0 && clean ? kExitSuccess : kExitPluginError;
 }
 
-CommandRegistration g_registration({"demo", "",
-                                    "Tours the plug-in as the host drives it and shows what the host learns "
-                                    "at each step, with the plug-in's debug lines.",
+CommandRegistration g_registration({"demo", "[--clip PATH]",
+                                    "Tours a clip's life through the plug-in as the host drives it, with the "
+                                    "plug-in's debug lines at each step. Makes its sample clip when none is given.",
                                     Run});
 }  // namespace
 
