@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,55 @@ TEST_F(DispatchTest, CloseFileDisposesTheHandleAndIgnoresNull) {
     size_t before = host.LiveHandles();
     EXPECT_EQ(Call(imCloseFile, 0, reinterpret_cast<intptr_t>(handle)), 0);
     EXPECT_EQ(host.LiveHandles(), before - 1);
+}
+
+TEST_F(DispatchTest, TheOneFormatIsAviWithItsNamesAndTheSecondIndexIsPastTheEnd) {
+    FormatRecord record;
+    std::memset(&record, 0x5A, sizeof(record));
+    EXPECT_EQ(Call(imGetIndFormat, 0, reinterpret_cast<intptr_t>(&record)), 0);
+    EXPECT_EQ(record.fileType, 0x41564956);
+    EXPECT_EQ(record.flags, 0xE008);
+    EXPECT_EQ(record.value8, 1);
+    EXPECT_STREQ(record.formatName, "AVI File");
+    EXPECT_STREQ(record.shortName, "KRVX File");
+    EXPECT_STREQ(record.platformExtension, "avi");
+    FormatRecord untouched;
+    std::memset(&untouched, 0x5A, sizeof(untouched));
+    EXPECT_EQ(Call(imGetIndFormat, 1, reinterpret_cast<intptr_t>(&untouched)), 301);
+    EXPECT_EQ(untouched.fileType, kUntouched);
+}
+
+TEST_F(DispatchTest, SubtypeNamesListTheCodecsLetterCasesForAviOnly) {
+    void* array = reinterpret_cast<void*>(0x1234);
+    EXPECT_EQ(Call(imGetSubTypeNames, 0x4D4F4F56, reinterpret_cast<intptr_t>(&array)), 0);
+    EXPECT_EQ(array, reinterpret_cast<void*>(0x1234));
+
+    size_t blocksBefore = s_session->Host().LiveBlocks();
+    EXPECT_EQ(Call(imGetSubTypeNames, 0x41564956, reinterpret_cast<intptr_t>(&array)), 0);
+    ASSERT_EQ(s_session->Host().LiveBlocks(), blocksBefore + 1);
+    const auto* entries = static_cast<const SubTypeEntry*>(array);
+    const int32_t codes[] = {0x4B525658, 0x4B525678, 0x4B527658, 0x4B725658, 0x6B727678, 0};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(entries[i].subtype, codes[i]) << i;
+        std::u16string name(entries[i].name);
+        EXPECT_EQ(name, i < 5 ? u"Korvane Intermediate" : u"") << i;
+    }
+    // The host owns the block and frees it.
+    HostSlot<HostDisposePtrFn>(s_session->Host().MemoryFunctions(), kMemDisposePtr)(static_cast<char*>(array));
+    EXPECT_EQ(s_session->Host().LiveBlocks(), blocksBefore);
+}
+
+TEST_F(DispatchTest, PerFileSelectorsWithoutAnImporterAnswerWithoutTouchingMemory) {
+    // A pixel-format request whose handle holds no importer is a bad request.
+    PixelFormatRecord pixel{};
+    EXPECT_EQ(Call(imGetIndPixelFormat, 0, reinterpret_cast<intptr_t>(&pixel)), 5);
+    // Preferred sizes never fail: with no clip they are zero.
+    PreferredFrameSizeRecord sizes{};
+    sizes.width = 7;
+    EXPECT_EQ(Call(imGetPreferredFrameSize, reinterpret_cast<intptr_t>(&sizes), 0), 24);
+    EXPECT_EQ(sizes.width, 0);
+    sizes.index = 4;
+    EXPECT_EQ(Call(imGetPreferredFrameSize, reinterpret_cast<intptr_t>(&sizes), 0), 0);
 }
 
 TEST_F(DispatchTest, SupportsAnswersIgnoreTheirParameters) {

@@ -1,0 +1,84 @@
+// krvx-host as a user runs it: exit codes, help, and what info and formats print for good and bad files.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/TempClip.h"
+
+using namespace krvx;
+using namespace krvx::testing_support;
+
+namespace {
+
+struct Outcome {
+    int exitCode;
+    std::string output;
+};
+
+class HostToolTest : public ::testing::Test {
+protected:
+    Outcome Run(const std::string& arguments) {
+        const char* bin = std::getenv("KRVX_TEST_BIN");
+        std::string tool = std::string(bin ? bin : ".") + "/krvx-host";
+        std::string output = m_folder.File("out.txt");
+        int status = std::system(("\"" + tool + "\" " + arguments + " >\"" + output + "\" 2>&1").c_str());
+        // std::system answers the wait status: the exit code sits in the second byte.
+        return {(status >> 8) & 0xFF, ReadFile(output)};
+    }
+    TempFolder m_folder;
+};
+
+TEST_F(HostToolTest, UsageErrorsExitTwoAndHelpExitsZero) {
+    EXPECT_EQ(Run("").exitCode, 2);
+    EXPECT_EQ(Run("no-such-command").exitCode, 2);
+    EXPECT_EQ(Run("--no-such-option selectors").exitCode, 2);
+    EXPECT_EQ(Run("info").exitCode, 2);
+    EXPECT_EQ(Run("info a.avi b.avi").exitCode, 2);
+    EXPECT_EQ(Run("--module").exitCode, 2);
+    Outcome help = Run("--help");
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* command : {"demo", "selectors", "info", "formats"})
+        EXPECT_NE(help.output.find(command), std::string::npos) << command;
+    Outcome commandHelp = Run("info --help");
+    EXPECT_EQ(commandHelp.exitCode, 0);
+    EXPECT_NE(commandHelp.output.find("--json"), std::string::npos);
+}
+
+TEST_F(HostToolTest, AModuleThatCannotBeLoadedIsAnError) {
+    Outcome outcome = Run("--module \"" + m_folder.File("absent.so") + "\" selectors");
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_NE(outcome.output.find("cannot load"), std::string::npos) << outcome.output;
+}
+
+TEST_F(HostToolTest, InfoJsonDescribesAClipAndReportsRefusals) {
+    encode::ClipOptions options = SmallClip(96, 54, 2);
+    options.audioRate = 22050;
+    std::string clip = MakeClip(m_folder, "clip.avi", options);
+    Outcome good = Run("info --json \"" + clip + "\"");
+    EXPECT_EQ(good.exitCode, 0) << good.output;
+    for (const char* field : {"\"result\": 0", "\"hasVideo\": true", "\"hasAudio\": true", "\"width\": 96",
+                              "\"height\": 54", "\"subtype\": \"KRVX\"", "\"pixelAspect\": [1, 1]", "\"timeBase\": 25",
+                              "\"ticksPerFrame\": 1", "\"durationTicks\": 2", "\"audioChannels\": 2",
+                              "\"audioRate\": 22050", "\"preferredSizes\": [[12, 6], [24, 13], [48, 27], [96, 54]]"})
+        EXPECT_NE(good.output.find(field), std::string::npos) << field << " in " << good.output;
+
+    std::string junk = m_folder.File("junk.avi");
+    WriteFile(junk, std::string(5000, 'R'));
+    Outcome bad = Run("info --json \"" + junk + "\"");
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.output.find("\"result\": 2"), std::string::npos) << bad.output;
+    EXPECT_EQ(Run("info \"" + m_folder.File("missing.avi") + "\"").exitCode, 1);
+}
+
+TEST_F(HostToolTest, FormatsFollowThePresentedHostName) {
+    std::string clip = MakeClip(m_folder, "clip.avi", SmallClip());
+    Outcome premiere = Run("--host-name \"Adobe Premiere Pro.exe\" formats \"" + clip + "\"");
+    EXPECT_EQ(premiere.exitCode, 0);
+    EXPECT_EQ(premiere.output, "yuy3\nvuya\nVUya\nbgra\nargb\nBGra\nARgb\n");
+    Outcome other = Run("--host-name editor formats \"" + clip + "\"");
+    EXPECT_EQ(other.exitCode, 0);
+    EXPECT_EQ(other.output, "Bgra\nBGra\nbgra\n");
+}
+
+}  // namespace
