@@ -34,6 +34,10 @@ protected:
         // Every clip a test opened is closed again, and the host got every block and handle back.
         EXPECT_EQ(s_session->Host().LiveHandles(), 0u);
         EXPECT_EQ(s_session->Host().LiveBlocks(), 0u);
+        // Every suite an importer acquired went back.
+        for (const char* suite : {"Premiere PPix Creator Suite", "Premiere PPix Cache Suite", "Premiere PPix Suite",
+                                  "Premiere Time Suite", "Premiere Memory Manager Suite"})
+            EXPECT_EQ(s_session->Host().Acquired(suite), s_session->Host().Released(suite)) << suite;
     }
 
     // Opens, describes and closes a clip; the description of what opened.
