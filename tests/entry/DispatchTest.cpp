@@ -8,33 +8,14 @@
 #include <vector>
 
 #include "entry/SelectorNames.h"
-#include "tools/krvx-host/Session.h"
+#include "tests/support/ModuleTest.h"
 
 using namespace krvx;
 using namespace krvx::host;
 
 namespace {
 
-class DispatchTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        s_session = new Session(SessionOptions{});
-        ASSERT_TRUE(s_session->Start()) << s_session->Error();
-    }
-    static void TearDownTestSuite() {
-        delete s_session;
-        s_session = nullptr;
-    }
-    void SetUp() override { s_session->TakeDebugLines(); }
-
-    static int32_t Call(int32_t selector, intptr_t param1 = 0, intptr_t param2 = 0) {
-        return s_session->Call(selector, param1, param2);
-    }
-    static std::vector<std::string> Lines() { return s_session->TakeDebugLines(); }
-
-    static Session* s_session;
-};
-Session* DispatchTest::s_session = nullptr;
+using DispatchTest = krvx::testing_support::ModuleTest;
 
 // Records are filled with a pattern first, so a write outside the listed words shows.
 constexpr int32_t kUntouched = 0x5A5A5A5A;

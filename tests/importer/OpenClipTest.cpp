@@ -11,7 +11,7 @@
 #include "platform/system.h"
 #include "tests/support/TempClip.h"
 #include "tools/krvx-host/ClipQueries.h"
-#include "tools/krvx-host/Session.h"
+#include "tests/support/ModuleTest.h"
 
 using namespace krvx;
 using namespace krvx::host;
@@ -19,17 +19,8 @@ using namespace krvx::testing_support;
 
 namespace {
 
-class OpenClipTest : public ::testing::Test {
+class OpenClipTest : public ModuleTest {
 protected:
-    static void SetUpTestSuite() {
-        s_session = new Session(SessionOptions{});
-        ASSERT_TRUE(s_session->Start()) << s_session->Error();
-    }
-    static void TearDownTestSuite() {
-        delete s_session;
-        s_session = nullptr;
-    }
-    void SetUp() override { s_session->TakeDebugLines(); }
     void TearDown() override {
         // Every clip a test opened is closed again, and the host got every block and handle back.
         EXPECT_EQ(s_session->Host().LiveHandles(), 0u);
@@ -47,10 +38,8 @@ protected:
         return clip.Info();
     }
 
-    static Session* s_session;
     TempFolder m_folder;
 };
-Session* OpenClipTest::s_session = nullptr;
 
 TEST_F(OpenClipTest, DescribesAClipFromItsHeadersAndFirstSample) {
     encode::ClipOptions options = SmallClip(320, 180, 4);

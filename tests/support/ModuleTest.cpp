@@ -1,0 +1,9 @@
+#include "tests/support/ModuleTest.h"
+
+namespace krvx {
+namespace testing_support {
+
+host::Session* ModuleTest::s_session = nullptr;
+
+}  // namespace testing_support
+}  // namespace krvx
