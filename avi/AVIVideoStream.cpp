@@ -48,11 +48,11 @@ HResult AVIVideoStream::GetAlignedFrameLocation(uint32_t frame, uint32_t alignme
     uint32_t entrySize = 0;
     if (Failed(ActiveIndex().GetEntry(frame, &offset, &entrySize))) return kHrFail;
     entrySize &= ~kStdIndexNotKeyFrame;
-    // The caller allocates what is answered here: a frame the file cannot hold is not located.
-    if (!m_reader || !m_reader->SpanInFile(offset, entrySize)) return kHrFail;
     if (alignment == 0) alignment = kDefaultSectorSize;
     uint64_t position = offset;
     if (!AVI_ASSERT((position % alignment) <= INT_MAX)) return kHrFail;
+    // The caller allocates what is answered here: a frame the file cannot hold is not located.
+    if (!m_reader || !m_reader->SpanInFile(offset, entrySize)) return kHrFail;
     uint64_t frameLead = position % alignment;
     uint64_t total = entrySize + frameLead;
     uint64_t rounded = (total + alignment - 1) / alignment * alignment;
