@@ -310,8 +310,12 @@ void WriteClip(RiffWriter& w, const ClipOptions& o, ClipLayout* layout) {
             at = w.BeginChunk("01wb");
             l.audioOffset.push_back(w.Tell());
             l.audioSize.push_back(audioChunkBytes);
-            for (uint32_t i = 0; i < audioChunkBytes; ++i) audio[i] = AudioByte(audioIndex++);
-            w.Bytes(audio.data(), audio.size());
+            if (o.sparseAudio) {
+                w.Skip(audioChunkBytes);
+            } else {
+                for (uint32_t i = 0; i < audioChunkBytes; ++i) audio[i] = AudioByte(audioIndex++);
+                w.Bytes(audio.data(), audio.size());
+            }
             w.End(at);
         }
     }

@@ -51,6 +51,7 @@ struct ClipOptions {
     uint32_t frameBase = 200;   // frame i holds frameBase + (i * 37) % 301 bytes, unless frameSize is set
     uint32_t frameSize = 0;     // every frame this size
     bool sparseFrames = false;  // only 64 bytes at each end of a frame are written, the rest is a hole
+    bool sparseAudio = false;   // audio chunks are holes
     bool audio = true;
     uint32_t samplesPerChunk = 1920;  // 16-bit stereo PCM at 48 kHz
     uint32_t audioStart = 0;          // stream header start
