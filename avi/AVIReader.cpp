@@ -12,12 +12,18 @@ namespace {
 // How much of a chunk's data the reader uses; the rest of the chunk is stepped over unread.
 uint64_t KeptBytes(uint32_t id) {
     switch (id) {
-        case fourcc::kAvih: return sizeof(AVIMainHeader);
-        case fourcc::kDmlh: return sizeof(AVIExtendedHeader);
-        case fourcc::kStrh: return sizeof(AVIStreamHeader);
-        case fourcc::kStrf: return sizeof(BitmapInfoHeader) + kVideoFormatDataBytes;
-        case fourcc::kIndx: return kMaxIndexChunkBytes;
-        default: break;
+        case fourcc::kAvih:
+            return sizeof(AVIMainHeader);
+        case fourcc::kDmlh:
+            return sizeof(AVIExtendedHeader);
+        case fourcc::kStrh:
+            return sizeof(AVIStreamHeader);
+        case fourcc::kStrf:
+            return sizeof(BitmapInfoHeader) + kVideoFormatDataBytes;
+        case fourcc::kIndx:
+            return kMaxIndexChunkBytes;
+        default:
+            break;
     }
     if (FourCCChar(id, 0) == 'i' && FourCCChar(id, 1) == 'x') return kMaxIndexChunkBytes;
     return 0;
@@ -28,14 +34,21 @@ constexpr uint32_t kOldIndexEntryBytes = 16;
 }  // namespace
 
 AVIReader::AVIReader()
-    : m_parseFile(nullptr), m_sampleFile(nullptr), m_ownsFiles(0), m_mainHeader(), m_extendedHeader(), m_path(),
+    : m_parseFile(nullptr),
+      m_sampleFile(nullptr),
+      m_ownsFiles(0),
+      m_mainHeader(),
+      m_extendedHeader(),
+      m_path(),
       m_fileSize(0) {
     m_video.SetReader(this);
     m_audio.SetReader(this);
     Reset();
 }
 
-AVIReader::~AVIReader() { Reset(); }
+AVIReader::~AVIReader() {
+    Reset();
+}
 
 void AVIReader::DestroyFiles() {
     delete m_parseFile;
@@ -104,7 +117,8 @@ HResult AVIReader::ReadChunk(FileIO* file, RiffChunk* chunk) {
         if (file->Read(chunk->data.get(), kept, &got) != kFileOk || got != kept) return kHrFail;
         chunk->dataSize = kept;
     }
-    if (kept < chunk->size && file->Seek(static_cast<int64_t>(chunk->size - kept), 1) != kFileOk) return kHrFail;
+    if (kept < chunk->size && file->Seek(static_cast<int64_t>(chunk->size - kept), 1) != kFileOk)
+        return kHrFail;
     return kHrOk;
 }
 
@@ -116,7 +130,8 @@ HResult AVIReader::Open(const char* path) {
     m_parseFile = new (std::nothrow) FileIO;
     m_sampleFile = new (std::nothrow) BlockFileIO;
     m_ownsFiles = 1;
-    if (!m_parseFile || !m_sampleFile || m_parseFile->Open(path) != kFileOk || m_sampleFile->Open(path) != kFileOk) {
+    if (!m_parseFile || !m_sampleFile || m_parseFile->Open(path) != kFileOk ||
+        m_sampleFile->Open(path) != kFileOk) {
         DestroyFiles();
         return kHrFail;
     }
@@ -143,7 +158,8 @@ HResult AVIReader::Open(const char* path) {
             m_mainHeader.chunkId = chunk.id;
             m_mainHeader.chunkSize = static_cast<uint32_t>(chunk.size);
             m_mainHeader.header = AVIMainHeader{};
-            if (chunk.data) std::memcpy(&m_mainHeader.header, chunk.data.get(), static_cast<size_t>(chunk.dataSize));
+            if (chunk.data)
+                std::memcpy(&m_mainHeader.header, chunk.data.get(), static_cast<size_t>(chunk.dataSize));
         } else if (chunk.id == fourcc::kDmlh) {
             sawExtendedHeader = true;
             m_extendedHeader.chunkId = chunk.id;
@@ -172,7 +188,8 @@ HResult AVIReader::ParseStreamList(int64_t end) {
     if (Failed(ReadChunk(file, &strf)) || strf.id != fourcc::kStrf) return kHrFail;
     AVIStream* stream = nullptr;
     uint32_t type = 0;
-    if (strh.data) std::memcpy(&type, strh.data.get(), strh.dataSize < 4 ? static_cast<size_t>(strh.dataSize) : 4);
+    if (strh.data)
+        std::memcpy(&type, strh.data.get(), strh.dataSize < 4 ? static_cast<size_t>(strh.dataSize) : 4);
     if (type == fourcc::kVids) {
         if (Failed(m_video.Init(strh, strf))) return kHrFail;
         stream = &m_video;
@@ -206,7 +223,8 @@ static EntryKind KindOf(const uint8_t* entry) {
 HResult AVIReader::LoadOldIndex(uint64_t position, uint64_t base) {
     if (!m_parseFile || !m_sampleFile) return kHrFail;
     FileIO* file = m_parseFile;
-    if (position > static_cast<uint64_t>(INT64_MAX) || file->Seek(static_cast<int64_t>(position), 0) != kFileOk) {
+    if (position > static_cast<uint64_t>(INT64_MAX) ||
+        file->Seek(static_cast<int64_t>(position), 0) != kFileOk) {
         return kHrFail;
     }
     RiffChunk chunk;
@@ -268,7 +286,8 @@ uint32_t AVIReader::GetVideoFrameSize(uint32_t frame) {
     return size;
 }
 
-HResult AVIReader::ReadFileData(FileIO* file, uint64_t offset, uint64_t size, void* buffer, uint64_t* bytesRead) {
+HResult AVIReader::ReadFileData(FileIO* file, uint64_t offset, uint64_t size, void* buffer,
+                                uint64_t* bytesRead) {
     if (!buffer || !file) return kHrInvalidArg;
     if (bytesRead) *bytesRead = 0;
     if (file->ReadAt(buffer, size, bytesRead, offset) != kFileOk) return kHrFail;

@@ -41,8 +41,9 @@ HResult AVIVideoStream::Init(const RiffChunk& strh, const RiffChunk& strf) {
     return kHrOk;
 }
 
-HResult AVIVideoStream::GetAlignedFrameLocation(uint32_t frame, uint32_t alignment, uint32_t* size, uint32_t* lead,
-                                                uint64_t* alignedOffset, uint32_t* alignedSize) {
+HResult AVIVideoStream::GetAlignedFrameLocation(uint32_t frame, uint32_t alignment, uint32_t* size,
+                                                uint32_t* lead, uint64_t* alignedOffset,
+                                                uint32_t* alignedSize) {
     if (Failed(EnsureIndex())) return kHrFail;
     uint64_t offset = 0;
     uint32_t entrySize = 0;

@@ -29,9 +29,11 @@ struct Clips {
         options.sparseFrames = true;
         options.sparseAudio = true;
         options.keyInterval = 12;
-        if (!krvx::test::WriteClipFile(legacy, options)) std::fprintf(stderr, "cannot write %s\n", legacy.c_str());
+        if (!krvx::test::WriteClipFile(legacy, options))
+            std::fprintf(stderr, "cannot write %s\n", legacy.c_str());
         options.framesPerStdIndex = 15000;
-        if (!krvx::test::WriteClipFile(openDml, options)) std::fprintf(stderr, "cannot write %s\n", openDml.c_str());
+        if (!krvx::test::WriteClipFile(openDml, options))
+            std::fprintf(stderr, "cannot write %s\n", openDml.c_str());
     }
 };
 
@@ -55,7 +57,8 @@ void BM_OpenLibavformat(benchmark::State& state) {
     av_log_set_level(AV_LOG_QUIET);
     for (auto _ : state) {
         AVFormatContext* context = nullptr;
-        if (avformat_open_input(&context, path.c_str(), nullptr, nullptr) != 0) state.SkipWithError("open failed");
+        if (avformat_open_input(&context, path.c_str(), nullptr, nullptr) != 0)
+            state.SkipWithError("open failed");
         benchmark::DoNotOptimize(context);
         avformat_close_input(&context);
     }
@@ -77,8 +80,12 @@ void LocateFrames(benchmark::State& state, const std::string& path) {
         benchmark::DoNotOptimize(offset);
     }
 }
-void BM_LocateFrameLegacy(benchmark::State& state) { LocateFrames(state, TheClips().legacy); }
-void BM_LocateFrameOpenDml(benchmark::State& state) { LocateFrames(state, TheClips().openDml); }
+void BM_LocateFrameLegacy(benchmark::State& state) {
+    LocateFrames(state, TheClips().legacy);
+}
+void BM_LocateFrameOpenDml(benchmark::State& state) {
+    LocateFrames(state, TheClips().openDml);
+}
 BENCHMARK(BM_LocateFrameLegacy);
 BENCHMARK(BM_LocateFrameOpenDml);
 

@@ -19,7 +19,8 @@ void Check(bool condition) {
 std::vector<uint32_t> FramesToTry(AVIReader& reader) {
     std::vector<uint32_t> frames;
     for (uint32_t f = 0; f < 40; ++f) frames.push_back(f);
-    for (uint32_t n : {reader.TotalFrames(), reader.Video().OldIndex().Count(), reader.Video().Header().length}) {
+    for (uint32_t n :
+         {reader.TotalFrames(), reader.Video().OldIndex().Count(), reader.Video().Header().length}) {
         frames.push_back(n - 1);
         frames.push_back(n);
     }
@@ -37,7 +38,8 @@ void ExerciseVideo(AVIReader& reader) {
         for (uint32_t alignment : {512u, 0u, 1u, 4096u, 0xFFFFFFFFu}) {
             uint32_t size = 0, lead = 0, alignedSize = 0;
             uint64_t alignedOffset = 0;
-            if (Failed(video.GetAlignedFrameLocation(frame, alignment, &size, &lead, &alignedOffset, &alignedSize))) {
+            if (Failed(video.GetAlignedFrameLocation(frame, alignment, &size, &lead, &alignedOffset,
+                                                     &alignedSize))) {
                 continue;
             }
             Check(size == stored);
@@ -48,7 +50,8 @@ void ExerciseVideo(AVIReader& reader) {
             std::unique_ptr<uint8_t[]> block(new uint8_t[alignedSize + 4096]);
             uint8_t* buffer = block.get() + (4096 - reinterpret_cast<uintptr_t>(block.get()) % 4096) % 4096;
             uint64_t got = 0;
-            if (Succeeded(AVIReader::ReadFileData(reader.SampleFile(), alignedOffset, alignedSize, buffer, &got))) {
+            if (Succeeded(
+                    AVIReader::ReadFileData(reader.SampleFile(), alignedOffset, alignedSize, buffer, &got))) {
                 Check(got <= alignedSize);
             }
             AVIReader::ReadFileData(reader.ParseFile(), alignedOffset + lead, size, buffer, nullptr);

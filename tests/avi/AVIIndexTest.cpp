@@ -81,7 +81,8 @@ TEST(AVISuperIndex, FramesAcrossStandardIndexes) {
     for (uint32_t frame : {0u, 999u, 1000u, 2199u, 2200u, 2999u}) {
         uint64_t offset = 0;
         uint32_t size = 0, lead = 0, alignedSize = 0;
-        ASSERT_EQ(reader.Video().GetAlignedFrameLocation(frame, 1, &size, &lead, &offset, &alignedSize), kHrOk);
+        ASSERT_EQ(reader.Video().GetAlignedFrameLocation(frame, 1, &size, &lead, &offset, &alignedSize),
+                  kHrOk);
         EXPECT_EQ(offset, clip.layout.frameOffset[frame]) << frame;
         EXPECT_EQ(size, 4u) << frame;  // bit 31 (not a key frame) is masked
         EXPECT_EQ(reader.IsVideoKeyFrame(frame), IsKeyFrame(clip.options, frame) ? 1u : 0u) << frame;
@@ -115,7 +116,7 @@ TEST(AVISuperIndex, ClaimsAreCheckedAgainstChunksAndFile) {
     {
         OpenDmlClip clip;
         clip.PatchU32(clip.videoIndx + 8 + 4, 0x00FFFFFF);  // super index entries in use
-        uint64_t ix = clip.layout.frameOffset[2999] + 4;     // the first ix00 follows the last frame
+        uint64_t ix = clip.layout.frameOffset[2999] + 4;    // the first ix00 follows the last frame
         clip.PatchU32(static_cast<size_t>(ix) + 8 + 4, 0x7FFFFFFF);
         AVIReader reader;
         ASSERT_EQ(OpenBytes(dir, clip.bytes, reader, "a.avi"), kHrOk);

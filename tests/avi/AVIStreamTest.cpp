@@ -37,7 +37,9 @@ TEST_P(FrameReadBack, EveryFrameEqualsWhatWasWritten) {
 
 INSTANTIATE_TEST_SUITE_P(LegacyAndOpenDml, FrameReadBack, ::testing::Values(0u, 7u));
 
-void CaptureLine(void* context, const char* text) { static_cast<std::string*>(context)->append(text); }
+void CaptureLine(void* context, const char* text) {
+    static_cast<std::string*>(context)->append(text);
+}
 
 TEST(AVIVideoStream, AlignedLocations) {
     TempDir dir;
@@ -53,7 +55,8 @@ TEST(AVIVideoStream, AlignedLocations) {
         Idx1Entry(w, "00dc", 0x10, static_cast<uint32_t>(1000300 - 8 - moviType), 70000);
         Idx1Entry(w, "00dc", 0x10, static_cast<uint32_t>(1024 * 512 - 8 - moviType), 4096);
         Idx1Entry(w, "00dc", 0x10, 0xC0000000u, 16);
-        Idx1Entry(w, "00dc", 0x10, static_cast<uint32_t>(w.Tell() + 16 - 40 - 8 - moviType), 40);  // the last 40 bytes
+        Idx1Entry(w, "00dc", 0x10, static_cast<uint32_t>(w.Tell() + 16 - 40 - 8 - moviType),
+                  40);  // the last 40 bytes
     };
     std::vector<uint8_t> bytes = Avi({}, {}, movi, idx1);
     AVIReader reader;
@@ -66,20 +69,23 @@ TEST(AVIVideoStream, AlignedLocations) {
     uint32_t size = 0, lead = 0, alignedSize = 0;
     uint64_t alignedOffset = 0;
     for (uint32_t alignment : {512u, 0u}) {
-        ASSERT_EQ(reader.Video().GetAlignedFrameLocation(0, alignment, &size, &lead, &alignedOffset, &alignedSize),
-                  kHrOk);
+        ASSERT_EQ(
+            reader.Video().GetAlignedFrameLocation(0, alignment, &size, &lead, &alignedOffset, &alignedSize),
+            kHrOk);
         EXPECT_EQ(size, 70000u);
         EXPECT_EQ(lead, 364u);
         EXPECT_EQ(alignedOffset, 999936u);
         EXPECT_EQ(alignedSize, 70656u);
     }
-    ASSERT_EQ(reader.Video().GetAlignedFrameLocation(1, 512, &size, &lead, &alignedOffset, &alignedSize), kHrOk);
+    ASSERT_EQ(reader.Video().GetAlignedFrameLocation(1, 512, &size, &lead, &alignedOffset, &alignedSize),
+              kHrOk);
     EXPECT_EQ(lead, 0u);
     EXPECT_EQ(alignedOffset, 1024u * 512);
     EXPECT_EQ(alignedSize, 4096u);
 
     // A frame in the file's last, partial sector: the read comes back short and succeeds.
-    ASSERT_EQ(reader.Video().GetAlignedFrameLocation(3, 0, &size, &lead, &alignedOffset, &alignedSize), kHrOk);
+    ASSERT_EQ(reader.Video().GetAlignedFrameLocation(3, 0, &size, &lead, &alignedOffset, &alignedSize),
+              kHrOk);
     std::vector<uint8_t> frame;
     ASSERT_TRUE(ReadFrame(reader, 3, &frame));
     EXPECT_TRUE(std::equal(frame.begin(), frame.end(), bytes.end() - 40));
@@ -87,13 +93,15 @@ TEST(AVIVideoStream, AlignedLocations) {
     // A lead that does not fit an int is refused with the condition on the debug output.
     std::string lines;
     platform::SetDebugCapture(CaptureLine, &lines);
-    EXPECT_EQ(reader.Video().GetAlignedFrameLocation(2, 0xFFFFFFFFu, &size, &lead, &alignedOffset, &alignedSize),
-              kHrFail);
+    EXPECT_EQ(
+        reader.Video().GetAlignedFrameLocation(2, 0xFFFFFFFFu, &size, &lead, &alignedOffset, &alignedSize),
+        kHrFail);
     platform::SetDebugCapture(nullptr, nullptr);
     EXPECT_NE(lines.find("AVIReader"), std::string::npos) << lines;
     EXPECT_NE(lines.find("(position % alignment) <= INT_MAX"), std::string::npos) << lines;
     // Inside an int but outside the file: not located, so nobody allocates for it.
-    EXPECT_EQ(reader.Video().GetAlignedFrameLocation(2, 512, &size, &lead, &alignedOffset, &alignedSize), kHrFail);
+    EXPECT_EQ(reader.Video().GetAlignedFrameLocation(2, 512, &size, &lead, &alignedOffset, &alignedSize),
+              kHrFail);
     EXPECT_EQ(reader.GetVideoFrameSize(2), 0u);
 }
 

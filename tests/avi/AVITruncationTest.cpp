@@ -30,7 +30,8 @@ TEST(AVITruncation, CutFilesDoNotOpen) {
     for (size_t n : cuts) {
         AVIReader reader;
         std::string name = "cut" + std::to_string(index++ % 8) + ".avi";
-        ASSERT_EQ(OpenBytes(dir, std::vector<uint8_t>(clip.begin(), clip.begin() + n), reader, name.c_str()), kHrFail)
+        ASSERT_EQ(OpenBytes(dir, std::vector<uint8_t>(clip.begin(), clip.begin() + n), reader, name.c_str()),
+                  kHrFail)
             << "cut at " << n;
     }
     AVIReader whole;
@@ -47,7 +48,8 @@ TEST(AVITruncation, FileShrinksWhileOpen) {
             ClipOptions options = TruncationClip();
             if (legacy) options.framesPerStdIndex = 0;
             ClipLayout layout;
-            const std::string path = dir.File("shrink" + std::to_string(cutFrame) + (legacy ? "l.avi" : "o.avi"));
+            const std::string path =
+                dir.File("shrink" + std::to_string(cutFrame) + (legacy ? "l.avi" : "o.avi"));
             ASSERT_TRUE(WriteClipFile(path, options, &layout));
             AVIReader reader;
             ASSERT_EQ(reader.Open(path.c_str()), kHrOk);
@@ -68,8 +70,8 @@ TEST(AVITruncation, FileShrinksWhileOpen) {
             }
             std::vector<uint8_t> audio(options.frames * options.samplesPerChunk * 4);
             uint32_t got = 0;
-            EXPECT_EQ(reader.Audio().ReadSamples(0, audio.data(), options.frames * options.samplesPerChunk, 4, &got,
-                                                 nullptr),
+            EXPECT_EQ(reader.Audio().ReadSamples(0, audio.data(), options.frames * options.samplesPerChunk, 4,
+                                                 &got, nullptr),
                       kHrFail);
             EXPECT_EQ(got, cutFrame * options.samplesPerChunk);
             // Regrow it: the reader asks for the length again.

@@ -16,7 +16,8 @@ inline void Avih(RiffWriter& w, uint32_t frames, uint32_t bytes = 56) {
     w.End(at);
 }
 
-inline void Strh(RiffWriter& w, const char* type, uint32_t bytes = 56, uint32_t start = 0, uint32_t scale = 1) {
+inline void Strh(RiffWriter& w, const char* type, uint32_t bytes = 56, uint32_t start = 0,
+                 uint32_t scale = 1) {
     uint64_t at = w.BeginChunk("strh");
     uint32_t fields[14] = {0, 0, 0, 0, 0, scale, 25, start, 10, 0, 0, 4, 0, 0};
     w.Id(type);

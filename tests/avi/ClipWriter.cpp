@@ -1,60 +1,33 @@
 #include "ClipWriter.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <filesystem>
 
 namespace krvx {
 namespace test {
 
-void RiffWriter::U16(uint16_t v) {
-    uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
-    Bytes(b, 2);
-}
-
-void RiffWriter::U32(uint32_t v) {
-    uint8_t b[4];
-    for (int i = 0; i < 4; ++i) b[i] = static_cast<uint8_t>(v >> (8 * i));
-    Bytes(b, 4);
-}
-
-void RiffWriter::U64(uint64_t v) {
-    U32(static_cast<uint32_t>(v));
-    U32(static_cast<uint32_t>(v >> 32));
-}
-
 void RiffWriter::Bytes(const void* data, size_t size) {
-    if (m_file) {
-        std::fwrite(data, 1, size, m_file);
-    } else {
-        const uint8_t* p = static_cast<const uint8_t*>(data);
-        m_memory.insert(m_memory.end(), p, p + size);
-    }
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    if (m_file && size) std::fwrite(p, 1, size, m_file);
+    if (!m_file) m_memory.insert(m_memory.end(), p, p + size);
     m_position += size;
 }
 
 void RiffWriter::Skip(uint64_t size) {
-    if (m_file) {
-        std::fseek(m_file, static_cast<long>(size), SEEK_CUR);
-    } else {
-        m_memory.resize(m_memory.size() + size, 0);
-    }
+    if (m_file) std::fseek(m_file, static_cast<long>(size), SEEK_CUR);
+    if (!m_file) m_memory.resize(m_memory.size() + size, 0);
     m_position += size;
 }
 
 void RiffWriter::PatchU32(uint64_t at, uint32_t v) {
-    uint8_t b[4];
-    for (int i = 0; i < 4; ++i) b[i] = static_cast<uint8_t>(v >> (8 * i));
-    if (m_file) {
-        std::fseek(m_file, static_cast<long>(at), SEEK_SET);
-        std::fwrite(b, 1, 4, m_file);
-        std::fseek(m_file, static_cast<long>(m_position), SEEK_SET);
-    } else {
-        std::memcpy(&m_memory[at], b, 4);
-    }
+    if (!m_file) return (void)std::memcpy(&m_memory[at], &v, 4);
+    std::fseek(m_file, static_cast<long>(at), SEEK_SET);
+    std::fwrite(&v, 1, 4, m_file);
+    std::fseek(m_file, static_cast<long>(m_position), SEEK_SET);
 }
 
 uint64_t RiffWriter::BeginChunk(const char* id) {
@@ -73,7 +46,7 @@ uint64_t RiffWriter::BeginList(const char* id, const char* type) {
 void RiffWriter::End(uint64_t at) {
     uint64_t size = m_position - at - 8;
     PatchU32(at + 4, static_cast<uint32_t>(size));
-    if (size & 1) U8(0);
+    if (size & 1) Bytes("", 1);
 }
 
 void RiffWriter::Chunk(const char* id, const void* data, size_t size) {
@@ -83,27 +56,23 @@ void RiffWriter::Chunk(const char* id, const void* data, size_t size) {
 }
 
 uint32_t FrameSize(const ClipOptions& options, uint32_t frame) {
-    if (options.frameSize) return options.frameSize;
-    return options.frameBase + (frame * 37u) % 301u;
-}
-
-static uint8_t FrameByte(uint32_t frame, uint32_t index) {
-    return static_cast<uint8_t>(frame * 131u + index * 7u + (index >> 8) + 1u);
+    return options.frameSize ? options.frameSize : options.frameBase + (frame * 37u) % 301u;
 }
 
 constexpr uint32_t kSparseEdge = 64;
 
 std::vector<uint8_t> FrameBytes(const ClipOptions& options, uint32_t frame) {
-    uint32_t size = FrameSize(options, frame);
-    std::vector<uint8_t> bytes(size, 0);
-    for (uint32_t i = 0; i < size; ++i) {
-        if (options.sparseFrames && i >= kSparseEdge && i + kSparseEdge < size) continue;
-        bytes[i] = FrameByte(frame, i);
+    std::vector<uint8_t> bytes(FrameSize(options, frame), 0);
+    for (uint32_t i = 0; i < bytes.size(); ++i) {
+        bool hole = options.sparseFrames && i >= kSparseEdge && i + kSparseEdge < bytes.size();
+        if (!hole) bytes[i] = static_cast<uint8_t>(frame * 131u + i * 7u + (i >> 8) + 1u);
     }
     return bytes;
 }
 
-uint8_t AudioByte(uint64_t index) { return static_cast<uint8_t>(index * 13u + (index >> 9) + 5u); }
+uint8_t AudioByte(uint64_t index) {
+    return static_cast<uint8_t>(index * 13u + (index >> 9) + 5u);
+}
 
 bool IsKeyFrame(const ClipOptions& options, uint32_t frame) {
     return options.keyInterval <= 1 || frame % options.keyInterval == 0;
@@ -112,80 +81,46 @@ bool IsKeyFrame(const ClipOptions& options, uint32_t frame) {
 namespace {
 
 void WriteFrame(RiffWriter& w, const ClipOptions& options, uint32_t frame) {
-    uint32_t size = FrameSize(options, frame);
-    if (!options.sparseFrames || size <= 2 * kSparseEdge) {
-        std::vector<uint8_t> bytes = FrameBytes(options, frame);
-        w.Bytes(bytes.data(), bytes.size());
-        return;
-    }
-    uint8_t edge[kSparseEdge];
-    for (uint32_t i = 0; i < kSparseEdge; ++i) edge[i] = FrameByte(frame, i);
-    w.Bytes(edge, kSparseEdge);
-    w.Skip(size - 2 * kSparseEdge);
-    for (uint32_t i = 0; i < kSparseEdge; ++i) edge[i] = FrameByte(frame, size - kSparseEdge + i);
-    w.Bytes(edge, kSparseEdge);
+    std::vector<uint8_t> bytes = FrameBytes(options, frame);
+    if (!options.sparseFrames || bytes.size() <= 2 * kSparseEdge) return w.Bytes(bytes.data(), bytes.size());
+    w.Bytes(bytes.data(), kSparseEdge);
+    w.Skip(bytes.size() - 2 * kSparseEdge);
+    w.Bytes(bytes.data() + bytes.size() - kSparseEdge, kSparseEdge);
 }
 
-struct IndexPlan {
-    uint32_t chunks = 0;
-    uint64_t entriesAt = 0;  // first super index entry in the file
-    std::vector<uint32_t> counts;
-};
-
-std::vector<uint32_t> StdIndexCounts(const ClipOptions& o) {
-    if (!o.stdIndexCounts.empty()) return o.stdIndexCounts;
-    std::vector<uint32_t> counts;
-    for (uint32_t first = 0; first < o.frames; first += o.framesPerStdIndex) {
-        counts.push_back(std::min(o.framesPerStdIndex, o.frames - first));
-    }
-    return counts;
-}
-
-IndexPlan WriteSuperIndex(RiffWriter& w, const char* streamId, const std::vector<uint32_t>& counts) {
-    IndexPlan plan;
-    plan.counts = counts;
-    plan.chunks = static_cast<uint32_t>(counts.size());
+// An "indx" with room for one entry per standard index; returns where its entries begin.
+uint64_t WriteSuperIndex(RiffWriter& w, const char* streamId, size_t chunks) {
     uint64_t at = w.BeginChunk("indx");
-    w.U16(4);
-    w.U8(0);
-    w.U8(0);
-    w.U32(plan.chunks);
+    w.U32s({4, static_cast<uint32_t>(chunks)});  // 4 longs per entry, index of indexes
     w.Id(streamId);
-    w.U32(0);
-    w.U32(0);
-    w.U32(0);
-    plan.entriesAt = w.Tell();
-    w.Skip(16ull * plan.chunks);
+    w.U32s({0, 0, 0});
+    uint64_t entries = w.Tell();
+    w.Skip(16ull * chunks);
     w.End(at);
-    return plan;
+    return entries;
 }
 
-// Standard index chunks for `offsets`, each entry relative to its chunk's first data offset.
-void WriteStandardIndexes(RiffWriter& w, const IndexPlan& plan, const char* ixId, const char* streamId,
-                          const std::vector<uint64_t>& offsets, const std::vector<uint32_t>& sizes,
-                          const std::vector<bool>& keys) {
+// Standard index chunks, each entry relative to its chunk's first data offset; fills the super index.
+void WriteStandardIndexes(RiffWriter& w, uint64_t superEntries, const std::vector<uint32_t>& counts,
+                          const char* ixId, const char* streamId, const std::vector<uint64_t>& offsets,
+                          const std::vector<uint32_t>& sizes, const std::vector<bool>& keys) {
     uint32_t first = 0;
-    for (uint32_t c = 0; c < plan.chunks; first += plan.counts[c], ++c) {
-        uint32_t count = plan.counts[c];
-        uint64_t base = offsets[first];
+    for (size_t c = 0; c < counts.size(); first += counts[c], ++c) {
         uint64_t at = w.BeginChunk(ixId);
-        w.U16(2);
-        w.U8(0);
-        w.U8(1);
-        w.U32(count);
+        w.U32s({2 | (1u << 24), counts[c]});  // 2 longs per entry, index of chunks
         w.Id(streamId);
-        w.U64(base);
+        w.U64(offsets[first]);
         w.U32(0);
-        for (uint32_t i = first; i < first + count; ++i) {
-            w.U32(static_cast<uint32_t>(offsets[i] - base));
-            w.U32(sizes[i] | (keys[i] ? 0u : 0x80000000u));
+        for (uint32_t i = first; i < first + counts[c]; ++i) {
+            w.U32s({static_cast<uint32_t>(offsets[i] - offsets[first]),
+                    sizes[i] | (keys[i] ? 0u : 0x80000000u)});
         }
         w.End(at);
-        uint64_t entry = plan.entriesAt + 16ull * c;
-        w.PatchU32(entry, static_cast<uint32_t>(at));
-        w.PatchU32(entry + 4, static_cast<uint32_t>(at >> 32));
-        w.PatchU32(entry + 8, static_cast<uint32_t>(w.Tell() - at));
-        w.PatchU32(entry + 12, count);
+        uint64_t entry = superEntries + 16 * c;
+        for (uint32_t v : {uint32_t(at), uint32_t(at >> 32), uint32_t(w.Tell() - at), counts[c]}) {
+            w.PatchU32(entry, v);
+            entry += 4;
+        }
     }
 }
 
@@ -195,160 +130,100 @@ void WriteClip(RiffWriter& w, const ClipOptions& o, ClipLayout* layout) {
     ClipLayout local;
     ClipLayout& l = layout ? *layout : local;
     l = ClipLayout{};
-    const uint32_t audioChunkBytes = o.samplesPerChunk * 4;
-    const uint32_t streams = o.audio ? 2 : 1;
+    const uint32_t audioBytes = o.samplesPerChunk * 4;
+    std::vector<uint32_t> counts = o.stdIndexCounts;
+    for (uint32_t first = 0; o.stdIndexCounts.empty() && o.framesPerStdIndex && first < o.frames;) {
+        counts.push_back(std::min(o.framesPerStdIndex, o.frames - first));
+        first += counts.back();
+    }
 
     uint64_t riff = w.BeginList("RIFF", "AVI ");
     uint64_t hdrl = w.BeginList("LIST", "hdrl");
-    uint64_t avih = w.BeginChunk("avih");
-    w.U32(1000000u * o.scale / o.rate);
-    w.U32(0);
-    w.U32(0);
-    w.U32(0x10);  // has index
-    w.U32(o.frames);
-    w.U32(0);
-    w.U32(streams);
-    w.U32(0);
-    w.U32(o.width);
-    w.U32(o.height);
-    for (int i = 0; i < 4; ++i) w.U32(0);
-    w.End(avih);
-
+    uint64_t at = w.BeginChunk("avih");
+    w.U32s({40000, 0, 0, 0x10, o.frames, 0, o.audio ? 2u : 1u, 0, 64, 48, 0, 0, 0, 0});
+    w.End(at);
     uint64_t strl = w.BeginList("LIST", "strl");
-    uint64_t strh = w.BeginChunk("strh");
+    at = w.BeginChunk("strh");
     w.Id("vids");
     w.Bytes(o.handler, 4);
-    w.U32(0);
-    w.U16(0);
-    w.U16(0);
-    w.U32(0);
-    w.U32(o.scale);
-    w.U32(o.rate);
-    w.U32(0);
-    w.U32(o.frames);
-    w.U32(0);
-    w.U32(0xFFFFFFFFu);
-    w.U32(0);
-    w.U16(0);
-    w.U16(0);
-    w.U16(static_cast<uint16_t>(o.width));
-    w.U16(static_cast<uint16_t>(o.height));
-    w.End(strh);
-    uint64_t strf = w.BeginChunk("strf");
-    w.U32(40);
-    w.U32(o.width);
-    w.U32(o.height);
-    w.U16(1);
-    w.U16(24);
+    w.U32s({0, 0, 0, 1, 25, 0, o.frames, 0, 0xFFFFFFFFu, 0, 0, 64 | (48u << 16)});
+    w.End(at);
+    at = w.BeginChunk("strf");
+    w.U32s({40, 64, 48, 1 | (24u << 16)});
     w.Bytes(o.handler, 4);
-    w.U32(o.width * o.height * 3);
-    for (int i = 0; i < 4; ++i) w.U32(0);
-    w.End(strf);
-    const bool openDml = o.framesPerStdIndex || !o.stdIndexCounts.empty();
-    IndexPlan videoPlan;
-    if (openDml) videoPlan = WriteSuperIndex(w, "00dc", StdIndexCounts(o));
+    w.U32s({64 * 48 * 3, 0, 0, 0, 0});
+    w.End(at);
+    uint64_t videoSuper = counts.empty() ? 0 : WriteSuperIndex(w, "00dc", counts.size());
     w.End(strl);
-
-    IndexPlan audioPlan;
+    uint64_t audioSuper = 0;
     if (o.audio) {
         strl = w.BeginList("LIST", "strl");
-        strh = w.BeginChunk("strh");
+        at = w.BeginChunk("strh");
         w.Id("auds");
-        w.U32(0);
-        w.U32(0);
+        w.U32s({0, 0, 0, 0, 4, 48000 * 4, o.audioStart, o.frames * o.samplesPerChunk, audioBytes, 0xFFFFFFFFu,
+                4, 0, 0});
+        w.End(at);
+        at = w.BeginChunk("strf");
+        w.U32s({1 | (2u << 16), 48000, 48000 * 4, 4 | (16u << 16)});
         w.U16(0);
-        w.U16(0);
-        w.U32(0);
-        w.U32(4);           // scale: bytes per sample frame
-        w.U32(48000 * 4);  // rate
-        w.U32(o.audioStart);
-        w.U32(o.frames * o.samplesPerChunk);
-        w.U32(audioChunkBytes);
-        w.U32(0xFFFFFFFFu);
-        w.U32(4);
-        for (int i = 0; i < 4; ++i) w.U16(0);
-        w.End(strh);
-        strf = w.BeginChunk("strf");
-        w.U16(1);
-        w.U16(2);
-        w.U32(48000);
-        w.U32(48000 * 4);
-        w.U16(4);
-        w.U16(16);
-        w.U16(0);
-        w.End(strf);
-        if (openDml) audioPlan = WriteSuperIndex(w, "01wb", StdIndexCounts(o));
+        w.End(at);
+        audioSuper = counts.empty() ? 0 : WriteSuperIndex(w, "01wb", counts.size());
         w.End(strl);
     }
     if (o.extendedHeader) {
         uint64_t odml = w.BeginList("LIST", "odml");
-        uint64_t dmlh = w.BeginChunk("dmlh");
-        w.U32(o.extendedFrames ? o.extendedFrames : o.frames);
+        at = w.BeginChunk("dmlh");
+        w.U32(o.frames);
         w.Skip(244);
-        w.End(dmlh);
+        w.End(at);
         w.End(odml);
     }
     w.End(hdrl);
-    if (o.junkBeforeMovi) {
-        uint64_t junk = w.BeginChunk("JUNK");
-        w.Skip(100);
-        w.End(junk);
-    }
+    if (o.junkBeforeMovi) w.Chunk("JUNK", std::vector<uint8_t>(100).data(), 100);
 
     l.headerEnd = w.Tell();
     uint64_t movi = w.BeginList("LIST", "movi");
-    l.moviPosition = movi;
     uint64_t audioIndex = 0;
-    std::vector<uint8_t> audio(audioChunkBytes);
+    std::vector<uint8_t> audio(audioBytes);
+    std::vector<uint32_t> audioSizes;
     for (uint32_t f = 0; f < o.frames; ++f) {
-        uint64_t at = w.BeginChunk("00dc");
+        at = w.BeginChunk("00dc");
         l.frameOffset.push_back(w.Tell());
         l.frameSize.push_back(FrameSize(o, f));
         WriteFrame(w, o, f);
         w.End(at);
-        if (o.audio) {
-            at = w.BeginChunk("01wb");
-            l.audioOffset.push_back(w.Tell());
-            l.audioSize.push_back(audioChunkBytes);
-            if (o.sparseAudio) {
-                w.Skip(audioChunkBytes);
-            } else {
-                for (uint32_t i = 0; i < audioChunkBytes; ++i) audio[i] = AudioByte(audioIndex++);
-                w.Bytes(audio.data(), audio.size());
-            }
-            w.End(at);
-        }
+        if (!o.audio) continue;
+        at = w.BeginChunk("01wb");
+        l.audioOffset.push_back(w.Tell());
+        audioSizes.push_back(audioBytes);
+        for (uint32_t i = 0; i < audioBytes; ++i) audio[i] = AudioByte(audioIndex++);
+        if (o.sparseAudio) w.Skip(audioBytes);
+        if (!o.sparseAudio) w.Bytes(audio.data(), audio.size());
+        w.End(at);
     }
-    if (openDml) {
+    if (!counts.empty()) {
         std::vector<bool> keys(o.frames);
         for (uint32_t f = 0; f < o.frames; ++f) keys[f] = IsKeyFrame(o, f);
-        WriteStandardIndexes(w, videoPlan, "ix00", "00dc", l.frameOffset, l.frameSize, keys);
+        WriteStandardIndexes(w, videoSuper, counts, "ix00", "00dc", l.frameOffset, l.frameSize, keys);
         if (o.audio) {
-            std::vector<bool> all(o.frames, true);
-            WriteStandardIndexes(w, audioPlan, "ix01", "01wb", l.audioOffset, l.audioSize, all);
+            keys.assign(o.frames, true);
+            WriteStandardIndexes(w, audioSuper, counts, "ix01", "01wb", l.audioOffset, audioSizes, keys);
         }
     }
     w.End(movi);
 
-    if (o.legacyIndex) {
-        uint64_t idx1 = w.BeginChunk("idx1");
-        const uint64_t moviType = movi + 8;
-        for (uint32_t f = 0; f < o.frames; ++f) {
-            w.Id("00dc");
-            w.U32(IsKeyFrame(o, f) ? 0x10 : 0);
-            w.U32(static_cast<uint32_t>(l.frameOffset[f] - 8 - moviType));
-            w.U32(l.frameSize[f]);
-            if (o.audio) {
-                w.Id("01wb");
-                w.U32(0x10);
-                w.U32(static_cast<uint32_t>(l.audioOffset[f] - 8 - moviType));
-                w.U32(l.audioSize[f]);
-            }
-        }
-        w.End(idx1);
+    at = w.BeginChunk("idx1");
+    for (uint32_t f = 0; f < o.frames; ++f) {
+        // Offsets point at the chunk header and count from the "movi" list type.
+        w.Id("00dc");
+        w.U32s({IsKeyFrame(o, f) ? 0x10u : 0u, static_cast<uint32_t>(l.frameOffset[f] - 16 - movi),
+                l.frameSize[f]});
+        if (!o.audio) continue;
+        w.Id("01wb");
+        w.U32s({0x10, static_cast<uint32_t>(l.audioOffset[f] - 16 - movi), audioBytes});
     }
+    w.End(at);
     w.End(riff);
-    l.fileSize = w.Tell();
 }
 
 std::vector<uint8_t> BuildClip(const ClipOptions& options, ClipLayout* layout) {
@@ -362,7 +237,7 @@ bool WriteClipFile(const std::string& path, const ClipOptions& options, ClipLayo
     if (!file) return false;
     RiffWriter writer(file);
     WriteClip(writer, options, layout);
-    bool ok = std::fflush(file) == 0;
+    bool ok = std::ferror(file) == 0;
     return std::fclose(file) == 0 && ok;
 }
 
@@ -373,29 +248,13 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     return std::fclose(file) == 0 && ok;
 }
 
-bool ReadBytes(const std::string& path, std::vector<uint8_t>* bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    bytes->clear();
-    uint8_t block[65536];
-    size_t count;
-    while ((count = std::fread(block, 1, sizeof(block), file)) > 0) bytes->insert(bytes->end(), block, block + count);
-    std::fclose(file);
-    return true;
-}
-
 TempDir::TempDir() {
     static std::atomic<unsigned> counter{0};
     auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     std::filesystem::path base = std::filesystem::temp_directory_path();
-    for (;;) {
-        std::filesystem::path candidate =
-            base / ("krvx-avi-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-        std::error_code error;
-        if (std::filesystem::create_directory(candidate, error)) {
-            m_path = candidate.string();
-            break;
-        }
+    for (std::error_code error; m_path.empty();) {
+        auto candidate = base / ("krvx-avi-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+        if (std::filesystem::create_directory(candidate, error)) m_path = candidate.string();
         // Without a folder of its own a test could only write into, and then clean, a shared one.
         if (error) std::abort();
     }

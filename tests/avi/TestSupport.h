@@ -39,12 +39,14 @@ inline bool ReadFrame(AVIReader& reader, uint32_t frame, std::vector<uint8_t>* o
     uint32_t size = 0, lead = 0, alignedSize = 0;
     uint64_t alignedOffset = 0;
     uint32_t sector = reader.SampleFile()->SectorSize();
-    if (Failed(reader.Video().GetAlignedFrameLocation(frame, sector, &size, &lead, &alignedOffset, &alignedSize))) {
+    if (Failed(reader.Video().GetAlignedFrameLocation(frame, sector, &size, &lead, &alignedOffset,
+                                                      &alignedSize))) {
         return false;
     }
     AlignedBuffer buffer(alignedSize, sector < 4096 ? 4096 : sector);
     uint64_t got = 0;
-    if (Failed(AVIReader::ReadFileData(reader.SampleFile(), alignedOffset, alignedSize, buffer.Data(), &got))) {
+    if (Failed(
+            AVIReader::ReadFileData(reader.SampleFile(), alignedOffset, alignedSize, buffer.Data(), &got))) {
         return false;
     }
     if (got < uint64_t(lead) + size) return false;
