@@ -51,6 +51,8 @@ TEST(AVIOldIndex, SortsEntriesAndFindsTheirData) {
     EXPECT_EQ(reader.IsVideoKeyFrame(0), 1u);
 }
 
+constexpr char kIndx[] = "indx";
+
 struct OpenDmlClip {
     ClipOptions options;
     ClipLayout layout;
@@ -64,7 +66,7 @@ struct OpenDmlClip {
         options.keyInterval = 3;
         options.stdIndexCounts = {1000, 1200, 800};
         bytes = BuildClip(options, &layout);
-        videoIndx = std::search(bytes.begin(), bytes.end(), "indx", "indx" + 4) - bytes.begin();
+        videoIndx = std::search(bytes.begin(), bytes.end(), kIndx, kIndx + 4) - bytes.begin();
     }
     void PatchU32(size_t at, uint32_t v) { std::memcpy(&bytes[at], &v, 4); }
     // The n-th super index entry's file offset.
