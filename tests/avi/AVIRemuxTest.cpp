@@ -12,26 +12,11 @@ namespace krvx {
 namespace test {
 namespace {
 
-std::string FindFfmpeg() {
-    if (const char* given = std::getenv("KRVX_FFMPEG")) return given;
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos) end = dirs.size();
-        std::filesystem::path candidate = std::filesystem::path(dirs.substr(start, end - start)) / "ffmpeg";
-        std::error_code error;
-        if (std::filesystem::is_regular_file(candidate, error)) return candidate.string();
-        start = end + 1;
-    }
-    return {};
-}
-
 // Remuxes `source` into `target`; fails the test (never skips it) when FFmpeg is missing.
 void Remux(const std::string& source, const std::string& target) {
-    std::string ffmpeg = FindFfmpeg();
-    ASSERT_FALSE(ffmpeg.empty())
+    const char* given = std::getenv("KRVX_FFMPEG");
+    const std::string ffmpeg = given ? given : "ffmpeg";
+    ASSERT_EQ(std::system(("\"" + ffmpeg + "\" -version >/dev/null 2>&1").c_str()), 0)
         << "ffmpeg was not found on PATH (install the ffmpeg package, or set KRVX_FFMPEG)";
     std::string command =
         "\"" + ffmpeg + "\" -nostdin -v error -y -i \"" + source + "\" -map 0 -c copy \"" + target + "\"";
@@ -42,10 +27,9 @@ void Remux(const std::string& source, const std::string& target) {
 // continuation forms (past the first RIFF form).
 uint32_t CheckFrames(AVIReader& reader, const ClipOptions& options) {
     uint32_t continued = 0;
-    uint64_t firstRiffEnd = 0;
-    std::vector<uint8_t> head(12);
-    reader.ParseFile()->ReadAt(head.data(), 8, nullptr, 0);
-    firstRiffEnd = 8 + (head[4] | head[5] << 8 | head[6] << 16 | uint64_t(head[7]) << 24);
+    uint8_t head[8] = {};
+    reader.ParseFile()->ReadAt(head, 8, nullptr, 0);
+    const uint64_t firstRiffEnd = 8 + uint64_t(LoadU32(head + 4));
     std::vector<uint8_t> frame;
     for (uint32_t f = 0; f < options.frames; ++f) {
         if (!ReadFrame(reader, f, &frame)) {
