@@ -93,8 +93,8 @@ HResult AVIAudioStream::ReadSamples(uint64_t position, void* buffer, uint32_t co
     return kHrOk;
 }
 
-HResult AVIAudioStream::ReadSequential(void* buffer, uint32_t count, uint32_t bytesPerSample, uint32_t* samplesRead,
-                                       FileIO* file) {
+HResult AVIAudioStream::ReadSequential(void* buffer, uint32_t count, uint32_t bytesPerSample,
+                                       uint32_t* samplesRead, FileIO* file) {
     if (!buffer) return kHrInvalidArg;
     if (!file && m_reader) file = m_reader->ParseFile();
     if (!m_reader || !file || !samplesRead) return kHrPointer;

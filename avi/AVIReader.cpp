@@ -12,13 +12,18 @@ namespace {
 // How much of a chunk's data the reader uses; the rest of the chunk is stepped over unread.
 uint64_t KeptBytes(uint32_t id) {
     switch (id) {
-        case fourcc::kAvih: return sizeof(AVIMainHeader);
-        case fourcc::kDmlh: return sizeof(AVIExtendedHeader);
-        case fourcc::kStrh: return sizeof(AVIStreamHeader);
-        case fourcc::kStrf: return sizeof(BitmapInfoHeader) + kVideoFormatDataBytes;
+        case fourcc::kAvih:
+            return sizeof(AVIMainHeader);
+        case fourcc::kDmlh:
+            return sizeof(AVIExtendedHeader);
+        case fourcc::kStrh:
+            return sizeof(AVIStreamHeader);
+        case fourcc::kStrf:
+            return sizeof(BitmapInfoHeader) + kVideoFormatDataBytes;
         case fourcc::kIndx:
-        case fourcc::kIdx1: return kMaxIndexChunkBytes;
-        default: break;
+            return kMaxIndexChunkBytes;
+        default:
+            break;
     }
     if (FourCCChar(id, 0) == 'i' && FourCCChar(id, 1) == 'x') return kMaxIndexChunkBytes;
     return 0;
@@ -29,14 +34,21 @@ constexpr uint32_t kOldIndexEntryBytes = 16;
 }  // namespace
 
 AVIReader::AVIReader()
-    : m_parseFile(nullptr), m_sampleFile(nullptr), m_ownsFiles(0), m_mainHeader(), m_extendedHeader(), m_path(),
+    : m_parseFile(nullptr),
+      m_sampleFile(nullptr),
+      m_ownsFiles(0),
+      m_mainHeader(),
+      m_extendedHeader(),
+      m_path(),
       m_fileSize(0) {
     m_video.SetReader(this);
     m_audio.SetReader(this);
     Reset();
 }
 
-AVIReader::~AVIReader() { Reset(); }
+AVIReader::~AVIReader() {
+    Reset();
+}
 
 void AVIReader::DestroyFiles() {
     delete m_parseFile;
@@ -105,7 +117,8 @@ HResult AVIReader::ReadChunk(FileIO* file, RiffChunk* chunk) {
         if (file->Read(chunk->data.get(), kept, &got) != kFileOk || got != kept) return kHrFail;
         chunk->dataSize = kept;
     }
-    if (kept < chunk->size && file->Seek(static_cast<int64_t>(chunk->size - kept), 1) != kFileOk) return kHrFail;
+    if (kept < chunk->size && file->Seek(static_cast<int64_t>(chunk->size - kept), 1) != kFileOk)
+        return kHrFail;
     return kHrOk;
 }
 
@@ -117,7 +130,8 @@ HResult AVIReader::Open(const char* path) {
     m_parseFile = new (std::nothrow) FileIO;
     m_sampleFile = new (std::nothrow) BlockFileIO;
     m_ownsFiles = 1;
-    if (!m_parseFile || !m_sampleFile || m_parseFile->Open(path) != kFileOk || m_sampleFile->Open(path) != kFileOk) {
+    if (!m_parseFile || !m_sampleFile || m_parseFile->Open(path) != kFileOk ||
+        m_sampleFile->Open(path) != kFileOk) {
         DestroyFiles();
         return kHrFail;
     }
@@ -144,7 +158,8 @@ HResult AVIReader::Open(const char* path) {
             m_mainHeader.chunkId = chunk.id;
             m_mainHeader.chunkSize = static_cast<uint32_t>(chunk.size);
             m_mainHeader.header = AVIMainHeader{};
-            if (chunk.data) std::memcpy(&m_mainHeader.header, chunk.data.get(), static_cast<size_t>(chunk.dataSize));
+            if (chunk.data)
+                std::memcpy(&m_mainHeader.header, chunk.data.get(), static_cast<size_t>(chunk.dataSize));
         } else if (chunk.id == fourcc::kDmlh) {
             sawExtendedHeader = true;
             m_extendedHeader.chunkId = chunk.id;
@@ -173,7 +188,8 @@ HResult AVIReader::ParseStreamList(int64_t end) {
     if (Failed(ReadChunk(file, &strf)) || strf.id != fourcc::kStrf) return kHrFail;
     AVIStream* stream = nullptr;
     uint32_t type = 0;
-    if (strh.data) std::memcpy(&type, strh.data.get(), strh.dataSize < 4 ? static_cast<size_t>(strh.dataSize) : 4);
+    if (strh.data)
+        std::memcpy(&type, strh.data.get(), strh.dataSize < 4 ? static_cast<size_t>(strh.dataSize) : 4);
     if (type == fourcc::kVids) {
         if (Failed(m_video.Init(strh, strf))) return kHrFail;
         stream = &m_video;
@@ -192,44 +208,66 @@ HResult AVIReader::ParseStreamList(int64_t end) {
     return kHrOk;
 }
 
+// The third character of an "idx1" entry's identifier tells the stream kind; the stream number is not read.
+enum class EntryKind { None, Audio, Video };
+
+static EntryKind KindOf(const uint8_t* entry) {
+    uint8_t c = entry[2];
+    if (c == 'w') return EntryKind::Audio;
+    if (c == 'i' || c == 'x' || c == 'd') return EntryKind::Video;
+    return EntryKind::None;
+}
+
+// The "idx1" data is streamed in blocks twice (count, then fill) rather than held whole: opening a long
+// clip then touches no more fresh memory than its two tables.
 HResult AVIReader::LoadOldIndex(uint64_t position, uint64_t base) {
     if (!m_parseFile || !m_sampleFile) return kHrFail;
-    if (position > static_cast<uint64_t>(INT64_MAX) || m_parseFile->Seek(static_cast<int64_t>(position), 0) != kFileOk) {
+    FileIO* file = m_parseFile;
+    if (position > static_cast<uint64_t>(INT64_MAX) ||
+        file->Seek(static_cast<int64_t>(position), 0) != kFileOk) {
         return kHrFail;
     }
     RiffChunk chunk;
-    if (Failed(ReadChunk(m_parseFile, &chunk)) || chunk.id != fourcc::kIdx1) return kHrFail;
-    const uint64_t count = chunk.dataSize / kOldIndexEntryBytes;
-    const uint8_t* entries = chunk.data.get();
-    // The third character of the chunk identifier tells the stream kind; the stream number is not read.
-    auto kind = [](uint32_t id) {
-        uint32_t c = FourCCChar(id, 2);
-        if (c == 'w') return 1;
-        if (c == 'i' || c == 'x' || c == 'd') return 2;
-        return 0;
+    if (Failed(ReadChunk(file, &chunk)) || chunk.id != fourcc::kIdx1) return kHrFail;
+    uint64_t count = chunk.size / kOldIndexEntryBytes;
+    if (count > kMaxIndexChunkBytes / kOldIndexEntryBytes) count = kMaxIndexChunkBytes / kOldIndexEntryBytes;
+    constexpr uint32_t kBlockEntries = 4096;
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[kBlockEntries * kOldIndexEntryBytes]);
+    if (!block) return kHrFail;
+    // Runs `visit` on every entry in file order.
+    auto forEach = [&](auto visit) -> bool {
+        if (file->Seek(static_cast<int64_t>(chunk.position + 8), 0) != kFileOk) return false;
+        for (uint64_t done = 0; done < count;) {
+            uint64_t n = count - done < kBlockEntries ? count - done : kBlockEntries;
+            uint64_t got = 0;
+            if (file->Read(block.get(), n * kOldIndexEntryBytes, &got) != kFileOk) return false;
+            for (uint64_t i = 0; i < n; ++i) visit(block.get() + i * kOldIndexEntryBytes);
+            done += n;
+        }
+        return true;
     };
     uint32_t audioCount = 0;
     uint32_t videoCount = 0;
-    for (uint64_t i = 0; i < count; ++i) {
-        int k = kind(LoadU32(entries + i * kOldIndexEntryBytes));
-        if (k == 1) ++audioCount;
-        if (k == 2) ++videoCount;
-    }
+    bool read = forEach([&](const uint8_t* entry) {
+        EntryKind kind = KindOf(entry);
+        if (kind == EntryKind::Audio) ++audioCount;
+        if (kind == EntryKind::Video) ++videoCount;
+    });
+    if (!read) return kHrFail;
     if (Failed(m_audio.OldIndex().Allocate(audioCount)) || Failed(m_video.OldIndex().Allocate(videoCount))) {
         return kHrFail;
     }
     OldIndexEntry* audio = m_audio.OldIndex().Entries();
     OldIndexEntry* video = m_video.OldIndex().Entries();
-    for (uint64_t i = 0; i < count; ++i) {
-        const uint8_t* entry = entries + i * kOldIndexEntryBytes;
-        int k = kind(LoadU32(entry));
-        if (k == 0) continue;
-        OldIndexEntry& slot = k == 1 ? *audio++ : *video++;
+    read = forEach([&](const uint8_t* entry) {
+        EntryKind kind = KindOf(entry);
+        if (kind == EntryKind::None) return;
+        OldIndexEntry& slot = kind == EntryKind::Audio ? *audio++ : *video++;
         slot.flags = LoadU32(entry + 4);
         slot.offset = base + LoadU32(entry + 8);
         slot.size = LoadU32(entry + 12);
-    }
-    return kHrOk;
+    });
+    return read ? kHrOk : kHrFail;
 }
 
 uint32_t AVIReader::IsVideoKeyFrame(uint32_t frame) {
@@ -248,7 +286,8 @@ uint32_t AVIReader::GetVideoFrameSize(uint32_t frame) {
     return size;
 }
 
-HResult AVIReader::ReadFileData(FileIO* file, uint64_t offset, uint64_t size, void* buffer, uint64_t* bytesRead) {
+HResult AVIReader::ReadFileData(FileIO* file, uint64_t offset, uint64_t size, void* buffer,
+                                uint64_t* bytesRead) {
     if (!buffer || !file) return kHrInvalidArg;
     if (bytesRead) *bytesRead = 0;
     if (file->ReadAt(buffer, size, bytesRead, offset) != kFileOk) return kHrFail;

@@ -41,7 +41,8 @@ public:
     uint32_t GetVideoFrameSize(uint32_t frame);
 
     // Reads `size` bytes at `offset`; a short read of a BlockFileIO's last sector counts as success.
-    static HResult ReadFileData(FileIO* file, uint64_t offset, uint64_t size, void* buffer, uint64_t* bytesRead);
+    static HResult ReadFileData(FileIO* file, uint64_t offset, uint64_t size, void* buffer,
+                                uint64_t* bytesRead);
 
     // True when [offset, offset + size) lies inside the file (its length is asked again when the
     // file may have grown since it was opened).

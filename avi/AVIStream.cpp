@@ -18,7 +18,9 @@ void AVIStream::Reset() {
     m_valid = 0;
 }
 
-uint32_t AVIStream::GetHandler() const { return m_streamHeader.header.handler; }
+uint32_t AVIStream::GetHandler() const {
+    return m_streamHeader.header.handler;
+}
 
 void AVIStream::TakeHeader(const uint8_t* data, uint64_t size, uint32_t chunkId, uint64_t chunkSize) {
     m_streamHeader = AVIStreamHeaderRecord{};
@@ -51,10 +53,10 @@ HResult AVIStream::LoadStandardIndexes() {
     if (Failed(result)) return result;
     uint64_t first = 0;
     uint64_t bytesHeld = 0;
-    const uint64_t fileSize = m_reader->FileSize();
     for (uint32_t i = 0; i < m_superIndex.EntriesInUse(); ++i) {
         uint64_t offset = m_superIndex.Entry(i).offset;
-        if (offset > static_cast<uint64_t>(INT64_MAX) || file->Seek(static_cast<int64_t>(offset), 0) != kFileOk) {
+        if (offset > static_cast<uint64_t>(INT64_MAX) ||
+            file->Seek(static_cast<int64_t>(offset), 0) != kFileOk) {
             return kHrFail;
         }
         RiffChunk chunk;
@@ -64,7 +66,7 @@ HResult AVIStream::LoadStandardIndexes() {
         // Honest standard index chunks do not overlap, so together they are never larger than the file;
         // a super index that names one chunk many times is refused before it fills the memory.
         bytesHeld += chunk.dataSize;
-        if (bytesHeld > fileSize) return kHrFail;
+        if (bytesHeld > m_reader->FileSize()) return kHrFail;
         uint8_t subType = chunk.data[2];
         uint8_t indexType = chunk.data[3];
         uint32_t count = m_superIndex.SetStandardIndex(i, chunk, static_cast<uint32_t>(first));

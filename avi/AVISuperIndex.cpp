@@ -34,7 +34,8 @@ void AVISuperIndex::Release() {
 }
 
 HResult AVISuperIndex::AllocateStandardIndexes() {
-    m_standardIndexes.reset(new (std::nothrow) StdIndexRef[m_header.entriesInUse ? m_header.entriesInUse : 1]);
+    m_standardIndexes.reset(new (std::nothrow)
+                                StdIndexRef[m_header.entriesInUse ? m_header.entriesInUse : 1]);
     return m_standardIndexes ? kHrOk : kHrOutOfMemory;
 }
 
@@ -56,7 +57,8 @@ const uint8_t* AVISuperIndex::Find(uint32_t entry, uint64_t* baseOffset) const {
         if (!ref.lookup) continue;
         if (entry >= ref.first && entry - ref.first < ref.count) {
             if (baseOffset) *baseOffset = LoadU64(ref.lookup + 12);
-            return ref.lookup + kIndexHeaderBytes + static_cast<size_t>(entry - ref.first) * kStdIndexEntryBytes;
+            return ref.lookup + kIndexHeaderBytes +
+                   static_cast<size_t>(entry - ref.first) * kStdIndexEntryBytes;
         }
     }
     return nullptr;

@@ -41,18 +41,19 @@ HResult AVIVideoStream::Init(const RiffChunk& strh, const RiffChunk& strf) {
     return kHrOk;
 }
 
-HResult AVIVideoStream::GetAlignedFrameLocation(uint32_t frame, uint32_t alignment, uint32_t* size, uint32_t* lead,
-                                                uint64_t* alignedOffset, uint32_t* alignedSize) {
+HResult AVIVideoStream::GetAlignedFrameLocation(uint32_t frame, uint32_t alignment, uint32_t* size,
+                                                uint32_t* lead, uint64_t* alignedOffset,
+                                                uint32_t* alignedSize) {
     if (Failed(EnsureIndex())) return kHrFail;
     uint64_t offset = 0;
     uint32_t entrySize = 0;
     if (Failed(ActiveIndex().GetEntry(frame, &offset, &entrySize))) return kHrFail;
     entrySize &= ~kStdIndexNotKeyFrame;
-    // The caller allocates what is answered here: a frame the file cannot hold is not located.
-    if (!m_reader || !m_reader->SpanInFile(offset, entrySize)) return kHrFail;
     if (alignment == 0) alignment = kDefaultSectorSize;
     uint64_t position = offset;
     if (!AVI_ASSERT((position % alignment) <= INT_MAX)) return kHrFail;
+    // The caller allocates what is answered here: a frame the file cannot hold is not located.
+    if (!m_reader || !m_reader->SpanInFile(offset, entrySize)) return kHrFail;
     uint64_t frameLead = position % alignment;
     uint64_t total = entrySize + frameLead;
     uint64_t rounded = (total + alignment - 1) / alignment * alignment;

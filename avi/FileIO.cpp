@@ -3,10 +3,15 @@
 namespace krvx {
 
 FileIO::FileIO()
-    : m_flagsAndAttributes(platform::kFileAttributeNormal), m_isOpen(0), m_canRead(0), m_canWrite(0),
+    : m_flagsAndAttributes(platform::kFileAttributeNormal),
+      m_isOpen(0),
+      m_canRead(0),
+      m_canWrite(0),
       m_handle(nullptr) {}
 
-FileIO::~FileIO() { FileIO::Close(); }
+FileIO::~FileIO() {
+    FileIO::Close();
+}
 
 uint32_t FileIO::Open(const char* path) {
     if (m_isOpen) Close();
@@ -29,7 +34,9 @@ uint32_t FileIO::Create(const char* path, uint32_t truncate) {
     return kFileOk;
 }
 
-uint32_t FileIO::OpenUnsupported(const char*, uint32_t) { return kFileUnavailable; }
+uint32_t FileIO::OpenUnsupported(const char*, uint32_t) {
+    return kFileUnavailable;
+}
 
 uint32_t FileIO::Close() {
     if (m_isOpen) platform::FileClose(m_handle);
@@ -83,8 +90,9 @@ uint64_t FileIO::Tell() {
 
 uint32_t FileIO::Seek(int64_t offset, uint32_t origin) {
     if (origin > 2) return kFileUnavailable;
-    return platform::FileSeek(m_handle, offset, static_cast<platform::SeekOrigin>(origin), nullptr) ? kFileOk
-                                                                                                  : kFileUnavailable;
+    return platform::FileSeek(m_handle, offset, static_cast<platform::SeekOrigin>(origin), nullptr)
+               ? kFileOk
+               : kFileUnavailable;
 }
 
 }  // namespace krvx

@@ -10,12 +10,15 @@
 namespace krvx {
 
 constexpr uint32_t MakeFourCC(char a, char b, char c, char d) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(a)) | (static_cast<uint32_t>(static_cast<uint8_t>(b)) << 8) |
+    return static_cast<uint32_t>(static_cast<uint8_t>(a)) |
+           (static_cast<uint32_t>(static_cast<uint8_t>(b)) << 8) |
            (static_cast<uint32_t>(static_cast<uint8_t>(c)) << 16) |
            (static_cast<uint32_t>(static_cast<uint8_t>(d)) << 24);
 }
 
-constexpr uint32_t FourCCChar(uint32_t code, int index) { return (code >> (8 * index)) & 0xFFu; }
+constexpr uint32_t FourCCChar(uint32_t code, int index) {
+    return (code >> (8 * index)) & 0xFFu;
+}
 
 inline uint16_t LoadU16(const uint8_t* p) {
     uint16_t value;

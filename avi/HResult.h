@@ -13,7 +13,11 @@ constexpr HResult kHrPointer = static_cast<HResult>(0x80004003u);      // E_POIN
 constexpr HResult kHrInvalidArg = static_cast<HResult>(0x80070057u);   // E_INVALIDARG
 constexpr HResult kHrOutOfMemory = static_cast<HResult>(0x8007000Eu);  // E_OUTOFMEMORY
 
-inline bool Succeeded(HResult result) { return result >= 0; }
-inline bool Failed(HResult result) { return result < 0; }
+inline bool Succeeded(HResult result) {
+    return result >= 0;
+}
+inline bool Failed(HResult result) {
+    return result < 0;
+}
 
 }  // namespace krvx

@@ -36,9 +36,15 @@ NativeFile* FileOpen(const char* path, FileDisposition disposition, uint32_t fla
     if (!path) return nullptr;
     int flags = O_RDONLY;
     switch (disposition) {
-        case FileDisposition::OpenExistingForRead: flags = O_RDONLY; break;
-        case FileDisposition::CreateAlwaysForWrite: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
-        case FileDisposition::OpenAlwaysForWrite: flags = O_WRONLY | O_CREAT; break;
+        case FileDisposition::OpenExistingForRead:
+            flags = O_RDONLY;
+            break;
+        case FileDisposition::CreateAlwaysForWrite:
+            flags = O_WRONLY | O_CREAT | O_TRUNC;
+            break;
+        case FileDisposition::OpenAlwaysForWrite:
+            flags = O_WRONLY | O_CREAT;
+            break;
     }
     int fd = OpenDescriptor(path, flags, (flagsAndAttributes & kFileFlagNoBuffering) != 0);
     if (fd < 0) return nullptr;
@@ -87,9 +93,15 @@ bool FileSeek(NativeFile* file, int64_t distance, SeekOrigin origin, uint64_t* n
     if (!file) return false;
     int whence = SEEK_SET;
     switch (origin) {
-        case SeekOrigin::Begin: whence = SEEK_SET; break;
-        case SeekOrigin::Current: whence = SEEK_CUR; break;
-        case SeekOrigin::End: whence = SEEK_END; break;
+        case SeekOrigin::Begin:
+            whence = SEEK_SET;
+            break;
+        case SeekOrigin::Current:
+            whence = SEEK_CUR;
+            break;
+        case SeekOrigin::End:
+            whence = SEEK_END;
+            break;
     }
     off_t position = ::lseek(file->fd, static_cast<off_t>(distance), whence);
     if (position < 0) return false;
@@ -117,7 +129,8 @@ bool FileLastWriteTime(const char* path, uint64_t* fileTime) {
     constexpr int64_t kEpochDelta = 11644473600LL;
     int64_t seconds = static_cast<int64_t>(info.st_mtim.tv_sec) + kEpochDelta;
     if (seconds < 0) return false;
-    *fileTime = static_cast<uint64_t>(seconds) * 10000000u + static_cast<uint64_t>(info.st_mtim.tv_nsec) / 100u;
+    *fileTime =
+        static_cast<uint64_t>(seconds) * 10000000u + static_cast<uint64_t>(info.st_mtim.tv_nsec) / 100u;
     return true;
 }
 

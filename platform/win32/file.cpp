@@ -18,7 +18,8 @@ NativeFile* FileOpen(const char* path, FileDisposition disposition, uint32_t fla
     DWORD share = FILE_SHARE_READ;
     DWORD creation = OPEN_EXISTING;
     switch (disposition) {
-        case FileDisposition::OpenExistingForRead: break;
+        case FileDisposition::OpenExistingForRead:
+            break;
         case FileDisposition::CreateAlwaysForWrite:
             access = FILE_WRITE_DATA;
             share = 0;
@@ -67,9 +68,15 @@ bool FileSeek(NativeFile* file, int64_t distance, SeekOrigin origin, uint64_t* n
     if (!file) return false;
     DWORD method = FILE_BEGIN;
     switch (origin) {
-        case SeekOrigin::Begin: method = FILE_BEGIN; break;
-        case SeekOrigin::Current: method = FILE_CURRENT; break;
-        case SeekOrigin::End: method = FILE_END; break;
+        case SeekOrigin::Begin:
+            method = FILE_BEGIN;
+            break;
+        case SeekOrigin::Current:
+            method = FILE_CURRENT;
+            break;
+        case SeekOrigin::End:
+            method = FILE_END;
+            break;
     }
     LARGE_INTEGER move;
     LARGE_INTEGER moved;
@@ -90,7 +97,8 @@ uint32_t VolumeSectorSize(const char* path) {
     DWORD bytesPerSector = 0;
     DWORD freeClusters = 0;
     DWORD totalClusters = 0;
-    if (!GetDiskFreeSpaceA(drive, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) return 0;
+    if (!GetDiskFreeSpaceA(drive, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+        return 0;
     return bytesPerSector;
 }
 
