@@ -40,13 +40,11 @@ configure "$out/tsan" -DKRVX_SANITIZE=thread
 build "$out/tsan"
 (cd "$out/tsan" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j "$jobs" -L threads)
 
-if [ -f fuzz/run-all.sh ]; then
-  step "fuzz targets (clang, ASan+UBSan), $fuzz_seconds s each"
-  configure "$out/fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKRVX_BUILD_FUZZ=ON \
-    -DKRVX_BUILD_TESTS=OFF -DKRVX_SANITIZE=address,undefined
-  build "$out/fuzz"
-  bash fuzz/run-all.sh "$out/fuzz" "$fuzz_seconds"
-fi
+step "fuzz targets (clang, ASan+UBSan), $fuzz_seconds s each"
+configure "$out/fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKRVX_BUILD_FUZZ=ON \
+  -DKRVX_BUILD_TESTS=OFF -DKRVX_FUZZ_SECONDS="$fuzz_seconds"
+build "$out/fuzz"
+(cd "$out/fuzz" && ctest --output-on-failure -L fuzz)
 
 step "Windows x86_64: build and test under Wine"
 configure "$out/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
