@@ -77,7 +77,10 @@ int32_t HandleOpenFile8(const imStdParms* stdParms, int32_t* fileReference, File
 
 int32_t HandleGetInfo8(const imStdParms* stdParms, const FileAccessRecord* access, FileInfoRecord* info) {
     if (!info) return kImMemErr;
-    CAVIFileImporter* importer = GetOrCreateImporter(stdParms, &info->privateData);
+    // The record is packed: its handle field is not aligned, so it travels through a local.
+    PrivateDataHandle handle = info->privateData;
+    CAVIFileImporter* importer = GetOrCreateImporter(stdParms, &handle);
+    info->privateData = handle;
     if (!importer) return kImMemErr;
     // A first sample that cannot be inspected still leaves a clip to describe.
     importer->ReadSampleInfo();
