@@ -51,27 +51,27 @@ TEST_F(OpenClipTest, DescribesAClipFromItsHeadersAndFirstSample) {
     OpenClip clip(*s_session, path);
     ASSERT_EQ(clip.Open(1234), 0);
     const FileInfoRecord& info = clip.Info();
-    EXPECT_EQ(info.hasVideo, 1);
-    EXPECT_EQ(info.hasAudio, 1);
-    EXPECT_EQ(info.width, 320);
-    EXPECT_EQ(info.height, 180);
-    EXPECT_EQ(info.bitsPerPixel, 32);
+    EXPECT_EQ(+info.hasVideo, 1);
+    EXPECT_EQ(+info.hasAudio, 1);
+    EXPECT_EQ(+info.width, 320);
+    EXPECT_EQ(+info.height, 180);
+    EXPECT_EQ(+info.bitsPerPixel, 32);
     EXPECT_EQ(FourChars(static_cast<uint32_t>(info.subtype)), "KRVX");
-    EXPECT_EQ(info.alphaCode, 1);
-    EXPECT_EQ(info.fieldType, 0);
-    EXPECT_EQ(info.pixelAspectNumerator, 1);
-    EXPECT_EQ(info.pixelAspectDenominator, 1);
-    EXPECT_EQ(info.timeBase, 24000);
-    EXPECT_EQ(info.ticksPerFrame, 1001);
-    EXPECT_EQ(info.durationTicks, 4 * 1001);
-    EXPECT_EQ(info.audioChannels, 2);
-    EXPECT_EQ(info.audioSampleRate, 48000.0f);
-    EXPECT_EQ(info.audioSampleType, 8);
+    EXPECT_EQ(+info.alphaCode, 1);
+    EXPECT_EQ(+info.fieldType, 0);
+    EXPECT_EQ(+info.pixelAspectNumerator, 1);
+    EXPECT_EQ(+info.pixelAspectDenominator, 1);
+    EXPECT_EQ(+info.timeBase, 24000);
+    EXPECT_EQ(+info.ticksPerFrame, 1001);
+    EXPECT_EQ(+info.durationTicks, 4 * 1001);
+    EXPECT_EQ(+info.audioChannels, 2);
+    EXPECT_EQ(+info.audioSampleRate, 48000.0f);
+    EXPECT_EQ(+info.audioSampleType, 8);
     // 4 frames at 2997/125 fps of 48 kHz audio, as the stream header says.
-    EXPECT_GT(info.audioDurationFrames, 0);
-    EXPECT_EQ(info.value54, 1);
-    EXPECT_EQ(info.value206, 1);
-    EXPECT_EQ(info.accessValue, 4);
+    EXPECT_GT(+info.audioDurationFrames, 0);
+    EXPECT_EQ(+info.value54, 1);
+    EXPECT_EQ(+info.value206, 1);
+    EXPECT_EQ(+info.accessValue, 4);
     // The host's memory is reserved for the importer identifier it gave.
     std::vector<std::pair<int32_t, uint32_t>> reservations = s_session->Host().Reservations();
     ASSERT_FALSE(reservations.empty());
@@ -84,12 +84,12 @@ TEST_F(OpenClipTest, YuvClipWithoutAlphaAndThe1440AspectRule) {
     int32_t result;
     FileInfoRecord info = Describe(MakeClip(m_folder, "hdv.avi", options), &result);
     ASSERT_EQ(result, 0);
-    EXPECT_EQ(info.hasAudio, 0);
-    EXPECT_EQ(info.alphaCode, 5);
-    EXPECT_EQ(info.pixelAspectNumerator, 4);
-    EXPECT_EQ(info.pixelAspectDenominator, 3);
-    EXPECT_EQ(info.timeBase, 25);
-    EXPECT_EQ(info.ticksPerFrame, 1);
+    EXPECT_EQ(+info.hasAudio, 0);
+    EXPECT_EQ(+info.alphaCode, 5);
+    EXPECT_EQ(+info.pixelAspectNumerator, 4);
+    EXPECT_EQ(+info.pixelAspectDenominator, 3);
+    EXPECT_EQ(+info.timeBase, 25);
+    EXPECT_EQ(+info.ticksPerFrame, 1);
 }
 
 TEST_F(OpenClipTest, FieldTypeFollowsTheSampleAndTheFrameGeometry) {
@@ -112,7 +112,7 @@ TEST_F(OpenClipTest, FieldTypeFollowsTheSampleAndTheFrameGeometry) {
         int32_t result;
         FileInfoRecord info = Describe(MakeClip(m_folder, "field.avi", options), &result);
         ASSERT_EQ(result, 0);
-        EXPECT_EQ(info.fieldType, c.expected) << c.width << "x" << c.height << " at " << c.rate << "/" << c.scale
+        EXPECT_EQ(+info.fieldType, c.expected) << c.width << "x" << c.height << " at " << c.rate << "/" << c.scale
                                               << " field " << c.field;
     }
 }
