@@ -22,8 +22,10 @@ void ResealChecksums(std::vector<uint8_t>& s) {
     uint8_t* directory = s.data() + kHeaderBytes + metadataBytes;
     const uint32_t directoryBytes = uint32_t(planes * kBandsPerPlane * 8 + 4);
     uint8_t* data = directory + directoryBytes;
+    const uint8_t* end = s.data() + s.size();
     for (int i = 0; i < planes * kBandsPerPlane; ++i) {
         const uint32_t bytes = ReadU32(directory + 8 * i);
+        if (bytes > size_t(end - data)) break;  // sizes that overrun the sample keep their old checksums
         WriteU32(directory + 8 * i + 4, Checksum(data, bytes));
         data += bytes;
     }
