@@ -68,8 +68,8 @@ void BM_Decode(benchmark::State& state) {
     std::vector<uint8_t> out(size_t(pitch) * h);
     const auto& key = clip.samples[0];
     const auto& next = clip.samples[1];
-    decoder->PrepareDecode(0, 0, pixelFormat, resolution, 0, key.data(), uint32_t(key.size()), nullptr, nullptr,
-                           nullptr);
+    decoder->PrepareDecode(0, 0, pixelFormat, resolution, 0, key.data(), uint32_t(key.size()), nullptr,
+                           nullptr, nullptr);
     for (auto _ : state) {
         if (dependent) {
             state.PauseTiming();

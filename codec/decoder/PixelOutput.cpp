@@ -10,8 +10,12 @@ namespace krvx {
 namespace codec {
 namespace {
 
-inline int32_t Yuv(int16_t v) { return v < 0 ? 0 : (v > 1023 ? 1023 : v); }
-inline int32_t Rgb(int16_t v) { return v < 0 ? 0 : (v > 4095 ? 4095 : v); }
+inline int32_t Yuv(int16_t v) {
+    return v < 0 ? 0 : (v > 1023 ? 1023 : v);
+}
+inline int32_t Rgb(int16_t v) {
+    return v < 0 ? 0 : (v > 4095 ? 4095 : v);
+}
 
 // Rgb12To8 for every 12-bit value, built once.
 struct EightBitTable {
@@ -188,8 +192,8 @@ uint32_t OutputRowBytes(uint32_t pixelFormat, uint32_t width) {
     }
 }
 
-void WritePixels(const DecodedPlanes& planes, uint32_t width, uint32_t height, uint32_t pixelFormat, uint8_t* out,
-                 int32_t pitch) {
+void WritePixels(const DecodedPlanes& planes, uint32_t width, uint32_t height, uint32_t pixelFormat,
+                 uint8_t* out, int32_t pitch) {
     const bool bottomUp = pixelFormat == KRVX_PIXEL_FORMAT_BGRA;
     for (uint32_t y = 0; y < height; ++y) {
         const uint32_t memoryRow = bottomUp ? height - 1 - y : y;

@@ -123,9 +123,11 @@ Bytes AviWriter::State::Headers() const {
     Bytes b;
     const size_t hdrl = b.Begin("LIST", "hdrl");
     const size_t avih = b.Begin("avih");
-    const uint64_t usPerFrame = video.rate ? (uint64_t(1000000) * video.scale + video.rate / 2) / video.rate : 0;
+    const uint64_t usPerFrame =
+        video.rate ? (uint64_t(1000000) * video.scale + video.rate / 2) / video.rate : 0;
     b.U32(static_cast<uint32_t>(usPerFrame));
-    const uint64_t seconds = video.rate ? (uint64_t(videoFrames) * video.scale + video.rate - 1) / video.rate : 0;
+    const uint64_t seconds =
+        video.rate ? (uint64_t(videoFrames) * video.scale + video.rate - 1) / video.rate : 0;
     const uint64_t totalBytes = pos;
     b.U32(static_cast<uint32_t>(seconds ? totalBytes / seconds : totalBytes));
     b.U32(0);
@@ -286,7 +288,8 @@ void AviWriter::State::EndForm() {
             b.End(chunk);
             Write(b);
             if (super.size() < kSuperIndexCapacity) {
-                super.push_back({at, static_cast<uint32_t>(b.Data().size()), static_cast<uint32_t>(duration)});
+                super.push_back(
+                    {at, static_cast<uint32_t>(b.Data().size()), static_cast<uint32_t>(duration)});
             } else {
                 failed = true;
             }
@@ -331,7 +334,8 @@ void AviWriter::State::WriteChunk(const char* id, const uint8_t* data, uint32_t 
     }
     (video ? formVideo : formAudio).push_back({headerPos, size, key});
     if (firstForm) {
-        legacy.push_back({video, key ? kKeyFrameFlag : 0u, static_cast<uint32_t>(headerPos - (moviPos + 8)), size});
+        legacy.push_back(
+            {video, key ? kKeyFrameFlag : 0u, static_cast<uint32_t>(headerPos - (moviPos + 8)), size});
     }
 }
 

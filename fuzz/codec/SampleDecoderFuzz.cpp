@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to GetSampleInfo, DecodeSample and the metadata reader. The first two bytes pick
-// the output format and resolution (and, with bit 7 of the first, whether checksums are fixed up); the rest is decoded after a valid key frame, so dependent-frame paths
-// with reference state are reached too.
+// the output format and resolution (and, with bit 7 of the first, whether checksums are fixed up); the rest
+// is decoded after a valid key frame, so dependent-frame paths with reference state are reached too.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -15,7 +15,8 @@ const std::vector<uint8_t>& KeyFrame(uint32_t format) {
     static std::vector<uint8_t> samples[3];
     if (samples[format].empty()) {
         krvx::encode::FrameEncoder encoder;
-        encoder.Encode(krvx::encode::RenderPattern(krvx::encode::kPatternBox, 24, 16, format, 0), true, samples[format]);
+        encoder.Encode(krvx::encode::RenderPattern(krvx::encode::kPatternBox, 24, 16, format, 0), true,
+                       samples[format]);
     }
     return samples[format];
 }
@@ -62,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     KRVX_SampleInfo info;
     decoder->GetSampleInfo(sample, sampleSize, &info);
     const std::vector<uint8_t>& key = KeyFrame(keyFormat);
-    decoder->PrepareDecode(0, 0, pixelFormat, resolution, 1, key.data(), uint32_t(key.size()), nullptr, nullptr,
-                           nullptr);
+    decoder->PrepareDecode(0, 0, pixelFormat, resolution, 1, key.data(), uint32_t(key.size()), nullptr,
+                           nullptr, nullptr);
     decoder->DecodeSample(key.data(), uint32_t(key.size()), nullptr, 0);
     int32_t w = 0, h = 0, rowBytes = 0;
     decoder->PrepareDecode(0, 0, pixelFormat, resolution, 0, sample, sampleSize, &w, &h, &rowBytes);

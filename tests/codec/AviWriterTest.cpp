@@ -46,8 +46,11 @@ public:
         EXPECT_EQ(begin, end) << "chunks overrun their parent";
         return chunks;
     }
-    std::vector<Chunk> Inside(const Chunk& list) const { return Level(list.pos + 12, list.pos + 8 + list.size); }
-    const Chunk* Find(const std::vector<Chunk>& chunks, const std::string& id, const std::string& type = "") const {
+    std::vector<Chunk> Inside(const Chunk& list) const {
+        return Level(list.pos + 12, list.pos + 8 + list.size);
+    }
+    const Chunk* Find(const std::vector<Chunk>& chunks, const std::string& id,
+                      const std::string& type = "") const {
         for (const Chunk& c : chunks) {
             if (c.id == id && (type.empty() || c.listType == type)) return &c;
         }
@@ -75,10 +78,11 @@ TEST(AviWriter, PlainClipHasHeadersMovieDataAndLegacyIndex) {
     options.audioBits = 24;
     const std::string path = TempPath("krvx_plain.avi");
     uint32_t progressCalls = 0;
-    ASSERT_EQ(encode::WriteClip(options, path.c_str(), [&](uint32_t done, uint32_t total) {
-                  EXPECT_EQ(total, 7u);
-                  EXPECT_EQ(done, ++progressCalls);
-              }),
+    ASSERT_EQ(encode::WriteClip(options, path.c_str(),
+                                [&](uint32_t done, uint32_t total) {
+                                    EXPECT_EQ(total, 7u);
+                                    EXPECT_EQ(done, ++progressCalls);
+                                }),
               0);
     EXPECT_EQ(progressCalls, 7u);
 
@@ -212,7 +216,8 @@ TEST(AviWriter, OpenDmlClipSplitsIntoContinuationFormsWithTwoLevelIndexes) {
     EXPECT_EQ(avi.U32(dmlh[0].pos + 8), 40u);
     const uint32_t firstFormFrames = avi.U32(avi.Find(hdrl, "avih")->pos + 8 + 16);
     EXPECT_LT(firstFormFrames, 40u);
-    EXPECT_EQ(form[2].size / 16, firstFormFrames + (avi.Find(avi.Inside(form[1]), "01wb") ? firstFormFrames : 0));
+    EXPECT_EQ(form[2].size / 16,
+              firstFormFrames + (avi.Find(avi.Inside(form[1]), "01wb") ? firstFormFrames : 0));
 
     std::map<std::string, uint64_t> framesPerStream;
     for (const Chunk& c : hdrl) {

@@ -134,7 +134,8 @@ std::vector<uint8_t> ExpectedOutput(const encode::Picture& picture, int resoluti
                 const YuvRange& range = wide ? kYuv16 : kYuv8;
                 y0 = RgbToY(at(0, x), at(1, x), at(2, x), range);
                 y1 = RgbToY(at(0, x1), at(1, x1), at(2, x1), range);
-                RgbPairToChroma(at(0, x) + at(0, x1), at(1, x) + at(1, x1), at(2, x) + at(2, x1), range, cb, cr);
+                RgbPairToChroma(at(0, x) + at(0, x1), at(1, x) + at(1, x1), at(2, x) + at(2, x1), range, cb,
+                                cr);
             }
             if (wide) {
                 Put16(row + 4 * x, y0);
@@ -152,8 +153,9 @@ std::vector<uint8_t> ExpectedOutput(const encode::Picture& picture, int resoluti
     return out;
 }
 
-std::vector<std::vector<uint8_t>> EncodeFrames(encode::Pattern pattern, uint32_t w, uint32_t h, uint32_t format,
-                                               uint32_t count, uint32_t gop, std::vector<encode::Picture>* pictures,
+std::vector<std::vector<uint8_t>> EncodeFrames(encode::Pattern pattern, uint32_t w, uint32_t h,
+                                               uint32_t format, uint32_t count, uint32_t gop,
+                                               std::vector<encode::Picture>* pictures,
                                                const std::vector<encode::MetadataItem>& metadata) {
     encode::FrameEncoder encoder;
     encoder.SetMetadata(metadata);
@@ -184,7 +186,8 @@ std::vector<uint8_t> DecodeToRows(SampleDecoder& decoder, const std::vector<uint
     if (format != KRVX_PIXEL_FORMAT_BGRA) return buffer;
     std::vector<uint8_t> rows(buffer.size());
     for (uint32_t y = 0; y < h; ++y) {
-        std::memcpy(rows.data() + size_t(y) * rowBytes, buffer.data() + size_t(h - 1 - y) * rowBytes, rowBytes);
+        std::memcpy(rows.data() + size_t(y) * rowBytes, buffer.data() + size_t(h - 1 - y) * rowBytes,
+                    rowBytes);
     }
     return rows;
 }

@@ -84,8 +84,8 @@ std::vector<uint8_t> ExpectedOutput(const encode::Picture& picture, int resoluti
 uint32_t RowBytesOf(uint32_t pixelFormat, uint32_t width);
 
 // Encodes frames [0, count) of a pattern with the given key-frame interval.
-std::vector<std::vector<uint8_t>> EncodeFrames(encode::Pattern pattern, uint32_t w, uint32_t h, uint32_t format,
-                                               uint32_t count, uint32_t gop,
+std::vector<std::vector<uint8_t>> EncodeFrames(encode::Pattern pattern, uint32_t w, uint32_t h,
+                                               uint32_t format, uint32_t count, uint32_t gop,
                                                std::vector<encode::Picture>* pictures = nullptr,
                                                const std::vector<encode::MetadataItem>& metadata = {});
 
@@ -97,8 +97,9 @@ KRVX_Error Decode(SampleDecoder& decoder, const std::vector<uint8_t>& sample, ui
 std::vector<uint8_t> DecodeToRows(SampleDecoder& decoder, const std::vector<uint8_t>& sample, uint32_t format,
                                   int resolution, KRVX_Error& error);
 
-inline const uint32_t kAllOutputFormats[] = {KRVX_PIXEL_FORMAT_BGRA, KRVX_PIXEL_FORMAT_YUYV, KRVX_PIXEL_FORMAT_YU64,
-                                             KRVX_PIXEL_FORMAT_WP13, KRVX_PIXEL_FORMAT_W13A, KRVX_PIXEL_FORMAT_B64A};
+inline const uint32_t kAllOutputFormats[] = {KRVX_PIXEL_FORMAT_BGRA, KRVX_PIXEL_FORMAT_YUYV,
+                                             KRVX_PIXEL_FORMAT_YU64, KRVX_PIXEL_FORMAT_WP13,
+                                             KRVX_PIXEL_FORMAT_W13A, KRVX_PIXEL_FORMAT_B64A};
 
 }  // namespace codectest
 }  // namespace krvx

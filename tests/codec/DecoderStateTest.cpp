@@ -45,8 +45,8 @@ TEST_F(DecoderState, SampleInformationNamesKeyFramesFormatAndField) {
     for (uint32_t field : {0u, 2u, 3u}) {
         encode::FrameEncoder encoder(field);
         std::vector<uint8_t> sample;
-        ASSERT_EQ(encoder.Encode(encode::RenderPattern(encode::kPatternBox, 16, 8, encode::kFormatRgba, 0), true,
-                                 sample),
+        ASSERT_EQ(encoder.Encode(encode::RenderPattern(encode::kPatternBox, 16, 8, encode::kFormatRgba, 0),
+                                 true, sample),
                   0);
         ASSERT_EQ(decoder->GetSampleInfo(sample.data(), uint32_t(sample.size()), &info), 0);
         EXPECT_EQ(info.fieldValue, field);
@@ -121,8 +121,9 @@ TEST_F(DecoderState, RefusesWithoutPreparationOrWithBadArguments) {
     KRVX_SampleInfo info;
     EXPECT_EQ(decoder->DecodeSample(samples[0].data(), uint32_t(samples[0].size()), nullptr, 0),
               KRVX_ERROR_NOT_PREPARED);
-    EXPECT_EQ(decoder->PrepareDecode(0, 0, KRVX_PIXEL_FORMAT_NV12, 1, 0, nullptr, 0, nullptr, nullptr, nullptr),
-              KRVX_ERROR_UNSUPPORTED_FORMAT);
+    EXPECT_EQ(
+        decoder->PrepareDecode(0, 0, KRVX_PIXEL_FORMAT_NV12, 1, 0, nullptr, 0, nullptr, nullptr, nullptr),
+        KRVX_ERROR_UNSUPPORTED_FORMAT);
     EXPECT_EQ(decoder->DecodeSample(samples[0].data(), uint32_t(samples[0].size()), nullptr, 0),
               KRVX_ERROR_NOT_PREPARED);
     EXPECT_EQ(decoder->PrepareDecode(0, 0, kBgra, 0, 0, nullptr, 0, nullptr, nullptr, nullptr),

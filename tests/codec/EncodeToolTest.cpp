@@ -28,7 +28,9 @@ std::string Tool() {
     return path;
 }
 
-std::string Temp(const std::string& name) { return ::testing::TempDir() + name; }
+std::string Temp(const std::string& name) {
+    return ::testing::TempDir() + name;
+}
 
 // Runs the tool with stdout and stderr into files; returns its exit code.
 int RunTool(const std::string& args, std::string* out = nullptr, std::string* err = nullptr) {
@@ -54,10 +56,12 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The first "00dc" chunk of a clip written by the encoder (found by scanning; the layout is tested elsewhere).
+// The first "00dc" chunk of a clip written by the encoder (found by scanning; the layout is tested
+// elsewhere).
 std::vector<uint8_t> FirstVideoSample(const std::vector<uint8_t>& avi) {
     for (size_t i = 0; i + 8 < avi.size(); ++i) {
-        if (avi[i] == '0' && avi[i + 1] == '0' && avi[i + 2] == 'd' && avi[i + 3] == 'c' && avi[i + 8] == 'K') {
+        if (avi[i] == '0' && avi[i + 1] == '0' && avi[i + 2] == 'd' && avi[i + 3] == 'c' &&
+            avi[i + 8] == 'K') {
             const uint32_t size = codec::ReadU32(&avi[i + 4]);
             return std::vector<uint8_t>(avi.begin() + i + 8, avi.begin() + i + 8 + size);
         }
@@ -122,10 +126,10 @@ TEST(EncodeTool, HelpAndUsageErrors) {
     EXPECT_EQ(RunTool("--help", &out), 0);
     EXPECT_NE(out.find("--gop K"), std::string::npos);
     EXPECT_NE(out.find("--meta TAG=VALUE"), std::string::npos);
-    for (const char* args : {"", "--frames 3", "-o x.avi --size 64", "-o x.avi --rate 25", "-o x.avi --format yuv8",
-                             "-o x.avi --field top", "-o x.avi --bits 8", "-o x.avi --gop 0",
-                             "-o x.avi --meta TAKE=first", "-o x.avi --meta TAKE", "-o x.avi --frames",
-                             "-o x.avi --colour"}) {
+    for (const char* args :
+         {"", "--frames 3", "-o x.avi --size 64", "-o x.avi --rate 25", "-o x.avi --format yuv8",
+          "-o x.avi --field top", "-o x.avi --bits 8", "-o x.avi --gop 0", "-o x.avi --meta TAKE=first",
+          "-o x.avi --meta TAKE", "-o x.avi --frames", "-o x.avi --colour"}) {
         EXPECT_EQ(RunTool(args, &out, &err), 2) << args;
         ASSERT_FALSE(err.empty()) << args;
         EXPECT_EQ(err.find('\n'), err.size() - 1) << "one line: " << err;
@@ -135,8 +139,8 @@ TEST(EncodeTool, HelpAndUsageErrors) {
 TEST(EncodeTool, OptionsReachTheClip) {
     const std::string path = Temp("krvx_tool_clip.avi");
     ASSERT_EQ(RunTool("-o \"" + path +
-                  "\" --size 64x36 --rate 24000/1001 --frames 5 --gop 2 --format rgb --field lower "
-                  "--pattern gradient --audio none --meta REEL=A001 --meta TAKE=3 --meta CMIX=-10 -q"),
+                      "\" --size 64x36 --rate 24000/1001 --frames 5 --gop 2 --format rgb --field lower "
+                      "--pattern gradient --audio none --meta REEL=A001 --meta TAKE=3 --meta CMIX=-10 -q"),
               0);
     const auto avi = ReadFile(path);
     ASSERT_GT(avi.size(), 200u);
@@ -188,14 +192,15 @@ TEST(EncodeTool, PngFramesAreEncodedExactly) {
 #if defined(_WIN32)
     // The Windows build has no PNG library: --input is a usage error that says so.
     std::string err;
-    EXPECT_EQ(RunTool("-o \"" + path + "\" --size 20x10 --frames 2 -q --input \"" + Temp("krvx_in_%02d.png") + "\"",
-                      nullptr, &err),
-              2);
+    EXPECT_EQ(
+        RunTool("-o \"" + path + "\" --size 20x10 --frames 2 -q --input \"" + Temp("krvx_in_%02d.png") + "\"",
+                nullptr, &err),
+        2);
     EXPECT_NE(err.find("PNG"), std::string::npos) << err;
     return;
 #endif
-    ASSERT_EQ(RunTool("-o \"" + path + "\" --size 20x10 --frames 2 --format rgba -q --input \"" + Temp("krvx_in_%02d.png") +
-                  "\""),
+    ASSERT_EQ(RunTool("-o \"" + path + "\" --size 20x10 --frames 2 --format rgba -q --input \"" +
+                      Temp("krvx_in_%02d.png") + "\""),
               0);
     const auto sample = FirstVideoSample(ReadFile(path));
     ASSERT_FALSE(sample.empty());
@@ -205,12 +210,17 @@ TEST(EncodeTool, PngFramesAreEncodedExactly) {
     const auto got = DecodeToRows(*decoder, sample, KRVX_PIXEL_FORMAT_B64A, 1, error);
     ASSERT_EQ(error, 0);
     uint32_t ow, oh, rowBytes;
-    const auto want = ExpectedOutput(encode::PictureFromRgba8(frames[0].data(), w, h, w * 4, encode::kFormatRgba), 1,
-                                     KRVX_PIXEL_FORMAT_B64A, ow, oh, rowBytes);
+    const auto want =
+        ExpectedOutput(encode::PictureFromRgba8(frames[0].data(), w, h, w * 4, encode::kFormatRgba), 1,
+                       KRVX_PIXEL_FORMAT_B64A, ow, oh, rowBytes);
     EXPECT_EQ(got, want);
     // A missing frame file and a picture of the wrong size fail with exit code 1.
-    EXPECT_EQ(RunTool("-o \"" + path + "\" --size 20x10 --frames 3 -q --input \"" + Temp("krvx_in_%02d.png") + "\""), 1);
-    EXPECT_EQ(RunTool("-o \"" + path + "\" --size 22x10 --frames 1 -q --input \"" + Temp("krvx_in_%02d.png") + "\""), 1);
+    EXPECT_EQ(RunTool("-o \"" + path + "\" --size 20x10 --frames 3 -q --input \"" + Temp("krvx_in_%02d.png") +
+                      "\""),
+              1);
+    EXPECT_EQ(RunTool("-o \"" + path + "\" --size 22x10 --frames 1 -q --input \"" + Temp("krvx_in_%02d.png") +
+                      "\""),
+              1);
     std::remove(path.c_str());
 }
 

@@ -198,7 +198,8 @@ TEST_F(ColourSettings, OnlyTheThreeSettingsAreAccepted) {
     EXPECT_EQ(Set("CMVL", 1, 2), KRVX_ERROR_INVALID_ARGUMENT);
     EXPECT_EQ(Set("CMVL", 1, 4, KRVX_METADATA_TEXT), KRVX_ERROR_INVALID_ARGUMENT);
     int32_t value = 0;
-    EXPECT_EQ(KRVX_SetActiveMetadata(nullptr, handle, Tag("CACT"), 2, &value, 4), KRVX_ERROR_INVALID_ARGUMENT);
+    EXPECT_EQ(KRVX_SetActiveMetadata(nullptr, handle, Tag("CACT"), 2, &value, 4),
+              KRVX_ERROR_INVALID_ARGUMENT);
     EXPECT_EQ(KRVX_SetActiveMetadata(decoder.get(), handle, Tag("CACT"), 2, nullptr, 4),
               KRVX_ERROR_INVALID_ARGUMENT);
 }

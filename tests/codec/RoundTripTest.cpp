@@ -37,16 +37,18 @@ TEST_P(RoundTrip, EveryResolutionAndOutputFormatMatchesTheInput) {
             DecoderPtr decoder = MakeDecoder(&allocator);
             for (size_t frame = 0; frame < samples.size(); ++frame) {
                 KRVX_Error error = -1;
-                const std::vector<uint8_t> got = DecodeToRows(*decoder, samples[frame], format, resolution, error);
+                const std::vector<uint8_t> got =
+                    DecodeToRows(*decoder, samples[frame], format, resolution, error);
                 ASSERT_EQ(error, KRVX_ERROR_OKAY) << FormatName(format) << " resolution " << resolution;
                 uint32_t w, h, rowBytes;
-                const std::vector<uint8_t> want = ExpectedOutput(pictures[frame], resolution, format, w, h, rowBytes);
+                const std::vector<uint8_t> want =
+                    ExpectedOutput(pictures[frame], resolution, format, w, h, rowBytes);
                 ASSERT_EQ(got.size(), want.size());
                 size_t firstDiff = 0;
                 while (firstDiff < got.size() && got[firstDiff] == want[firstDiff]) ++firstDiff;
-                ASSERT_EQ(firstDiff, got.size()) << FormatName(format) << " resolution " << resolution << " frame "
-                                                 << frame << " row " << firstDiff / rowBytes << " byte "
-                                                 << firstDiff % rowBytes;
+                ASSERT_EQ(firstDiff, got.size())
+                    << FormatName(format) << " resolution " << resolution << " frame " << frame << " row "
+                    << firstDiff / rowBytes << " byte " << firstDiff % rowBytes;
             }
         }
     }
@@ -137,12 +139,13 @@ TEST(RoundTripLayout, PitchAndRowOrder) {
         std::vector<uint8_t> buffer(size_t(pitch) * h, 0xEE);
         ASSERT_EQ(Decode(*decoder, samples[0], format, 2, buffer.data(), pitch), 0);
         std::vector<uint8_t> reversed(size_t(pitch) * h, 0xEE);
-        ASSERT_EQ(Decode(*decoder, samples[0], format, 2, reversed.data() + size_t(pitch) * (h - 1), -pitch), 0);
+        ASSERT_EQ(Decode(*decoder, samples[0], format, 2, reversed.data() + size_t(pitch) * (h - 1), -pitch),
+                  0);
         const bool bottomUp = format == KRVX_PIXEL_FORMAT_BGRA;
         for (uint32_t y = 0; y < h; ++y) {
             const uint32_t memoryRow = bottomUp ? h - 1 - y : y;
-            EXPECT_EQ(0, std::memcmp(buffer.data() + size_t(memoryRow) * pitch, want.data() + size_t(y) * rowBytes,
-                                     rowBytes));
+            EXPECT_EQ(0, std::memcmp(buffer.data() + size_t(memoryRow) * pitch,
+                                     want.data() + size_t(y) * rowBytes, rowBytes));
             // With a negative pitch the first row in memory order is the last one of the positive layout.
             EXPECT_EQ(0, std::memcmp(reversed.data() + size_t(h - 1 - memoryRow) * pitch,
                                      want.data() + size_t(y) * rowBytes, rowBytes));
