@@ -183,7 +183,7 @@ std::vector<uint8_t> DecodeToRows(SampleDecoder& decoder, const std::vector<uint
     const uint32_t rowBytes = RowBytesOf(format, w);
     std::vector<uint8_t> buffer(size_t(rowBytes) * h);
     error = Decode(decoder, sample, format, resolution, buffer.data(), static_cast<int32_t>(rowBytes));
-    if (format != KRVX_PIXEL_FORMAT_BGRA) return buffer;
+    if (format != KRVX_PIXEL_FORMAT_BGRA || buffer.empty()) return buffer;
     std::vector<uint8_t> rows(buffer.size());
     for (uint32_t y = 0; y < h; ++y) {
         std::memcpy(rows.data() + size_t(y) * rowBytes, buffer.data() + size_t(h - 1 - y) * rowBytes,

@@ -61,6 +61,33 @@ INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip,
                                            Case{encode::kFormatRgb, encode::kPatternGradient},
                                            Case{encode::kFormatRgba, encode::kPatternBox}));
 
+// Frames smaller than the transform: one-pixel rows and columns, sizes that vanish at lower resolutions.
+TEST(RoundTripSizes, TinyAndOddFramesDecodeAtEveryResolution) {
+    const uint32_t sizes[][2] = {{1, 1}, {1, 5}, {3, 1}, {2, 2}, {9, 17}, {17, 9}};
+    for (const auto& size : sizes) {
+        for (uint32_t encoded : {0u, 1u, 2u}) {
+            std::vector<encode::Picture> pictures;
+            const auto samples =
+                EncodeFrames(encode::kPatternGradient, size[0], size[1], encoded, 2, 5, &pictures);
+            CountingAllocator allocator;
+            DecoderPtr decoder = MakeDecoder(&allocator);
+            for (int resolution = 1; resolution <= 4; ++resolution) {
+                for (uint32_t format : kAllOutputFormats) {
+                    for (size_t frame = 0; frame < samples.size(); ++frame) {
+                        KRVX_Error error = -1;
+                        const auto got = DecodeToRows(*decoder, samples[frame], format, resolution, error);
+                        ASSERT_EQ(error, KRVX_ERROR_OKAY);
+                        uint32_t w, h, rowBytes;
+                        ASSERT_EQ(got, ExpectedOutput(pictures[frame], resolution, format, w, h, rowBytes))
+                            << size[0] << "x" << size[1] << " encoded " << encoded << " "
+                            << FormatName(format) << " resolution " << resolution;
+                    }
+                }
+            }
+        }
+    }
+}
+
 // Full resolution is lossless: the 16-bit outputs hold the input values exactly (by bit replication).
 TEST(RoundTripLossless, FullResolutionSixteenBitOutputsInvertToTheInput) {
     std::vector<encode::Picture> pictures;
