@@ -1,6 +1,7 @@
 // AVI writer: one RIFF "AVI " form with the legacy index, and with OpenDML the two-level index and
 // "AVIX" continuation forms.
 #include <fstream>
+#include <new>
 #include <vector>
 
 #include "codec/encoder/KrvxEncoder.h"
@@ -352,7 +353,8 @@ int AviWriter::Open(const char* path, const AviVideoParams& video, const AviAudi
         return kEncodeBadArgument;
     }
     if (audio.sampleRate != 0 && (audio.channels == 0 || audio.bitsPerSample == 0)) return kEncodeBadArgument;
-    m_state = new State();
+    m_state = new (std::nothrow) State();
+    if (m_state == nullptr) return kEncodeOutOfMemory;
     m_state->video = video;
     m_state->audio = audio;
     m_state->openDml = openDml;
@@ -369,7 +371,11 @@ int AviWriter::Open(const char* path, const AviVideoParams& video, const AviAudi
 
 int AviWriter::WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame) {
     if (m_state == nullptr) return kEncodeBadArgument;
-    m_state->WriteChunk("00dc", sample, size, true, keyFrame);
+    try {
+        m_state->WriteChunk("00dc", sample, size, true, keyFrame);
+    } catch (const std::bad_alloc&) {
+        return kEncodeOutOfMemory;
+    }
     ++m_state->videoFrames;
     if (size > m_state->maxVideo) m_state->maxVideo = size;
     return m_state->failed ? kEncodeIoError : kEncodeOkay;
@@ -377,7 +383,11 @@ int AviWriter::WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame) {
 
 int AviWriter::WriteAudio(const uint8_t* data, uint32_t size) {
     if (m_state == nullptr || !m_state->HasAudio()) return kEncodeBadArgument;
-    m_state->WriteChunk("01wb", data, size, false, true);
+    try {
+        m_state->WriteChunk("01wb", data, size, false, true);
+    } catch (const std::bad_alloc&) {
+        return kEncodeOutOfMemory;
+    }
     m_state->audioBytes += size;
     if (size > m_state->maxAudio) m_state->maxAudio = size;
     return m_state->failed ? kEncodeIoError : kEncodeOkay;
@@ -386,14 +396,19 @@ int AviWriter::WriteAudio(const uint8_t* data, uint32_t size) {
 int AviWriter::Close() {
     if (m_state == nullptr) return kEncodeBadArgument;
     State& s = *m_state;
-    s.EndForm();
-    // Rewrite the header list now that counts and indexes are known; its size does not change.
-    const Bytes headers = s.Headers();
-    s.file.seekp(12);
-    s.file.write(reinterpret_cast<const char*>(headers.Data().data()),
-                 static_cast<std::streamsize>(headers.Data().size()));
+    bool ok = true;
+    try {
+        s.EndForm();
+        // Rewrite the header list now that counts and indexes are known; its size does not change.
+        const Bytes headers = s.Headers();
+        s.file.seekp(12);
+        s.file.write(reinterpret_cast<const char*>(headers.Data().data()),
+                     static_cast<std::streamsize>(headers.Data().size()));
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
     s.file.close();
-    const bool ok = !s.failed && !s.file.fail();
+    ok = ok && !s.failed && !s.file.fail();
     delete m_state;
     m_state = nullptr;
     return ok ? kEncodeOkay : kEncodeIoError;

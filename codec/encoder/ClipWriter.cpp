@@ -1,5 +1,6 @@
 // WriteClip: pattern or caller pictures, encoded and interleaved with a PCM tone into one AVI file.
 #include <cmath>
+#include <new>
 
 #include "codec/encoder/KrvxEncoder.h"
 
@@ -45,7 +46,9 @@ void RenderAudio(const ClipOptions& options, uint64_t first, uint32_t count, std
     }
 }
 
-int WriteClip(const ClipOptions& options, const char* path, const ProgressCallback& progress) {
+namespace {
+
+int WriteClipUnchecked(const ClipOptions& options, const char* path, const ProgressCallback& progress) {
     if (options.width == 0 || options.height == 0 || options.rate == 0 || options.scale == 0 ||
         options.gop == 0 || options.format > kFormatRgba || options.fieldValue > 3) {
         return kEncodeBadArgument;
@@ -104,6 +107,16 @@ int WriteClip(const ClipOptions& options, const char* path, const ProgressCallba
     }
     const int closed = writer.Close();
     return rc != kEncodeOkay ? rc : closed;
+}
+
+}  // namespace
+
+int WriteClip(const ClipOptions& options, const char* path, const ProgressCallback& progress) {
+    try {
+        return WriteClipUnchecked(options, path, progress);
+    } catch (const std::bad_alloc&) {
+        return kEncodeOutOfMemory;
+    }
 }
 
 }  // namespace encode

@@ -1,6 +1,7 @@
 // Picture to sample: three transform levels per plane, the difference to the previous frame's
 // coefficients for dependent frames, block coding per band.
 #include <cstring>
+#include <new>
 
 #include "codec/core/Bitstream.h"
 #include "codec/core/BlockCoder.h"

@@ -37,6 +37,7 @@ enum EncodeError : int {
     kEncodeBadPicture = 2,  // size or planes do not match
     kEncodeIoError = 3,
     kEncodeSourceFailed = 4,  // the picture source callback answered false
+    kEncodeOutOfMemory = 5,
 };
 
 enum Format : uint32_t {
@@ -94,6 +95,9 @@ public:
                bool* keyFrame = nullptr);
 
 private:
+    int EncodeUnchecked(const Picture& picture, bool wantKeyFrame, std::vector<uint8_t>& sample,
+                        bool* keyFrame);
+
     uint32_t m_fieldValue;
     std::vector<MetadataItem> m_metadata;
     uint32_t m_refWidth = 0, m_refHeight = 0, m_refFormat = 0;
