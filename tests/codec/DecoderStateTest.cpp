@@ -2,6 +2,9 @@
 // due, ReleaseResources and allocation failures leave a usable decoder, and all memory is the caller's.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "tests/codec/CodecTestSupport.h"
 
 namespace krvx {
@@ -138,6 +141,42 @@ TEST_F(DecoderState, RefusesWithoutPreparationOrWithBadArguments) {
     EXPECT_EQ(w, 8);
     EXPECT_EQ(h, 4);
     EXPECT_EQ(rowBytes, 16);
+}
+
+// Decoders on several threads at once, each with its own allocator, share nothing.
+TEST(DecoderThreads, IndependentDecodersRunConcurrently) {
+    std::vector<encode::Picture> pictures;
+    const auto samples = EncodeFrames(encode::kPatternZonePlate, 48, 32, encode::kFormatYuv, 4, 2, &pictures,
+                                      {encode::MetadataItem::Text(KRVX_TRACK_CLIP, "REEL", "T")});
+    std::vector<std::vector<uint8_t>> want;
+    for (const auto& p : pictures) {
+        uint32_t w, h, rowBytes;
+        want.push_back(ExpectedOutput(p, 2, KRVX_PIXEL_FORMAT_W13A, w, h, rowBytes));
+    }
+    std::atomic<int> mismatches{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&]() {
+            CountingAllocator allocator;
+            DecoderPtr decoder = MakeDecoder(&allocator);
+            for (int round = 0; round < 5; ++round) {
+                for (size_t f = 0; f < samples.size(); ++f) {
+                    KRVX_Error error;
+                    if (DecodeToRows(*decoder, samples[f], KRVX_PIXEL_FORMAT_W13A, 2, error) != want[f])
+                        ++mismatches;
+                    KRVX_MetadataHandle handle = nullptr;
+                    KRVX_OpenMetadata(&handle);
+                    if (KRVX_InitSampleMetadata(handle, 0, samples[f].data(), uint32_t(samples[f].size())) !=
+                        0) {
+                        ++mismatches;
+                    }
+                    KRVX_CloseMetadata(handle);
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(mismatches.load(), 0);
 }
 
 TEST(DecoderAllocation, EveryAllocationFailureIsAnsweredAndRecovered) {
