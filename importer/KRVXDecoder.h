@@ -148,6 +148,11 @@ typedef KRVX_Error (*KRVX_ReadMetadataFn)(KRVX_MetadataHandle handle, uint32_t* 
 typedef void (*KRVX_CloseMetadataFn)(KRVX_MetadataHandle handle);
 
 // Library and function names as looked up at run time.
+#if defined(_WIN32)
+#define KRVX_DECODER_LIBRARY_NAME "KRVXDecoder.dll"
+#else
+#define KRVX_DECODER_LIBRARY_NAME "libKRVXDecoder.so"
+#endif
 #define KRVX_DECODER_FUNCTION_NAMES                                                                       \
     "KRVX_CreateSampleDecoder", "KRVX_OpenMetadata", "KRVX_InitSampleMetadata", "KRVX_SetActiveMetadata", \
         "KRVX_ReadMetadata", "KRVX_CloseMetadata"
