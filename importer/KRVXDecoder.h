@@ -139,8 +139,8 @@ KRVX_API void KRVX_CloseMetadata(KRVX_MetadataHandle handle);
 // The same functions as pointer types, for lookup by name in a module loaded at run time.
 typedef krvx::SampleDecoder* (*KRVX_CreateSampleDecoderFn)(krvx::IAllocator* allocator, void* logStream);
 typedef KRVX_Error (*KRVX_OpenMetadataFn)(KRVX_MetadataHandle* handle);
-typedef KRVX_Error (*KRVX_InitSampleMetadataFn)(KRVX_MetadataHandle handle, uint32_t track, const void* sample,
-                                                uint32_t sampleSize);
+typedef KRVX_Error (*KRVX_InitSampleMetadataFn)(KRVX_MetadataHandle handle, uint32_t track,
+                                                const void* sample, uint32_t sampleSize);
 typedef KRVX_Error (*KRVX_SetActiveMetadataFn)(krvx::SampleDecoder* decoder, KRVX_MetadataHandle handle,
                                                uint32_t tag, uint32_t type, const void* value, uint32_t size);
 typedef KRVX_Error (*KRVX_ReadMetadataFn)(KRVX_MetadataHandle handle, uint32_t* tag, uint32_t* type,
@@ -148,6 +148,11 @@ typedef KRVX_Error (*KRVX_ReadMetadataFn)(KRVX_MetadataHandle handle, uint32_t* 
 typedef void (*KRVX_CloseMetadataFn)(KRVX_MetadataHandle handle);
 
 // Library and function names as looked up at run time.
-#define KRVX_DECODER_FUNCTION_NAMES                                                                     \
+#if defined(_WIN32)
+#define KRVX_DECODER_LIBRARY_NAME "KRVXDecoder.dll"
+#else
+#define KRVX_DECODER_LIBRARY_NAME "libKRVXDecoder.so"
+#endif
+#define KRVX_DECODER_FUNCTION_NAMES                                                                       \
     "KRVX_CreateSampleDecoder", "KRVX_OpenMetadata", "KRVX_InitSampleMetadata", "KRVX_SetActiveMetadata", \
         "KRVX_ReadMetadata", "KRVX_CloseMetadata"

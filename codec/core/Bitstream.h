@@ -17,10 +17,12 @@ constexpr uint32_t kMetadataItemHeader = 12;
 
 enum FrameType : uint8_t { kKeyFrame = 0, kDependentFrame = 1 };
 
-inline uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t ReadU16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 inline uint32_t ReadU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 inline void WriteU16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
@@ -32,11 +34,15 @@ inline void WriteU32(uint8_t* p, uint32_t v) {
 
 // Planes of an encoded format: YUV 4:2:2 has Y, Cb, Cr (chroma half width, rounded up); RGB has R, G, B;
 // RGBA adds A.
-inline int PlaneCount(uint32_t encodedFormat) { return encodedFormat == 2 ? 4 : 3; }
+inline int PlaneCount(uint32_t encodedFormat) {
+    return encodedFormat == 2 ? 4 : 3;
+}
 inline uint32_t PlaneWidth(uint32_t encodedFormat, int plane, uint32_t width) {
     return (encodedFormat == 0 && plane > 0) ? (width + 1) / 2 : width;
 }
-inline int SampleBits(uint32_t encodedFormat) { return encodedFormat == 0 ? 10 : 12; }
+inline int SampleBits(uint32_t encodedFormat) {
+    return encodedFormat == 0 ? 10 : 12;
+}
 
 // Size of the low band after `levels` halvings (odd sizes keep their last sample in the low band).
 inline uint32_t LowSize(uint32_t size, int levels) {
@@ -62,7 +68,9 @@ inline BandGeometry GetBandGeometry(uint32_t w, uint32_t h, int band) {
 }
 
 // Bands needed to reconstruct the picture at resolution code r (1 full .. 4 eighth): those of levels > r-1.
-inline int BandsForResolution(int resolution) { return 1 + 3 * (kLevels - (resolution - 1)); }
+inline int BandsForResolution(int resolution) {
+    return 1 + 3 * (kLevels - (resolution - 1));
+}
 
 // Fletcher-style checksum over little-endian 32-bit words; a short tail is padded with zero bytes.
 inline uint32_t Checksum(const uint8_t* data, uint32_t size) {

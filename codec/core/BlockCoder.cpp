@@ -11,8 +11,12 @@ namespace {
 constexpr uint8_t kZeroRunFlag = 0x80;
 constexpr uint32_t kMaxZeroRun = 128;
 
-inline uint32_t ZigZag(int32_t v) { return (static_cast<uint32_t>(v) << 1) ^ static_cast<uint32_t>(v >> 31); }
-inline int32_t UnZigZag(uint32_t u) { return static_cast<int32_t>(u >> 1) ^ -static_cast<int32_t>(u & 1); }
+inline uint32_t ZigZag(int32_t v) {
+    return (static_cast<uint32_t>(v) << 1) ^ static_cast<uint32_t>(v >> 31);
+}
+inline int32_t UnZigZag(uint32_t u) {
+    return static_cast<int32_t>(u >> 1) ^ -static_cast<int32_t>(u & 1);
+}
 
 int BitWidth(uint32_t v) {
     int bits = 0;
@@ -43,8 +47,8 @@ inline void Unpack16(const uint8_t* p, int16_t* out) {
 template <bool Accumulate>
 void UnpackBlock(int bits, const uint8_t* p, int16_t* out) {
     switch (bits) {
-#define KRVX_UNPACK_CASE(n) \
-    case n:                 \
+#define KRVX_UNPACK_CASE(n)              \
+    case n:                              \
         Unpack16<n, Accumulate>(p, out); \
         break;
         KRVX_UNPACK_CASE(1)
@@ -84,7 +88,8 @@ bool DecodeBandImpl(const uint8_t* data, uint32_t size, int16_t* values, uint32_
             if (run > blocks - block) return false;
             if (!Accumulate) {
                 const uint32_t first = block * kBlockValues;
-                const uint32_t last = (block + run) * kBlockValues < count ? (block + run) * kBlockValues : count;
+                const uint32_t last =
+                    (block + run) * kBlockValues < count ? (block + run) * kBlockValues : count;
                 std::memset(values + first, 0, (last - first) * sizeof(int16_t));
             }
             block += run;
@@ -97,7 +102,8 @@ bool DecodeBandImpl(const uint8_t* data, uint32_t size, int16_t* values, uint32_
         const bool whole = first + kBlockValues <= count;
         int16_t* target = whole ? values + first : scratch;
         if (!whole) {
-            for (uint32_t i = 0; i < kBlockValues; ++i) scratch[i] = first + i < count ? values[first + i] : 0;
+            for (uint32_t i = 0; i < kBlockValues; ++i)
+                scratch[i] = first + i < count ? values[first + i] : 0;
         }
         if (d == 0) {
             if (!Accumulate) std::memset(target, 0, sizeof(scratch));
@@ -152,7 +158,8 @@ void EncodeBand(const int16_t* values, uint32_t count, std::vector<uint8_t>& out
         for (int i = 0; i < kBlockValues; ++i) {
             const uint32_t pos = static_cast<uint32_t>(i * bits);
             for (int bit = 0; bit < bits; ++bit) {
-                if (codes[i] & (1u << bit)) p[(pos + bit) >> 3] |= static_cast<uint8_t>(1u << ((pos + bit) & 7));
+                if (codes[i] & (1u << bit))
+                    p[(pos + bit) >> 3] |= static_cast<uint8_t>(1u << ((pos + bit) & 7));
             }
         }
     }

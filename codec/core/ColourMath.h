@@ -11,7 +11,9 @@ constexpr int kFractionBits = 28;
 constexpr int64_t kOne = int64_t(1) << kFractionBits;
 constexpr int64_t kHalf = int64_t(1) << (kFractionBits - 1);
 
-constexpr int32_t RoundToInt(double x) { return x >= 0 ? int32_t(x + 0.5) : -int32_t(-x + 0.5); }
+constexpr int32_t RoundToInt(double x) {
+    return x >= 0 ? int32_t(x + 0.5) : -int32_t(-x + 0.5);
+}
 
 // 10-bit video-range YUV to normalised R, G, B (1.0 = 2^28): y = Y - 64, cb = Cb - 512, cr = Cr - 512.
 constexpr int32_t kYuvY = RoundToInt(double(kOne) / 876.0);
@@ -69,7 +71,8 @@ inline int32_t RgbToY(int32_t r, int32_t g, int32_t b, const YuvRange& range) {
 }
 
 // Chroma of a pixel pair from the sums of its two pixels' 12-bit R, G, B (one more fraction bit).
-inline void RgbPairToChroma(int32_t r2, int32_t g2, int32_t b2, const YuvRange& range, int32_t& cb, int32_t& cr) {
+inline void RgbPairToChroma(int32_t r2, int32_t g2, int32_t b2, const YuvRange& range, int32_t& cb,
+                            int32_t& cr) {
     const int64_t u = int64_t(kRgbUR) * r2 + int64_t(kRgbUG) * g2 + int64_t(kRgbUB) * b2;
     const int64_t v = int64_t(kRgbVR) * r2 + int64_t(kRgbVG) * g2 + int64_t(kRgbVB) * b2;
     cb = Clamp(range.cOffset + ((u * range.cRange + kOne) >> (kFractionBits + 1)), 0, range.maxValue);
@@ -77,12 +80,24 @@ inline void RgbPairToChroma(int32_t r2, int32_t g2, int32_t b2, const YuvRange& 
 }
 
 // Exact depth changes.
-inline int32_t Rgb12To8(int32_t c) { return (c * 255 + 2047) / 4095; }
-inline int32_t Rgb12To13(int32_t c) { return (c << 1) | (c >> 11); }
-inline int32_t Rgb12To16(int32_t c) { return (c << 4) | (c >> 8); }
-inline int32_t Yuv10To8(int32_t v) { return v >= 1022 ? 255 : (v + 2) >> 2; }
-inline int32_t Yuv10To16(int32_t v) { return (v << 6) | (v >> 4); }
-inline int32_t Rgb8To12(int32_t c) { return (c * 4095 + 127) / 255; }
+inline int32_t Rgb12To8(int32_t c) {
+    return (c * 255 + 2047) / 4095;
+}
+inline int32_t Rgb12To13(int32_t c) {
+    return (c << 1) | (c >> 11);
+}
+inline int32_t Rgb12To16(int32_t c) {
+    return (c << 4) | (c >> 8);
+}
+inline int32_t Yuv10To8(int32_t v) {
+    return v >= 1022 ? 255 : (v + 2) >> 2;
+}
+inline int32_t Yuv10To16(int32_t v) {
+    return (v << 6) | (v >> 4);
+}
+inline int32_t Rgb8To12(int32_t c) {
+    return (c * 4095 + 127) / 255;
+}
 
 }  // namespace codec
 }  // namespace krvx

@@ -30,10 +30,12 @@ MallocAllocator g_mallocAllocator;
 
 }  // namespace
 
-extern "C" KRVX_API krvx::SampleDecoder* KRVX_CreateSampleDecoder(krvx::IAllocator* allocator, void* /*logStream*/) {
+extern "C" KRVX_API krvx::SampleDecoder* KRVX_CreateSampleDecoder(krvx::IAllocator* allocator,
+                                                                  void* /*logStream*/) {
     if (allocator == nullptr) allocator = &g_mallocAllocator;
-    void* memory = allocator->AllocAligned(sizeof(krvx::codec::SampleDecoderImpl),
-                                           alignof(krvx::codec::SampleDecoderImpl) < 16 ? 16 : alignof(krvx::codec::SampleDecoderImpl));
+    void* memory = allocator->AllocAligned(
+        sizeof(krvx::codec::SampleDecoderImpl),
+        alignof(krvx::codec::SampleDecoderImpl) < 16 ? 16 : alignof(krvx::codec::SampleDecoderImpl));
     if (memory == nullptr) return nullptr;
     return new (memory) krvx::codec::SampleDecoderImpl(allocator);
 }

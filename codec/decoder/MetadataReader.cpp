@@ -33,7 +33,9 @@ bool ItemsAreWellFormed(const uint8_t* block, uint32_t bytes) {
     return true;
 }
 
-uint32_t Tag(const char* text) { return ReadU32(reinterpret_cast<const uint8_t*>(text)); }
+uint32_t Tag(const char* text) {
+    return ReadU32(reinterpret_cast<const uint8_t*>(text));
+}
 
 }  // namespace
 
@@ -68,8 +70,8 @@ KRVX_API KRVX_Error KRVX_InitSampleMetadata(KRVX_MetadataHandle handle, uint32_t
     return KRVX_ERROR_OKAY;
 }
 
-KRVX_API KRVX_Error KRVX_ReadMetadata(KRVX_MetadataHandle handle, uint32_t* tag, uint32_t* type, uint32_t* size,
-                                      const void** data) {
+KRVX_API KRVX_Error KRVX_ReadMetadata(KRVX_MetadataHandle handle, uint32_t* tag, uint32_t* type,
+                                      uint32_t* size, const void** data) {
     if (handle == nullptr || tag == nullptr || type == nullptr || size == nullptr || data == nullptr) {
         return KRVX_ERROR_INVALID_ARGUMENT;
     }

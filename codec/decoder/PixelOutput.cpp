@@ -10,8 +10,21 @@ namespace krvx {
 namespace codec {
 namespace {
 
-inline int32_t Yuv(int16_t v) { return v < 0 ? 0 : (v > 1023 ? 1023 : v); }
-inline int32_t Rgb(int16_t v) { return v < 0 ? 0 : (v > 4095 ? 4095 : v); }
+inline int32_t Yuv(int16_t v) {
+    return v < 0 ? 0 : (v > 1023 ? 1023 : v);
+}
+inline int32_t Rgb(int16_t v) {
+    return v < 0 ? 0 : (v > 4095 ? 4095 : v);
+}
+
+// Rgb12To8 for every 12-bit value, built once.
+struct EightBitTable {
+    uint8_t value[4096];
+    EightBitTable() {
+        for (int32_t c = 0; c < 4096; ++c) value[c] = static_cast<uint8_t>(Rgb12To8(c));
+    }
+};
+const EightBitTable kTo8;
 
 inline void Put16(uint8_t* p, int32_t v) {
     const uint16_t u = static_cast<uint16_t>(v);
@@ -98,10 +111,10 @@ void RgbRow(const RowSource& s, uint32_t width, uint32_t format, uint8_t* out) {
     switch (format) {
         case KRVX_PIXEL_FORMAT_BGRA:
             for (uint32_t x = 0; x < width; ++x, out += 4) {
-                out[0] = static_cast<uint8_t>(Rgb12To8(Rgb(B[x])));
-                out[1] = static_cast<uint8_t>(Rgb12To8(Rgb(G[x])));
-                out[2] = static_cast<uint8_t>(Rgb12To8(Rgb(R[x])));
-                out[3] = A ? static_cast<uint8_t>(Rgb12To8(Rgb(A[x]))) : 255;
+                out[0] = kTo8.value[Rgb(B[x])];
+                out[1] = kTo8.value[Rgb(G[x])];
+                out[2] = kTo8.value[Rgb(R[x])];
+                out[3] = A ? kTo8.value[Rgb(A[x])] : 255;
             }
             break;
         case KRVX_PIXEL_FORMAT_WP13:
@@ -179,8 +192,8 @@ uint32_t OutputRowBytes(uint32_t pixelFormat, uint32_t width) {
     }
 }
 
-void WritePixels(const DecodedPlanes& planes, uint32_t width, uint32_t height, uint32_t pixelFormat, uint8_t* out,
-                 int32_t pitch) {
+void WritePixels(const DecodedPlanes& planes, uint32_t width, uint32_t height, uint32_t pixelFormat,
+                 uint8_t* out, int32_t pitch) {
     const bool bottomUp = pixelFormat == KRVX_PIXEL_FORMAT_BGRA;
     for (uint32_t y = 0; y < height; ++y) {
         const uint32_t memoryRow = bottomUp ? height - 1 - y : y;

@@ -16,8 +16,8 @@ struct DecodedPlanes {
 uint32_t OutputRowBytes(uint32_t pixelFormat, uint32_t width);
 
 // Writes width x height pixels; BGRA rows run bottom-up, the others top-down, each row at out + i * pitch.
-void WritePixels(const DecodedPlanes& planes, uint32_t width, uint32_t height, uint32_t pixelFormat, uint8_t* out,
-                 int32_t pitch);
+void WritePixels(const DecodedPlanes& planes, uint32_t width, uint32_t height, uint32_t pixelFormat,
+                 uint8_t* out, int32_t pitch);
 
 }  // namespace codec
 }  // namespace krvx

@@ -11,7 +11,9 @@ namespace krvx {
 namespace codec {
 namespace {
 
-bool ValidResolution(int32_t resolution) { return resolution >= 1 && resolution <= 4; }
+bool ValidResolution(int32_t resolution) {
+    return resolution >= 1 && resolution <= 4;
+}
 
 // Offset of band b inside a plane's coefficient block.
 size_t BandOffset(uint32_t w, uint32_t h, int band) {
@@ -43,10 +45,10 @@ void SampleDecoderImpl::Destroy(uint32_t flags) {
     allocator->FreeAligned(this);
 }
 
-KRVX_Error SampleDecoderImpl::PrepareDecode(int32_t /*outputWidth*/, int32_t /*outputHeight*/, uint32_t pixelFormat,
-                                            int32_t resolution, int32_t /*decodeFlag*/, const void* sample,
-                                            uint32_t sampleSize, int32_t* decodedWidth, int32_t* decodedHeight,
-                                            int32_t* rowBytes) {
+KRVX_Error SampleDecoderImpl::PrepareDecode(int32_t /*outputWidth*/, int32_t /*outputHeight*/,
+                                            uint32_t pixelFormat, int32_t resolution, int32_t /*decodeFlag*/,
+                                            const void* sample, uint32_t sampleSize, int32_t* decodedWidth,
+                                            int32_t* decodedHeight, int32_t* rowBytes) {
     if (OutputRowBytes(pixelFormat, 1) == 0) {
         m_prepared = false;
         return KRVX_ERROR_UNSUPPORTED_FORMAT;
@@ -113,8 +115,8 @@ KRVX_Error SampleDecoderImpl::SetColourLevel(int32_t value) {
 }
 
 bool SampleDecoderImpl::EnsureReference(const SampleLayout& layout) {
-    const bool sameGeometry = m_width == layout.width && m_height == layout.height &&
-                              m_encodedFormat == layout.encodedFormat;
+    const bool sameGeometry =
+        m_width == layout.width && m_height == layout.height && m_encodedFormat == layout.encodedFormat;
     if (!sameGeometry) {
         m_referenceValid = false;
         m_width = layout.width;
@@ -142,7 +144,8 @@ bool SampleDecoderImpl::DecodeBands(const SampleLayout& layout, int bands) {
         for (int b = 0; b < bands; ++b) {
             const BandGeometry g = GetBandGeometry(pw, layout.height, b);
             const uint32_t count = g.width * g.height;
-            if (!DecodeBand(layout.band[p][b], layout.bandBytes[p][b], coefficients + offset, count, accumulate)) {
+            if (!DecodeBand(layout.band[p][b], layout.bandBytes[p][b], coefficients + offset, count,
+                            accumulate)) {
                 return false;
             }
             offset += count;
@@ -164,7 +167,8 @@ bool SampleDecoderImpl::Reconstruct(int plane, uint32_t& outWidth, uint32_t& out
     const int16_t* low = coefficients;  // LL3
     const int steps = kLevels - target;
     if (steps == 0) {
-        std::memcpy(m_pictures[plane].Data(), low, sizeof(int16_t) * LowSize(pw, kLevels) * LowSize(m_height, kLevels));
+        std::memcpy(m_pictures[plane].Data(), low,
+                    sizeof(int16_t) * LowSize(pw, kLevels) * LowSize(m_height, kLevels));
     }
     for (int i = 0; i < steps; ++i) {
         const int level = kLevels - i;  // rebuilds LL(level - 1)
@@ -226,7 +230,8 @@ void SampleDecoderImpl::ApplyColourSettings(uint32_t width, uint32_t height) {
     }
 }
 
-KRVX_Error SampleDecoderImpl::DecodeSample(const void* sample, uint32_t sampleSize, void* output, int32_t pitch) {
+KRVX_Error SampleDecoderImpl::DecodeSample(const void* sample, uint32_t sampleSize, void* output,
+                                           int32_t pitch) {
     if (!m_prepared) return KRVX_ERROR_NOT_PREPARED;
     SampleLayout layout;
     KRVX_Error error = ParseSample(sample, sampleSize, layout);

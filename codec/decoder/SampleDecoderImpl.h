@@ -16,9 +16,9 @@ public:
     ~SampleDecoderImpl();
 
     void Destroy(uint32_t flags) override;
-    KRVX_Error PrepareDecode(int32_t outputWidth, int32_t outputHeight, uint32_t pixelFormat, int32_t resolution,
-                             int32_t decodeFlag, const void* sample, uint32_t sampleSize, int32_t* decodedWidth,
-                             int32_t* decodedHeight, int32_t* rowBytes) override;
+    KRVX_Error PrepareDecode(int32_t outputWidth, int32_t outputHeight, uint32_t pixelFormat,
+                             int32_t resolution, int32_t decodeFlag, const void* sample, uint32_t sampleSize,
+                             int32_t* decodedWidth, int32_t* decodedHeight, int32_t* rowBytes) override;
     KRVX_Error GetSampleInfo(const void* sample, uint32_t sampleSize, KRVX_SampleInfo* info) override;
     KRVX_Error DecodeSample(const void* sample, uint32_t sampleSize, void* output, int32_t pitch) override;
     void ReleaseResources() override;

@@ -7,7 +7,8 @@ KRVX_Error ParseSample(const void* sample, uint32_t sampleSize, SampleLayout& la
     if (sample == nullptr) return KRVX_ERROR_INVALID_ARGUMENT;
     if (sampleSize < kHeaderBytes) return KRVX_ERROR_BAD_SAMPLE;
     const uint8_t* p = static_cast<const uint8_t*>(sample);
-    if (p[0] != 'K' || p[1] != 'R' || p[2] != 'V' || p[3] != 'X' || p[4] != kVersion) return KRVX_ERROR_BAD_SAMPLE;
+    if (p[0] != 'K' || p[1] != 'R' || p[2] != 'V' || p[3] != 'X' || p[4] != kVersion)
+        return KRVX_ERROR_BAD_SAMPLE;
     if (Checksum(p, 28) != ReadU32(p + 28)) return KRVX_ERROR_BAD_SAMPLE;
     layout.frameType = p[5];
     layout.encodedFormat = p[6];
@@ -17,7 +18,8 @@ KRVX_Error ParseSample(const void* sample, uint32_t sampleSize, SampleLayout& la
     if (layout.frameType > kDependentFrame || layout.encodedFormat > 2 || layout.fieldValue > 3) {
         return KRVX_ERROR_BAD_SAMPLE;
     }
-    if (layout.width == 0 || layout.height == 0 || layout.width > kMaxDimension || layout.height > kMaxDimension) {
+    if (layout.width == 0 || layout.height == 0 || layout.width > kMaxDimension ||
+        layout.height > kMaxDimension) {
         return KRVX_ERROR_BAD_SAMPLE;
     }
     const uint32_t metadataBytes = ReadU32(p + 12);

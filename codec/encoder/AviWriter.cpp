@@ -1,6 +1,7 @@
 // AVI writer: one RIFF "AVI " form with the legacy index, and with OpenDML the two-level index and
 // "AVIX" continuation forms.
 #include <fstream>
+#include <new>
 #include <vector>
 
 #include "codec/encoder/KrvxEncoder.h"
@@ -123,9 +124,11 @@ Bytes AviWriter::State::Headers() const {
     Bytes b;
     const size_t hdrl = b.Begin("LIST", "hdrl");
     const size_t avih = b.Begin("avih");
-    const uint64_t usPerFrame = video.rate ? (uint64_t(1000000) * video.scale + video.rate / 2) / video.rate : 0;
+    const uint64_t usPerFrame =
+        video.rate ? (uint64_t(1000000) * video.scale + video.rate / 2) / video.rate : 0;
     b.U32(static_cast<uint32_t>(usPerFrame));
-    const uint64_t seconds = video.rate ? (uint64_t(videoFrames) * video.scale + video.rate - 1) / video.rate : 0;
+    const uint64_t seconds =
+        video.rate ? (uint64_t(videoFrames) * video.scale + video.rate - 1) / video.rate : 0;
     const uint64_t totalBytes = pos;
     b.U32(static_cast<uint32_t>(seconds ? totalBytes / seconds : totalBytes));
     b.U32(0);
@@ -286,7 +289,8 @@ void AviWriter::State::EndForm() {
             b.End(chunk);
             Write(b);
             if (super.size() < kSuperIndexCapacity) {
-                super.push_back({at, static_cast<uint32_t>(b.Data().size()), static_cast<uint32_t>(duration)});
+                super.push_back(
+                    {at, static_cast<uint32_t>(b.Data().size()), static_cast<uint32_t>(duration)});
             } else {
                 failed = true;
             }
@@ -331,7 +335,8 @@ void AviWriter::State::WriteChunk(const char* id, const uint8_t* data, uint32_t 
     }
     (video ? formVideo : formAudio).push_back({headerPos, size, key});
     if (firstForm) {
-        legacy.push_back({video, key ? kKeyFrameFlag : 0u, static_cast<uint32_t>(headerPos - (moviPos + 8)), size});
+        legacy.push_back(
+            {video, key ? kKeyFrameFlag : 0u, static_cast<uint32_t>(headerPos - (moviPos + 8)), size});
     }
 }
 
@@ -348,7 +353,8 @@ int AviWriter::Open(const char* path, const AviVideoParams& video, const AviAudi
         return kEncodeBadArgument;
     }
     if (audio.sampleRate != 0 && (audio.channels == 0 || audio.bitsPerSample == 0)) return kEncodeBadArgument;
-    m_state = new State();
+    m_state = new (std::nothrow) State();
+    if (m_state == nullptr) return kEncodeOutOfMemory;
     m_state->video = video;
     m_state->audio = audio;
     m_state->openDml = openDml;
@@ -365,7 +371,11 @@ int AviWriter::Open(const char* path, const AviVideoParams& video, const AviAudi
 
 int AviWriter::WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame) {
     if (m_state == nullptr) return kEncodeBadArgument;
-    m_state->WriteChunk("00dc", sample, size, true, keyFrame);
+    try {
+        m_state->WriteChunk("00dc", sample, size, true, keyFrame);
+    } catch (const std::bad_alloc&) {
+        return kEncodeOutOfMemory;
+    }
     ++m_state->videoFrames;
     if (size > m_state->maxVideo) m_state->maxVideo = size;
     return m_state->failed ? kEncodeIoError : kEncodeOkay;
@@ -373,7 +383,11 @@ int AviWriter::WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame) {
 
 int AviWriter::WriteAudio(const uint8_t* data, uint32_t size) {
     if (m_state == nullptr || !m_state->HasAudio()) return kEncodeBadArgument;
-    m_state->WriteChunk("01wb", data, size, false, true);
+    try {
+        m_state->WriteChunk("01wb", data, size, false, true);
+    } catch (const std::bad_alloc&) {
+        return kEncodeOutOfMemory;
+    }
     m_state->audioBytes += size;
     if (size > m_state->maxAudio) m_state->maxAudio = size;
     return m_state->failed ? kEncodeIoError : kEncodeOkay;
@@ -382,14 +396,19 @@ int AviWriter::WriteAudio(const uint8_t* data, uint32_t size) {
 int AviWriter::Close() {
     if (m_state == nullptr) return kEncodeBadArgument;
     State& s = *m_state;
-    s.EndForm();
-    // Rewrite the header list now that counts and indexes are known; its size does not change.
-    const Bytes headers = s.Headers();
-    s.file.seekp(12);
-    s.file.write(reinterpret_cast<const char*>(headers.Data().data()),
-                 static_cast<std::streamsize>(headers.Data().size()));
+    bool ok = true;
+    try {
+        s.EndForm();
+        // Rewrite the header list now that counts and indexes are known; its size does not change.
+        const Bytes headers = s.Headers();
+        s.file.seekp(12);
+        s.file.write(reinterpret_cast<const char*>(headers.Data().data()),
+                     static_cast<std::streamsize>(headers.Data().size()));
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
     s.file.close();
-    const bool ok = !s.failed && !s.file.fail();
+    ok = ok && !s.failed && !s.file.fail();
     delete m_state;
     m_state = nullptr;
     return ok ? kEncodeOkay : kEncodeIoError;

@@ -1,5 +1,6 @@
 // WriteClip: pattern or caller pictures, encoded and interleaved with a PCM tone into one AVI file.
 #include <cmath>
+#include <new>
 
 #include "codec/encoder/KrvxEncoder.h"
 
@@ -37,19 +38,24 @@ void RenderAudio(const ClipOptions& options, uint64_t first, uint32_t count, std
         for (uint32_t c = 0; c < options.audioChannels; ++c) {
             // A tone of 440 Hz times (channel + 1), at about a quarter of full scale.
             const double v = 0.25 * std::sin(2.0 * 3.14159265358979 * 440.0 * (c + 1) * t);
-            const int32_t sample = static_cast<int32_t>(std::lround(v * ((1 << (8 * bytesPerSample - 1)) - 1)));
-            for (uint32_t b = 0; b < bytesPerSample; ++b) *p++ = static_cast<uint8_t>(uint32_t(sample) >> (8 * b));
+            const int32_t sample =
+                static_cast<int32_t>(std::lround(v * ((1 << (8 * bytesPerSample - 1)) - 1)));
+            for (uint32_t b = 0; b < bytesPerSample; ++b)
+                *p++ = static_cast<uint8_t>(uint32_t(sample) >> (8 * b));
         }
     }
 }
 
-int WriteClip(const ClipOptions& options, const char* path, const ProgressCallback& progress) {
+namespace {
+
+int WriteClipUnchecked(const ClipOptions& options, const char* path, const ProgressCallback& progress) {
     if (options.width == 0 || options.height == 0 || options.rate == 0 || options.scale == 0 ||
         options.gop == 0 || options.format > kFormatRgba || options.fieldValue > 3) {
         return kEncodeBadArgument;
     }
-    if (options.audioRate != 0 && (options.audioChannels == 0 || (options.audioBits != 16 && options.audioBits != 24 &&
-                                                                   options.audioBits != 8))) {
+    if (options.audioRate != 0 &&
+        (options.audioChannels == 0 ||
+         (options.audioBits != 16 && options.audioBits != 24 && options.audioBits != 8))) {
         return kEncodeBadArgument;
     }
     AviVideoParams video;
@@ -87,7 +93,8 @@ int WriteClip(const ClipOptions& options, const char* path, const ProgressCallba
         }
         bool key = false;
         rc = encoder.Encode(picture, frame % options.gop == 0, sample, &key);
-        if (rc == kEncodeOkay) rc = writer.WriteVideo(sample.data(), static_cast<uint32_t>(sample.size()), key);
+        if (rc == kEncodeOkay)
+            rc = writer.WriteVideo(sample.data(), static_cast<uint32_t>(sample.size()), key);
         if (rc == kEncodeOkay && options.audioRate != 0) {
             const uint64_t first = AudioFramesBefore(options, frame);
             const uint64_t count = AudioFramesBefore(options, frame + 1) - first;
@@ -100,6 +107,16 @@ int WriteClip(const ClipOptions& options, const char* path, const ProgressCallba
     }
     const int closed = writer.Close();
     return rc != kEncodeOkay ? rc : closed;
+}
+
+}  // namespace
+
+int WriteClip(const ClipOptions& options, const char* path, const ProgressCallback& progress) {
+    try {
+        return WriteClipUnchecked(options, path, progress);
+    } catch (const std::bad_alloc&) {
+        return kEncodeOutOfMemory;
+    }
 }
 
 }  // namespace encode

@@ -1,9 +1,10 @@
 // Picture to sample: three transform levels per plane, the difference to the previous frame's
 // coefficients for dependent frames, block coding per band.
 #include <cstring>
+#include <new>
 
-#include "codec/core/BlockCoder.h"
 #include "codec/core/Bitstream.h"
+#include "codec/core/BlockCoder.h"
 #include "codec/core/Wavelet.h"
 #include "codec/encoder/KrvxEncoder.h"
 
@@ -45,14 +46,16 @@ void TransformPlane(const uint16_t* values, uint32_t w, uint32_t h, std::vector<
 
 FrameEncoder::FrameEncoder(uint32_t fieldValue) : m_fieldValue(fieldValue) {}
 
-int FrameEncoder::Encode(const Picture& picture, bool wantKeyFrame, std::vector<uint8_t>& sample, bool* keyFrame) {
+int FrameEncoder::Encode(const Picture& picture, bool wantKeyFrame, std::vector<uint8_t>& sample,
+                         bool* keyFrame) {
     if (picture.width == 0 || picture.height == 0 || picture.width > kMaxDimension ||
         picture.height > kMaxDimension || picture.format > kFormatRgba || m_fieldValue > 3) {
         return kEncodeBadPicture;
     }
     const int planes = picture.PlaneCount();
     for (int p = 0; p < planes; ++p) {
-        if (picture.planes[p].size() != size_t(picture.PlaneWidth(p)) * picture.height) return kEncodeBadPicture;
+        if (picture.planes[p].size() != size_t(picture.PlaneWidth(p)) * picture.height)
+            return kEncodeBadPicture;
         const uint16_t limit = static_cast<uint16_t>((1u << SampleBits(picture.format)) - 1u);
         for (uint16_t v : picture.planes[p]) {
             if (v > limit) return kEncodeBadPicture;
@@ -131,7 +134,8 @@ int FrameEncoder::Encode(const Picture& picture, bool wantKeyFrame, std::vector<
     sample.insert(sample.end(), metadata.begin(), metadata.end());
     sample.insert(sample.end(), directory.begin(), directory.end());
     for (int p = 0; p < planes; ++p) {
-        for (int b = 0; b < kBandsPerPlane; ++b) sample.insert(sample.end(), bandData[p][b].begin(), bandData[p][b].end());
+        for (int b = 0; b < kBandsPerPlane; ++b)
+            sample.insert(sample.end(), bandData[p][b].begin(), bandData[p][b].end());
     }
     if (keyFrame) *keyFrame = key;
     return kEncodeOkay;

@@ -37,6 +37,7 @@ enum EncodeError : int {
     kEncodeBadPicture = 2,  // size or planes do not match
     kEncodeIoError = 3,
     kEncodeSourceFailed = 4,  // the picture source callback answered false
+    kEncodeOutOfMemory = 5,
 };
 
 enum Format : uint32_t {
@@ -65,7 +66,8 @@ Picture PictureFromRgba12(const uint16_t* r, const uint16_t* g, const uint16_t* 
                           uint32_t width, uint32_t height, uint32_t format);
 
 // Converts packed 8-bit RGBA rows (top-down) with c12 = (c8 * 4095 + 127) / 255, then as above.
-Picture PictureFromRgba8(const uint8_t* rgba, uint32_t width, uint32_t height, size_t rowBytes, uint32_t format);
+Picture PictureFromRgba8(const uint8_t* rgba, uint32_t width, uint32_t height, size_t rowBytes,
+                         uint32_t format);
 
 struct MetadataItem {
     uint32_t track = KRVX_TRACK_CLIP;
@@ -89,9 +91,13 @@ public:
     void SetMetadata(const std::vector<MetadataItem>& items) { m_metadata = items; }
     void SetFieldValue(uint32_t fieldValue) { m_fieldValue = fieldValue; }
     // A key frame when wantKeyFrame is set or the picture's size or format differs from the previous one.
-    int Encode(const Picture& picture, bool wantKeyFrame, std::vector<uint8_t>& sample, bool* keyFrame = nullptr);
+    int Encode(const Picture& picture, bool wantKeyFrame, std::vector<uint8_t>& sample,
+               bool* keyFrame = nullptr);
 
 private:
+    int EncodeUnchecked(const Picture& picture, bool wantKeyFrame, std::vector<uint8_t>& sample,
+                        bool* keyFrame);
+
     uint32_t m_fieldValue;
     std::vector<MetadataItem> m_metadata;
     uint32_t m_refWidth = 0, m_refHeight = 0, m_refFormat = 0;
@@ -149,7 +155,7 @@ struct ClipOptions {
     uint32_t format = kFormatYuv;
     uint32_t fieldValue = KRVX_FIELD_PROGRESSIVE;
     Pattern pattern = kPatternBars;
-    PictureSource source;  // when set, used instead of the pattern
+    PictureSource source;        // when set, used instead of the pattern
     uint32_t audioRate = 48000;  // 0: no audio
     uint16_t audioChannels = 2;
     uint16_t audioBits = 16;

@@ -11,7 +11,9 @@ namespace {
 constexpr uint16_t kBars[8][3] = {{3071, 3071, 3071}, {3071, 3071, 0}, {0, 3071, 3071}, {0, 3071, 0},
                                   {3071, 0, 3071},    {3071, 0, 0},    {0, 0, 3071},    {0, 0, 0}};
 
-uint16_t Clamp12(double v) { return static_cast<uint16_t>(v < 0 ? 0 : (v > 4095 ? 4095 : v + 0.5)); }
+uint16_t Clamp12(double v) {
+    return static_cast<uint16_t>(v < 0 ? 0 : (v > 4095 ? 4095 : v + 0.5));
+}
 
 }  // namespace
 
@@ -30,7 +32,8 @@ Picture RenderPattern(Pattern pattern, uint32_t width, uint32_t height, uint32_t
                         g[i] = kBars[bar][1];
                         b[i] = kBars[bar][2];
                     } else {
-                        const uint16_t v = static_cast<uint16_t>(uint64_t(x) * 4095 / (width > 1 ? width - 1 : 1));
+                        const uint16_t v =
+                            static_cast<uint16_t>(uint64_t(x) * 4095 / (width > 1 ? width - 1 : 1));
                         r[i] = g[i] = b[i] = v;
                     }
                     break;
@@ -52,7 +55,8 @@ Picture RenderPattern(Pattern pattern, uint32_t width, uint32_t height, uint32_t
                     // A box moving on a diagonal over a dim background whose alpha falls off to the right.
                     const uint32_t side = (width < height ? width : height) / 3 + 1;
                     const uint32_t span = width > side ? width - side : 1;
-                    const uint32_t bx = (frame * 3) % span, by = (frame * 2) % (height > side ? height - side : 1);
+                    const uint32_t bx = (frame * 3) % span,
+                                   by = (frame * 2) % (height > side ? height - side : 1);
                     const bool inside = x >= bx && x < bx + side && y >= by && y < by + side;
                     if (inside) {
                         r[i] = 3900;

@@ -16,7 +16,8 @@ Picture Picture::Make(uint32_t width, uint32_t height, uint32_t format) {
     picture.width = width;
     picture.height = height;
     picture.format = format;
-    for (int p = 0; p < picture.PlaneCount(); ++p) picture.planes[p].assign(size_t(picture.PlaneWidth(p)) * height, 0);
+    for (int p = 0; p < picture.PlaneCount(); ++p)
+        picture.planes[p].assign(size_t(picture.PlaneWidth(p)) * height, 0);
     return picture;
 }
 
@@ -55,7 +56,8 @@ Picture PictureFromRgba12(const uint16_t* r, const uint16_t* g, const uint16_t* 
     return picture;
 }
 
-Picture PictureFromRgba8(const uint8_t* rgba, uint32_t width, uint32_t height, size_t rowBytes, uint32_t format) {
+Picture PictureFromRgba8(const uint8_t* rgba, uint32_t width, uint32_t height, size_t rowBytes,
+                         uint32_t format) {
     const size_t count = size_t(width) * height;
     std::vector<uint16_t> planes[4];
     for (auto& plane : planes) plane.resize(count);

@@ -11,7 +11,9 @@ namespace tools {
 
 #if defined(KRVX_HAVE_PNG)
 
-bool PngInputAvailable() { return true; }
+bool PngInputAvailable() {
+    return true;
+}
 
 bool ReadPng(const std::string& path, uint32_t format, encode::Picture& picture, std::string& error) {
     png_image image{};
@@ -27,13 +29,16 @@ bool ReadPng(const std::string& path, uint32_t format, encode::Picture& picture,
         png_image_free(&image);
         return false;
     }
-    picture = encode::PictureFromRgba8(pixels.data(), image.width, image.height, size_t(image.width) * 4, format);
+    picture =
+        encode::PictureFromRgba8(pixels.data(), image.width, image.height, size_t(image.width) * 4, format);
     return true;
 }
 
 #else
 
-bool PngInputAvailable() { return false; }
+bool PngInputAvailable() {
+    return false;
+}
 
 bool ReadPng(const std::string& path, uint32_t, encode::Picture&, std::string& error) {
     error = path + ": this build has no PNG support";

@@ -75,8 +75,8 @@ bool Lookup(const char* text, const char* const* names, const T* values, size_t 
 void ShowProgress(uint32_t done, uint32_t total) {
     const int width = 40;
     const int filled = total ? static_cast<int>(uint64_t(done) * width / total) : width;
-    std::fprintf(stderr, "\r[%.*s%*s] %u/%u frames", filled, "========================================",
-                 width - filled, "", done, total);
+    std::fprintf(stderr, "\r[%.*s%*s] %u/%u frames", filled,
+                 "========================================", width - filled, "", done, total);
     if (done == total) std::fputc('\n', stderr);
     std::fflush(stderr);
 }
@@ -101,9 +101,9 @@ int main(int argc, char** argv) {
             options.openDml = true;
             continue;
         }
-        static const char* const kWithValue[] = {"-o",     "--size",  "--rate",   "--frames",   "--gop",
-                                                 "--format", "--field", "--pattern", "--input",  "--audio",
-                                                 "--channels", "--bits", "--meta",  "--riff-limit"};
+        static const char* const kWithValue[] = {
+            "-o",        "--size",  "--rate",  "--frames",   "--gop",  "--format", "--field",
+            "--pattern", "--input", "--audio", "--channels", "--bits", "--meta",   "--riff-limit"};
         bool known = false;
         for (const char* name : kWithValue) known = known || arg == name;
         if (!known) return Usage("unknown option " + arg);
@@ -118,7 +118,8 @@ int main(int argc, char** argv) {
                 return Usage("bad --size " + std::string(value));
             }
         } else if (arg == "--rate") {
-            if (!ParsePair(value, '/', options.rate, options.scale)) return Usage("bad --rate " + std::string(value));
+            if (!ParsePair(value, '/', options.rate, options.scale))
+                return Usage("bad --rate " + std::string(value));
         } else if (arg == "--frames") {
             if (!ParseUnsigned(value, number) || number == 0 || number > 10000000) {
                 return Usage("bad --frames " + std::string(value));
@@ -133,7 +134,8 @@ int main(int argc, char** argv) {
             static const char* const names[] = {"yuv", "rgb", "rgba"};
             static const uint32_t values[] = {krvx::encode::kFormatYuv, krvx::encode::kFormatRgb,
                                               krvx::encode::kFormatRgba};
-            if (!Lookup(value, names, values, 3, options.format)) return Usage("bad --format " + std::string(value));
+            if (!Lookup(value, names, values, 3, options.format))
+                return Usage("bad --format " + std::string(value));
         } else if (arg == "--field") {
             static const char* const names[] = {"progressive", "upper", "lower", "unknown"};
             static const uint32_t values[] = {1, 2, 3, 0};
@@ -142,8 +144,9 @@ int main(int argc, char** argv) {
             }
         } else if (arg == "--pattern") {
             static const char* const names[] = {"bars", "gradient", "zoneplate", "box"};
-            static const krvx::encode::Pattern values[] = {krvx::encode::kPatternBars, krvx::encode::kPatternGradient,
-                                                           krvx::encode::kPatternZonePlate, krvx::encode::kPatternBox};
+            static const krvx::encode::Pattern values[] = {
+                krvx::encode::kPatternBars, krvx::encode::kPatternGradient, krvx::encode::kPatternZonePlate,
+                krvx::encode::kPatternBox};
             if (!Lookup(value, names, values, 4, options.pattern)) {
                 return Usage("bad --pattern " + std::string(value));
             }
@@ -168,7 +171,8 @@ int main(int argc, char** argv) {
             }
             options.audioBits = static_cast<uint16_t>(number);
         } else if (arg == "--riff-limit") {
-            if (!ParseUnsigned(value, number) || number < 4096) return Usage("bad --riff-limit " + std::string(value));
+            if (!ParseUnsigned(value, number) || number < 4096)
+                return Usage("bad --riff-limit " + std::string(value));
             options.riffLimit = number;
         } else if (arg == "--meta") {
             const char* eq = std::strchr(value, '=');
@@ -183,7 +187,8 @@ int main(int argc, char** argv) {
 
     std::string sourceError;
     if (!input.empty()) {
-        if (!krvx::tools::PngInputAvailable()) return Usage("--input needs PNG support, which this build lacks");
+        if (!krvx::tools::PngInputAvailable())
+            return Usage("--input needs PNG support, which this build lacks");
         options.source = [&](uint32_t frame, krvx::encode::Picture& picture) {
             char path[4096];
             std::snprintf(path, sizeof(path), input.c_str(), frame);
