@@ -76,7 +76,6 @@ private:
     bool m_isOpen = false;
     int32_t m_lastDecodedFrame = -1;
     int32_t m_importerId = 0;
-    IAllocator* m_borrowedAllocator = nullptr;
 };
 
 }  // namespace krvx

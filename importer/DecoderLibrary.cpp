@@ -9,11 +9,7 @@
 namespace krvx {
 
 namespace {
-#if defined(_WIN32)
-const char kLibraryFile[] = "KRVXDecoder.dll";
-#else
-const char kLibraryFile[] = "libKRVXDecoder.so";
-#endif
+const char kLibraryFile[] = KRVX_DECODER_LIBRARY_NAME;
 
 int g_addressInPlugin;
 
