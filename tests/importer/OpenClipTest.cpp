@@ -239,6 +239,44 @@ TEST_F(OpenClipTest, PixelFormatOrderDependsOnTheHostAndTheCoding) {
     EXPECT_EQ(s_session->Call(imGetIndPixelFormat, static_cast<intptr_t>(0), reinterpret_cast<intptr_t>(&empty)), 5);
 }
 
+TEST_F(OpenClipTest, AHostThatCannotAllocateTheHandleGetsMemoryErrors) {
+    std::string path = MakeClip(m_folder, "clip.avi", SmallClip());
+    std::u16string wide = ToUtf16(path);
+    FileOpenRecord open{};
+    open.fileType = kFileTypeAVIV;
+    open.path = wide.c_str();
+    s_session->Host().FailAllocationNumber(1);
+    EXPECT_EQ(s_session->Call(imOpenFile8, nullptr, &open), 4);
+    EXPECT_EQ(open.privateData, nullptr);
+
+    FileAccessRecord access{};
+    access.path = wide.c_str();
+    FileInfoRecord info{};
+    s_session->Host().FailAllocationNumber(1);
+    EXPECT_EQ(s_session->Call(imGetInfo8, &access, &info), 4);
+    EXPECT_EQ(+info.privateData, nullptr);
+
+    // The subtype list is simply not given when its block cannot be had.
+    void* array = nullptr;
+    s_session->Host().FailAllocationNumber(1);
+    EXPECT_EQ(s_session->Call(imGetSubTypeNames, static_cast<intptr_t>(kFileTypeAVIV), reinterpret_cast<intptr_t>(&array)),
+              0);
+    EXPECT_EQ(array, nullptr);
+    s_session->Host().FailAllocationNumber(0);
+}
+
+TEST_F(OpenClipTest, InfoOnAnEmptyHandleDescribesNothingAndKeepsTheImporter) {
+    FileAccessRecord access{};
+    FileInfoRecord info{};
+    info.hasVideo = 9;
+    EXPECT_EQ(s_session->Call(imGetInfo8, &access, &info), 0);
+    EXPECT_EQ(+info.hasVideo, 0);
+    EXPECT_EQ(+info.hasAudio, 0);
+    EXPECT_EQ(+info.value206, 1);
+    ASSERT_NE(+info.privateData, nullptr);
+    EXPECT_EQ(s_session->Call(imCloseFile, nullptr, info.privateData), 0);
+}
+
 TEST_F(OpenClipTest, OpenAndCloseCyclesLeaveNoLeakReport) {
     std::string path = MakeClip(m_folder, "cycle.avi", SmallClip());
     for (int cycle = 0; cycle < 3; ++cycle) {
