@@ -8,7 +8,10 @@ namespace {
 KernelLevel DetectLevel() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
+#if !defined(_WIN32)
+    // Not on Windows: the compiler there cannot keep 32-byte stack slots aligned for AVX spills.
     if (__builtin_cpu_supports("avx2")) return KernelLevel::Avx2;
+#endif
     if (__builtin_cpu_supports("sse2")) return KernelLevel::Sse2;
 #endif
     return KernelLevel::Scalar;

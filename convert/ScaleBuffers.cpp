@@ -109,6 +109,7 @@ bool CScaleBuffers::Prepare(ScaleJob& job, CWorkerPool& pool) {
     }
     job.verticalOffsets = offsets;
     job.vector = vector;
+    job.avx2 = ActiveKernelLevel() == KernelLevel::Avx2;
 
     // 3. Intermediate frame and per-worker scratch.
     job.intermediatePitch = static_cast<int32_t>(

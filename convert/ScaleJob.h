@@ -53,6 +53,7 @@ struct ScaleJob {
     bool rematrix = false;  // YU64 path: BT.709 to BT.601 on output
     bool alpha = false;     // BGRA 8-bit scaler: filter alpha instead of writing 255
     bool vector = false;    // use the dense-tap vector routines
+    bool avx2 = false;      // and their AVX2 forms
 };
 
 // Intermediate layouts (bytes per intermediate pixel): YUYV path V, U, Y, 255 (4); YU64 path Y, U, V

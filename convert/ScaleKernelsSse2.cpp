@@ -1,7 +1,9 @@
 // SSE2 forms of the scaling passes. They use the dense tap form (zero weights where a table has no
 // tap), which sums the same products as the reference in 32-bit integers, so the bytes are the same.
 #if defined(__x86_64__) || defined(__i386__)
-#include <emmintrin.h>
+#include <immintrin.h>
+
+#include <cstring>
 
 #include "convert/ColorConstants.h"
 #include "convert/ScaleJob.h"
@@ -24,8 +26,48 @@ inline T* RowAt(T* base, int32_t row, int32_t pitch) {
 inline __m128i Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
 inline void Store(void* p, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
 
-// out[p] = sum over m < span of src[first[p] + m] x weight[p][m], four positions at a time.
-void DotPlane(const int16_t* src, const DenseTaps& taps, int32_t* out) {
+void DotPlaneSse2(const int16_t* src, const DenseTaps& taps, int32_t* out);
+
+// AVX2 form: sixteen taps per multiply-add where the span allows.
+__attribute__((target("avx2"))) void DotPlaneAvx2(const int16_t* src, const DenseTaps& taps, int32_t* out) {
+    const int32_t span = taps.span;
+    if (span % 16 != 0) return DotPlaneSse2(src, taps, out);
+    int32_t p = 0;
+    for (; p + 4 <= taps.positions; p += 4) {
+        __m128i acc[4];
+        for (int32_t k = 0; k < 4; ++k) {
+            const int16_t* s = src + taps.first[p + k];
+            const int16_t* w = taps.weights + static_cast<size_t>(p + k) * span;
+            __m256i a = _mm256_setzero_si256();
+            for (int32_t m = 0; m < span; m += 16)
+                a = _mm256_add_epi32(a, _mm256_madd_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + m)),
+                                                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + m))));
+            acc[k] = _mm_add_epi32(_mm256_castsi256_si128(a), _mm256_extracti128_si256(a, 1));
+        }
+        const __m128i t0 = _mm_add_epi32(_mm_unpacklo_epi32(acc[0], acc[1]), _mm_unpackhi_epi32(acc[0], acc[1]));
+        const __m128i t1 = _mm_add_epi32(_mm_unpacklo_epi32(acc[2], acc[3]), _mm_unpackhi_epi32(acc[2], acc[3]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + p),
+                         _mm_add_epi32(_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1)));
+    }
+    for (; p < taps.positions; ++p) {
+        const int16_t* s = src + taps.first[p];
+        const int16_t* w = taps.weights + static_cast<size_t>(p) * span;
+        int32_t sum = 0;
+        for (int32_t m = 0; m < span; ++m) sum += s[m] * w[m];
+        out[p] = sum;
+    }
+}
+
+// out[p] = sum over m < span of src[first[p] + m] x weight[p][m].
+void DotPlane(const ScaleJob& job, const int16_t* src, const DenseTaps& taps, int32_t* out) {
+    if (job.avx2)
+        DotPlaneAvx2(src, taps, out);
+    else
+        DotPlaneSse2(src, taps, out);
+}
+
+// Four positions at a time, eight taps per multiply-add.
+void DotPlaneSse2(const int16_t* src, const DenseTaps& taps, int32_t* out) {
     const int32_t span = taps.span;
     int32_t p = 0;
     for (; p + 4 <= taps.positions; p += 4) {
@@ -50,12 +92,16 @@ void DotPlane(const int16_t* src, const DenseTaps& taps, int32_t* out) {
     }
 }
 
-// Packs 4 lanes each of V, U, Y sums (before the shift) into V, U, Y, 255 bytes, clamped to 0..255.
+// Four pixels of four bytes c0, c1, c2, c3 from 32-bit lanes, each clamped to 0..255.
+inline __m128i Pack4(__m128i c0, __m128i c1, __m128i c2, __m128i c3) {
+    const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(c0, c2), _mm_packs_epi32(c1, c3));
+    const __m128i pairs = _mm_unpacklo_epi8(packed, _mm_srli_si128(packed, 8));
+    return _mm_unpacklo_epi16(pairs, _mm_srli_si128(pairs, 8));
+}
+
+// V, U, Y sums (before the shift) to V, U, Y, 255.
 inline __m128i PackVuya(__m128i v, __m128i u, __m128i y) {
-    const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(_mm_srai_epi32(v, 8), _mm_srai_epi32(y, 8)),
-                                            _mm_packs_epi32(_mm_srai_epi32(u, 8), _mm_set1_epi32(255)));
-    const __m128i vuya = _mm_unpacklo_epi8(packed, _mm_srli_si128(packed, 8));
-    return _mm_unpacklo_epi16(vuya, _mm_srli_si128(vuya, 8));
+    return Pack4(_mm_srai_epi32(v, 8), _mm_srai_epi32(u, 8), _mm_srai_epi32(y, 8), _mm_set1_epi32(255));
 }
 
 inline uint8_t ClampByte(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
@@ -88,9 +134,9 @@ bool YuyvHorizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
         v[p] = in[3];
     }
     if (width & 1) y[width - 1] = row[2 * (width - 1)];
-    DotPlane(y, job.horizontal, sumY);
-    DotPlane(u, job.chroma, sumU);
-    DotPlane(v, job.chroma, sumV);
+    DotPlane(job, y, job.horizontal, sumY);
+    DotPlane(job, u, job.chroma, sumU);
+    DotPlane(job, v, job.chroma, sumV);
     uint8_t* out = RowAt(job.intermediate, job.sourceHeight - 1 - r, job.intermediatePitch);
     int32_t x = 0;
     for (; x + 4 <= outWidth; x += 4) Store(out + 4 * x, PackVuya(Load(sumV + x), Load(sumU + x), Load(sumY + x)));
@@ -145,27 +191,46 @@ bool Vertical8(const ScaleJob& job, int32_t y, uint8_t* out, bool filterAlpha) {
     return true;
 }
 
-// BGRA horizontal pass straight from the source row: two neighbouring source pixels per step.
-bool Bgra8Horizontal(const ScaleJob& job, int32_t r) {
+// BGRA horizontal pass: the row is split into 16-bit planes, each plane filtered like the others.
+bool Bgra8Horizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     const DenseTaps& taps = job.horizontal;
     if (!taps.usable) return false;
+    const int32_t width = job.sourceWidth;
+    const int32_t outWidth = job.destinationWidth;
+    const int32_t planeStride = (width + 15) & ~7;
+    int16_t* planes = reinterpret_cast<int16_t*>(scratch);
+    int32_t* sums = reinterpret_cast<int32_t*>(planes + 4 * planeStride);
+    const int32_t sumStride = (outWidth + 7) & ~3;
     const uint8_t* row = RowAt(job.source, r, job.sourcePitch);
-    uint8_t* out = RowAt(job.intermediate, r, job.intermediatePitch);
-    const int32_t count = taps.span;  // weights may sit anywhere in the span when first was moved back
-    const __m128i zero = _mm_setzero_si128();
-    for (int32_t x = 0; x < taps.positions; ++x) {
-        const uint8_t* s = row + 4 * static_cast<intptr_t>(taps.first[x]);
-        const int16_t* w = taps.weights + static_cast<size_t>(x) * taps.span;
-        __m128i acc = zero;
-        for (int32_t m = 0; m < count; m += 2) {
-            if ((w[m] | w[m + 1]) == 0) continue;
-            const __m128i px = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + 4 * m)), zero);
-            const __m128i byChannel = _mm_unpacklo_epi16(px, _mm_srli_si128(px, 8));
-            acc = _mm_add_epi32(acc, _mm_madd_epi16(byChannel, PairConstant(w[m], w[m + 1])));
+    const __m128i low = _mm_set1_epi32(0xFF);
+    int32_t x = 0;
+    for (; x + 8 <= width; x += 8) {
+        const __m128i a = Load(row + 4 * x), b = Load(row + 4 * x + 16);
+        for (int32_t c = 0; c < 4; ++c) {
+            const __m128i ca = _mm_and_si128(_mm_srli_epi32(a, 8 * c), low);
+            const __m128i cb = _mm_and_si128(_mm_srli_epi32(b, 8 * c), low);
+            Store(planes + c * planeStride + x, _mm_packs_epi32(ca, cb));
         }
-        const __m128i packed = _mm_packs_epi32(_mm_srai_epi32(acc, 8), zero);
-        const int32_t pixel = _mm_cvtsi128_si32(_mm_packus_epi16(packed, zero));
-        __builtin_memcpy(out + 4 * x, &pixel, 4);
+    }
+    for (; x < width; ++x)
+        for (int32_t c = 0; c < 4; ++c) planes[c * planeStride + x] = row[4 * x + c];
+    const int32_t channels = job.alpha ? 4 : 3;
+    for (int32_t c = 0; c < channels; ++c) DotPlane(job, planes + c * planeStride, taps, sums + c * sumStride);
+    if (!job.alpha) std::memset(sums + 3 * sumStride, 0x7F, sizeof(int32_t) * outWidth);  // 255 after the shift
+    uint8_t* out = RowAt(job.intermediate, r, job.intermediatePitch);
+    const int32_t* sb = sums;
+    const int32_t* sg = sums + sumStride;
+    const int32_t* sr = sums + 2 * sumStride;
+    const int32_t* sa = sums + 3 * sumStride;
+    x = 0;
+    for (; x + 4 <= outWidth; x += 4)
+        Store(out + 4 * x, Pack4(_mm_srai_epi32(Load(sb + x), 8), _mm_srai_epi32(Load(sg + x), 8),
+                                 _mm_srai_epi32(Load(sr + x), 8), _mm_srai_epi32(Load(sa + x), 8)));
+    for (; x < outWidth; ++x) {
+        out[4 * x] = ClampByte(sb[x] >> 8);
+        out[4 * x + 1] = ClampByte(sg[x] >> 8);
+        out[4 * x + 2] = ClampByte(sr[x] >> 8);
+        out[4 * x + 3] = ClampByte(sa[x] >> 8);
     }
     return true;
 }
@@ -187,7 +252,7 @@ bool Rgb13Horizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     }
     int16_t* out = RowAt(reinterpret_cast<int16_t*>(job.intermediate), r, job.intermediatePitch);
     for (int32_t c = 0; c < 3; ++c) {
-        DotPlane(planes + c * planeStride, taps, sums);
+        DotPlane(job, planes + c * planeStride, taps, sums);
         int16_t* plane = out + c * outWidth;
         int32_t x = 0;
         for (; x + 8 <= outWidth; x += 8) {
@@ -297,8 +362,8 @@ bool VectorScaleRow(const ScaleJob& job, int32_t kind, int32_t row, uint8_t* scr
     }
 }
 
-bool VectorBgra8Row(const ScaleJob& job, bool horizontal, int32_t row, uint8_t* /*scratch*/) {
-    if (horizontal) return Bgra8Horizontal(job, row);
+bool VectorBgra8Row(const ScaleJob& job, bool horizontal, int32_t row, uint8_t* scratch) {
+    if (horizontal) return Bgra8Horizontal(job, row, scratch);
     return Vertical8(job, row, RowAt(job.destination, row, job.destinationPitch), job.alpha);
 }
 

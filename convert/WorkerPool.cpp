@@ -34,14 +34,16 @@ CWorkerPool::~CWorkerPool() {
             m_workers[i].start->Set();
         }
     }
+    // Workers take their indexes in start order, not creation order: every thread must be gone before
+    // any event is closed.
     for (uint32_t i = 0; i < m_threadCount; ++i) {
-        Worker& worker = m_workers[i];
-        if (worker.thread) {
-            platform::ThreadWait(worker.thread, platform::kWaitInfinite);
-            platform::ThreadClose(worker.thread);
-        }
-        delete worker.start;
-        delete worker.done;
+        if (!m_workers[i].thread) continue;
+        platform::ThreadWait(m_workers[i].thread, platform::kWaitInfinite);
+        platform::ThreadClose(m_workers[i].thread);
+    }
+    for (uint32_t i = 0; i < m_threadCount; ++i) {
+        delete m_workers[i].start;
+        delete m_workers[i].done;
     }
 }
 
