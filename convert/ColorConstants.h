@@ -4,12 +4,12 @@
 
 namespace krvx {
 
-constexpr float kByteScale = 0.00390625f;              // 1/256
-constexpr float kWordScale = 1.5259021896696422e-5f;   // 1/65535
-constexpr float k13BitScale = 0.00012208521f;          // 1/8191
-constexpr float kChromaRange = 1.1383928f;             // 255/224
-constexpr float kLumaRange = 1.1643835f;               // 255/219
-constexpr float kLumaFloor = 0.0627451f;               // 16/255
+constexpr float kByteScale = 0.00390625f;             // 1/256
+constexpr float kWordScale = 1.5259021896696422e-5f;  // 1/65535
+constexpr float k13BitScale = 0.00012208521f;         // 1/8191
+constexpr float kChromaRange = 1.1383928f;            // 255/224
+constexpr float kLumaRange = 1.1643835f;              // 255/219
+constexpr float kLumaFloor = 0.0627451f;              // 16/255
 
 // Full-range RGB to Y, U, V (no offset); the U and V rows are stored as magnitudes with their signs
 // written out in the expressions below: U = -c0 r - c1 g + c2 b, V = c0 r - c1 g - c2 b.

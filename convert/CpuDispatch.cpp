@@ -28,7 +28,9 @@ KernelLevel SupportedKernelLevel() {
     return supported;
 }
 
-KernelLevel ActiveKernelLevel() { return static_cast<KernelLevel>(LevelInUse().load(std::memory_order_relaxed)); }
+KernelLevel ActiveKernelLevel() {
+    return static_cast<KernelLevel>(LevelInUse().load(std::memory_order_relaxed));
+}
 
 void SetKernelLevel(KernelLevel level) {
     int wanted = static_cast<int>(level);

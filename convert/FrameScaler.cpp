@@ -21,7 +21,8 @@ void CFrameScaler::RunItem(void* context, int32_t item, uint32_t worker) {
 
 int32_t CFrameScaler::Scale(const ScaleGeometry& g) {
     if (!m_allocator) return 4;
-    if (g.sourceWidth <= 0 || g.sourceHeight <= 0 || g.destinationWidth <= 0 || g.destinationHeight <= 0) return 0;
+    if (g.sourceWidth <= 0 || g.sourceHeight <= 0 || g.destinationWidth <= 0 || g.destinationHeight <= 0)
+        return 0;
     platform::ScopedLock jobLock(m_pool.JobLock());
     m_job.source = g.source;
     m_job.sourceWidth = g.sourceWidth;
@@ -46,8 +47,12 @@ CFrameScaler_BGRA_8u::CFrameScaler_BGRA_8u(CMemAlloc* allocator, bool alpha) : C
     m_job.alpha = alpha;
 }
 
-CFrameScaler::RowRoutine CFrameScaler_BGRA_8u::HorizontalRoutine() const { return &ScaleBgra8HorizontalRow; }
-CFrameScaler::RowRoutine CFrameScaler_BGRA_8u::VerticalRoutine() const { return &ScaleBgra8VerticalRow; }
+CFrameScaler::RowRoutine CFrameScaler_BGRA_8u::HorizontalRoutine() const {
+    return &ScaleBgra8HorizontalRow;
+}
+CFrameScaler::RowRoutine CFrameScaler_BGRA_8u::VerticalRoutine() const {
+    return &ScaleBgra8VerticalRow;
+}
 
 int32_t ScaleBgra8(const ScaleGeometry& geometry, CMemAlloc* allocator, bool alpha) {
     CFrameScaler_BGRA_8u scaler(allocator, alpha);

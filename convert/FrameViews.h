@@ -27,10 +27,14 @@ struct HostFrameView {
 };
 
 // The decoder's row order: BGRA bottom-up, every other format top-down.
-inline bool DecoderRowsBottomUp(uint32_t decodedFormat) { return decodedFormat == KRVX_PIXEL_FORMAT_BGRA; }
+inline bool DecoderRowsBottomUp(uint32_t decodedFormat) {
+    return decodedFormat == KRVX_PIXEL_FORMAT_BGRA;
+}
 
 // The host's row order: bottom-up for the unpacked formats, top-down for packed 4:2:2.
-inline bool HostRowsBottomUp(PrPixelFormat format) { return format != PrPixelFormat_YUYV_422_8u_709; }
+inline bool HostRowsBottomUp(PrPixelFormat format) {
+    return format != PrPixelFormat_YUYV_422_8u_709;
+}
 
 // The same pixels with the rows walked in the other order.
 inline DecodedFrameView ReversedView(const DecodedFrameView& view) {

@@ -15,7 +15,9 @@ double Lanczos3(double t) {
     return (std::sin(pt) / pt) * (std::sin(pt3) / pt3);
 }
 
-double Frac(double x) { return x - std::floor(x); }
+double Frac(double x) {
+    return x - std::floor(x);
+}
 
 struct RealTap {
     int32_t index;
@@ -24,7 +26,8 @@ struct RealTap {
 
 }  // namespace
 
-int32_t ComputeLanczosTaps(int32_t sourceLength, int32_t destinationLength, int32_t position, LanczosTap* taps) {
+int32_t ComputeLanczosTaps(int32_t sourceLength, int32_t destinationLength, int32_t position,
+                           LanczosTap* taps) {
     if (sourceLength < 1 || destinationLength < 1) return 0;
     RealTap kept[kMaxLanczosTaps];
     int32_t count = 0;
@@ -92,8 +95,8 @@ uint32_t CoefficientTableBytes(const int32_t* counts, int32_t positions) {
     return bytes > kCoefficientTableMinBytes ? static_cast<uint32_t>(bytes) : kCoefficientTableMinBytes;
 }
 
-uint32_t WriteCoefficientTable(const LanczosTap* taps, const int32_t* counts, int32_t positions, uint16_t* table,
-                               uint32_t capacityBytes) {
+uint32_t WriteCoefficientTable(const LanczosTap* taps, const int32_t* counts, int32_t positions,
+                               uint16_t* table, uint32_t capacityBytes) {
     const uint32_t capacity = capacityBytes / 2;
     uint32_t n = 0;
     for (int32_t p = 0; p < positions; ++p) {
@@ -126,7 +129,9 @@ int32_t TableReach(const uint16_t* table) {
 }
 
 namespace {
-int32_t SpanFor(int32_t reach) { return (reach + 7) & ~7; }
+int32_t SpanFor(int32_t reach) {
+    return (reach + 7) & ~7;
+}
 }  // namespace
 
 uint32_t DenseTapsBytes(int32_t positions, int32_t reach) {
@@ -134,7 +139,8 @@ uint32_t DenseTapsBytes(int32_t positions, int32_t reach) {
     return static_cast<uint32_t>(bytes);
 }
 
-void BuildDenseTaps(const uint16_t* table, int32_t sourceLength, int32_t reach, void* memory, DenseTaps* dense) {
+void BuildDenseTaps(const uint16_t* table, int32_t sourceLength, int32_t reach, void* memory,
+                    DenseTaps* dense) {
     int32_t positions = 0;
     for (const uint16_t* e = table; static_cast<int16_t>(*e) != -1; ++positions) {
         for (++e; *e != kTableEnd; e += 2) {

@@ -16,7 +16,8 @@ constexpr int32_t kMaxLanczosTaps = 64;
 
 // Taps of output `position` for a pass from `sourceLength` to `destinationLength`; returns their
 // number (0 for lengths below 1).
-int32_t ComputeLanczosTaps(int32_t sourceLength, int32_t destinationLength, int32_t position, LanczosTap* taps);
+int32_t ComputeLanczosTaps(int32_t sourceLength, int32_t destinationLength, int32_t position,
+                           LanczosTap* taps);
 
 // The table is at least this many bytes, as the product has always allocated it.
 constexpr uint32_t kCoefficientTableMinBytes = 128000;
@@ -28,8 +29,8 @@ uint32_t CoefficientTableBytes(const int32_t* counts, int32_t positions);
 // Table layout, 16-bit entries: per position p: p, (index, weight) pairs, 0xFFFF; then one more 0xFFFF.
 // `taps` holds kMaxLanczosTaps entries per position. Returns the entries written, or 0 when they do
 // not fit in `capacityBytes`.
-uint32_t WriteCoefficientTable(const LanczosTap* taps, const int32_t* counts, int32_t positions, uint16_t* table,
-                               uint32_t capacityBytes);
+uint32_t WriteCoefficientTable(const LanczosTap* taps, const int32_t* counts, int32_t positions,
+                               uint16_t* table, uint32_t capacityBytes);
 
 // Dense form: per position one first index and `span` weights for first, first + 1, ... (zeros where
 // the table has no tap); span is a multiple of 8 and first + span never passes the source length.
@@ -47,6 +48,7 @@ uint32_t DenseTapsBytes(int32_t positions, int32_t reach);
 // Widest index range (max - min + 1) over all positions of a table.
 int32_t TableReach(const uint16_t* table);
 // Fills `dense` from a table into `memory` (DenseTapsBytes large).
-void BuildDenseTaps(const uint16_t* table, int32_t sourceLength, int32_t reach, void* memory, DenseTaps* dense);
+void BuildDenseTaps(const uint16_t* table, int32_t sourceLength, int32_t reach, void* memory,
+                    DenseTaps* dense);
 
 }  // namespace krvx

@@ -12,8 +12,8 @@ namespace krvx {
 
 namespace {
 
-void RunPooled(int32_t kind, const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
-               int32_t height, uint32_t argument0 = 0, uint32_t argument1 = 0) {
+void RunPooled(int32_t kind, const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
+               int32_t width, int32_t height, uint32_t argument0 = 0, uint32_t argument1 = 0) {
     if (width <= 0 || height <= 0) return;
     StripeJob job;
     job.source = src;
@@ -28,7 +28,9 @@ void RunPooled(int32_t kind, const uint8_t* src, int32_t srcPitch, uint8_t* dst,
     RunStripeJob(job);
 }
 
-bool Is13Bit(uint32_t format) { return format == KRVX_PIXEL_FORMAT_WP13 || format == KRVX_PIXEL_FORMAT_W13A; }
+bool Is13Bit(uint32_t format) {
+    return format == KRVX_PIXEL_FORMAT_WP13 || format == KRVX_PIXEL_FORMAT_W13A;
+}
 
 // How a (decoded, host) pair is served.
 enum class Route {
@@ -98,7 +100,8 @@ Route ScaledRoute(uint32_t decoded, PrPixelFormat host, bool scaleArgb8) {
         case PrPixelFormat_BGRA_4444_16u:
             return decoded == KRVX_PIXEL_FORMAT_B64A ? Route::ScaleRgba16ToBgra16 : Route::Unsupported;
         case PrPixelFormat_ARGB_4444_8u:
-            return scaleArgb8 && decoded == KRVX_PIXEL_FORMAT_BGRA ? Route::ScaleBgraToArgb8 : Route::Unsupported;
+            return scaleArgb8 && decoded == KRVX_PIXEL_FORMAT_BGRA ? Route::ScaleBgraToArgb8
+                                                                   : Route::Unsupported;
         default:
             return Route::Unsupported;
     }
@@ -136,8 +139,8 @@ void ReverseBgraToArgb8(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int3
     if (width <= 0) return;
     const RowKernels& kernels = ActiveRowKernels();
     for (int32_t y = 0; y < height; ++y)
-        kernels.reverseBytes(src + static_cast<intptr_t>(y) * srcPitch, dst + static_cast<intptr_t>(y) * dstPitch,
-                             width);
+        kernels.reverseBytes(src + static_cast<intptr_t>(y) * srcPitch,
+                             dst + static_cast<intptr_t>(y) * dstPitch, width);
 }
 
 void ConvertYuyvToBgra8(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
@@ -155,24 +158,24 @@ void ConvertYuyvToVuya8(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int3
     RunPooled(kStripeYuyvToVuya8, src, srcPitch, dst, dstPitch, width, height, highDefinition ? 1 : 0);
 }
 
-void ConvertYu64ToVuyaFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
-                            int32_t height, bool highDefinition, bool interpolate) {
+void ConvertYu64ToVuyaFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
+                            int32_t width, int32_t height, bool highDefinition, bool interpolate) {
     RunPooled(kStripeYu64ToVuyaFloat, src, srcPitch, dst, dstPitch, width, height, highDefinition ? 1 : 0,
               interpolate ? 1 : 0);
 }
 
-void ConvertRgb13ToVuyaFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
-                             int32_t height, uint32_t decodedFormat) {
+void ConvertRgb13ToVuyaFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
+                             int32_t width, int32_t height, uint32_t decodedFormat) {
     RunPooled(kStripeRgb13ToVuyaFloat, src, srcPitch, dst, dstPitch, width, height, decodedFormat);
 }
 
-void ConvertRgb13ToBgraFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
-                             int32_t height, uint32_t decodedFormat) {
+void ConvertRgb13ToBgraFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
+                             int32_t width, int32_t height, uint32_t decodedFormat) {
     RunPooled(kStripeRgb13ToBgraFloat, src, srcPitch, dst, dstPitch, width, height, decodedFormat);
 }
 
-void ConvertRgb13ToArgbFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
-                             int32_t height, uint32_t decodedFormat) {
+void ConvertRgb13ToArgbFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
+                             int32_t width, int32_t height, uint32_t decodedFormat) {
     RunPooled(kStripeRgb13ToArgbFloat, src, srcPitch, dst, dstPitch, width, height, decodedFormat);
 }
 
@@ -181,8 +184,8 @@ void ConvertRgb13ToArgb8(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int
     RunPooled(kStripeRgb13ToArgb8, src, srcPitch, dst, dstPitch, width, height, decodedFormat);
 }
 
-void ConvertRgba16ToBgra16(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
-                           int32_t height) {
+void ConvertRgba16ToBgra16(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
+                           int32_t width, int32_t height) {
     RunPooled(kStripeRgba16ToBgra16, src, srcPitch, dst, dstPitch, width, height);
 }
 
@@ -192,12 +195,14 @@ int32_t ConvertOutputFrame(const DecodedFrameView& decoded, int32_t clipWidth, i
     const Route route = sameSize ? SameSizeRoute(decoded.format, host.format)
                                  : ScaledRoute(decoded.format, host.format, scaleArgb8);
     if (route == Route::Unsupported) return 3;
-    if (route == Route::Nothing || host.width <= 0 || host.height <= 0 || decoded.width <= 0 || decoded.height <= 0)
+    if (route == Route::Nothing || host.width <= 0 || host.height <= 0 || decoded.width <= 0 ||
+        decoded.height <= 0)
         return 0;
 
     // Read the decoded rows in whichever order leaves the host frame upright.
     const bool resultBottomUp = decoded.bottomUp != TurnsOver(route);
-    const DecodedFrameView src = resultBottomUp == HostRowsBottomUp(host.format) ? decoded : ReversedView(decoded);
+    const DecodedFrameView src =
+        resultBottomUp == HostRowsBottomUp(host.format) ? decoded : ReversedView(decoded);
     const bool highDefinition = IsHighDefinition(clipWidth, clipHeight);
     const int32_t w = host.width, h = host.height;
     uint8_t* dst = host.data;

@@ -9,7 +9,9 @@
 namespace krvx {
 
 // Wider than 720 and taller than 576.
-inline bool IsHighDefinition(int32_t clipWidth, int32_t clipHeight) { return clipWidth > 720 && clipHeight > 576; }
+inline bool IsHighDefinition(int32_t clipWidth, int32_t clipHeight) {
+    return clipWidth > 720 && clipHeight > 576;
+}
 
 // The converter operations. Each takes the source and its pitch, the destination and its pitch, the
 // size in pixels and its extra arguments. Unless noted, destination row y is made from source row
@@ -24,18 +26,18 @@ void ConvertBgraToVuya8(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int3
                         int32_t height);
 void ConvertYuyvToVuya8(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
                         int32_t height, bool highDefinition);
-void ConvertYu64ToVuyaFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
-                            int32_t height, bool highDefinition, bool interpolate);
-void ConvertRgb13ToVuyaFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
-                             int32_t height, uint32_t decodedFormat);
-void ConvertRgb13ToBgraFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
-                             int32_t height, uint32_t decodedFormat);
-void ConvertRgb13ToArgbFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
-                             int32_t height, uint32_t decodedFormat);
+void ConvertYu64ToVuyaFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
+                            int32_t width, int32_t height, bool highDefinition, bool interpolate);
+void ConvertRgb13ToVuyaFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
+                             int32_t width, int32_t height, uint32_t decodedFormat);
+void ConvertRgb13ToBgraFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
+                             int32_t width, int32_t height, uint32_t decodedFormat);
+void ConvertRgb13ToArgbFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
+                             int32_t width, int32_t height, uint32_t decodedFormat);
 void ConvertRgb13ToArgb8(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
                          int32_t height, uint32_t decodedFormat);
-void ConvertRgba16ToBgra16(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
-                           int32_t height);
+void ConvertRgba16ToBgra16(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
+                           int32_t width, int32_t height);
 
 // Converts (and scales when the sizes differ) the decoded frame into the host frame, so that the host
 // frame holds an upright picture in its own row order: where the chosen conversion would leave the

@@ -14,7 +14,8 @@ struct RowKernels {
     // B, G, R, A 8-bit to V, U, Y, 255.
     void (*bgraToVuya)(const uint8_t* src, uint8_t* dst, int32_t width);
     // YU64 (Y0 V Y1 U, 16-bit) to V, U, Y, A float.
-    void (*yu64ToVuyaFloat)(const uint16_t* src, float* dst, int32_t width, bool highDefinition, bool interpolate);
+    void (*yu64ToVuyaFloat)(const uint16_t* src, float* dst, int32_t width, bool highDefinition,
+                            bool interpolate);
     // 13-bit R, G, B (, A) with 3 or 4 samples per pixel to float B, G, R, A / A, R, G, B / V, U, Y, A,
     // and to 8-bit A, R, G, B.
     void (*rgb13ToBgraFloat)(const int16_t* src, int32_t samplesPerPixel, float* dst, int32_t width);
@@ -32,8 +33,9 @@ const RowKernels& ReferenceRowKernels();
 const RowKernels& ActiveRowKernels();
 
 namespace detail {
-// The SSE2 level replaces the kernels it speeds up and keeps the others.
+// Each vector level replaces the kernels it speeds up and keeps the others from the level below.
 void FillSse2RowKernels(RowKernels& kernels);
+void FillAvx2RowKernels(RowKernels& kernels);
 }  // namespace detail
 
 }  // namespace krvx

@@ -33,7 +33,8 @@ void YuyvToVuyaRow(const uint8_t* src, uint8_t* dst, int32_t width, bool highDef
         if (highDefinition) {
             const int32_t cu = u - 128;
             const int32_t cv = v - 128;
-            for (int32_t& luma : y) luma = Clamp((((luma - 16) * 8192 + 815 * cu + 1568 * cv) >> 13) + 16, 0, 255);
+            for (int32_t& luma : y)
+                luma = Clamp((((luma - 16) * 8192 + 815 * cu + 1568 * cv) >> 13) + 16, 0, 255);
             u = Clamp(((8110 * cu - 895 * cv) >> 13) + 128, 0, 255);
             v = Clamp(((8056 * cv - 590 * cu) >> 13) + 128, 0, 255);
         }
@@ -61,7 +62,8 @@ void BgraToVuyaRow(const uint8_t* src, uint8_t* dst, int32_t width) {
     }
 }
 
-void Yu64ToVuyaFloatRow(const uint16_t* src, float* dst, int32_t width, bool highDefinition, bool interpolate) {
+void Yu64ToVuyaFloatRow(const uint16_t* src, float* dst, int32_t width, bool highDefinition,
+                        bool interpolate) {
     for (int32_t x = 0; x < width; x += 2, src += 4) {
         const float y[2] = {src[0] * kWordScale, src[2] * kWordScale};
         float cb[2], cr[2];
@@ -121,12 +123,12 @@ void Rgb13ToArgb8(const int16_t* src, uint8_t* dst, int32_t width) {
 }
 
 // 13-bit sources come with 3 (WP13) or 4 (W13A) samples per pixel.
-#define KRVX_BY_SAMPLES(name, DstType)                                                            \
-    void name##Row(const int16_t* src, int32_t samplesPerPixel, DstType* dst, int32_t width) {    \
-        if (samplesPerPixel == 4)                                                                 \
-            name<4>(src, dst, width);                                                             \
-        else                                                                                      \
-            name<3>(src, dst, width);                                                             \
+#define KRVX_BY_SAMPLES(name, DstType)                                                         \
+    void name##Row(const int16_t* src, int32_t samplesPerPixel, DstType* dst, int32_t width) { \
+        if (samplesPerPixel == 4)                                                              \
+            name<4>(src, dst, width);                                                          \
+        else                                                                                   \
+            name<3>(src, dst, width);                                                          \
     }
 KRVX_BY_SAMPLES(Rgb13ToBgraFloat, float)
 KRVX_BY_SAMPLES(Rgb13ToArgbFloat, float)
@@ -154,8 +156,8 @@ void Rgba16ToBgra16Row(const uint16_t* src, uint16_t* dst, int32_t width) {
 }
 
 constexpr RowKernels kReference = {
-    YuyvToBgraRow,       YuyvToVuyaRow,       BgraToVuyaRow,       Yu64ToVuyaFloatRow, Rgb13ToBgraFloatRow,
-    Rgb13ToArgbFloatRow, Rgb13ToVuyaFloatRow, Rgb13ToArgb8Row, ReverseBytesRow, Rgba16ToBgra16Row,
+    YuyvToBgraRow,       YuyvToVuyaRow,       BgraToVuyaRow,   Yu64ToVuyaFloatRow, Rgb13ToBgraFloatRow,
+    Rgb13ToArgbFloatRow, Rgb13ToVuyaFloatRow, Rgb13ToArgb8Row, ReverseBytesRow,    Rgba16ToBgra16Row,
 };
 
 struct KernelsByLevel {
@@ -165,13 +167,16 @@ struct KernelsByLevel {
 #if defined(__x86_64__) || defined(__i386__)
         detail::FillSse2RowKernels(levels[1]);
         levels[2] = levels[1];
+        detail::FillAvx2RowKernels(levels[2]);
 #endif
     }
 };
 
 }  // namespace
 
-const RowKernels& ReferenceRowKernels() { return kReference; }
+const RowKernels& ReferenceRowKernels() {
+    return kReference;
+}
 
 const RowKernels& ActiveRowKernels() {
     static const KernelsByLevel byLevel;

@@ -10,7 +10,9 @@ namespace krvx {
 
 namespace {
 
-const RowKernels& Ref() { return ReferenceRowKernels(); }
+const RowKernels& Ref() {
+    return ReferenceRowKernels();
+}
 
 inline __m128i PairConstant(int16_t low, int16_t high) {
     return _mm_set1_epi32(static_cast<int32_t>(static_cast<uint16_t>(low)) |
@@ -139,7 +141,8 @@ void ReverseBytesRow(const uint8_t* src, uint8_t* dst, int32_t width) {
     for (; x + 4 <= width; x += 4, src += 16, dst += 16) {
         const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
         const __m128i swapped = _mm_or_si128(_mm_slli_epi16(in, 8), _mm_srli_epi16(in, 8));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_shufflehi_epi16(_mm_shufflelo_epi16(swapped, 0xB1), 0xB1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst),
+                         _mm_shufflehi_epi16(_mm_shufflelo_epi16(swapped, 0xB1), 0xB1));
     }
     if (x < width) Ref().reverseBytes(src, dst, width - x);
 }

@@ -35,7 +35,9 @@ void ComputeTapItem(void* context, int32_t item, uint32_t) {
                                          p.taps + static_cast<size_t>(i) * kMaxLanczosTaps);
 }
 
-uint32_t RoundUp16(uint64_t bytes) { return static_cast<uint32_t>((bytes + 15) & ~uint64_t{15}); }
+uint32_t RoundUp16(uint64_t bytes) {
+    return static_cast<uint32_t>((bytes + 15) & ~uint64_t{15});
+}
 
 }  // namespace
 
@@ -57,13 +59,15 @@ bool CScaleBuffers::Prepare(ScaleJob& job, CWorkerPool& pool) {
     // 1. Taps of every position of the horizontal, chroma and vertical passes, computed in parallel.
     TapJob taps;
     const int32_t sources[3] = {job.sourceWidth, chroma ? job.sourceWidth / 2 : 0, job.sourceHeight};
-    const int32_t destinations[3] = {job.destinationWidth, chroma ? job.destinationWidth : 0, job.destinationHeight};
+    const int32_t destinations[3] = {job.destinationWidth, chroma ? job.destinationWidth : 0,
+                                     job.destinationHeight};
     uint64_t tapBytes = 0;
     for (int i = 0; i < 3; ++i) {
         taps.passes[i].sourceLength = sources[i];
         taps.passes[i].positions = destinations[i];
         taps.destinationLengths[i] = destinations[i];
-        tapBytes += static_cast<uint64_t>(destinations[i]) * (kMaxLanczosTaps * sizeof(LanczosTap) + sizeof(int32_t));
+        tapBytes +=
+            static_cast<uint64_t>(destinations[i]) * (kMaxLanczosTaps * sizeof(LanczosTap) + sizeof(int32_t));
     }
     if (tapBytes > 0x7FFFFFFF) return false;
     uint8_t* tapMemory = static_cast<uint8_t*>(Allocate(static_cast<uint32_t>(tapBytes)));
@@ -73,7 +77,8 @@ bool CScaleBuffers::Prepare(ScaleJob& job, CWorkerPool& pool) {
         tapMemory += static_cast<size_t>(destinations[i]) * kMaxLanczosTaps * sizeof(LanczosTap);
         taps.passes[i].counts = reinterpret_cast<int32_t*>(tapMemory);
         tapMemory += static_cast<size_t>(destinations[i]) * sizeof(int32_t);
-        taps.firstItem[i + 1] = taps.firstItem[i] + (destinations[i] + kPositionsPerItem - 1) / kPositionsPerItem;
+        taps.firstItem[i + 1] =
+            taps.firstItem[i] + (destinations[i] + kPositionsPerItem - 1) / kPositionsPerItem;
     }
     pool.Run(taps.firstItem[3], &ComputeTapItem, &taps);
 

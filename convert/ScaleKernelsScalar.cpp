@@ -53,8 +53,8 @@ void VerticalSums(const ScaleJob& job, int32_t row, int32_t samples, int32_t* su
     const uint16_t* taps = VerticalTaps(job, row, &count);
     for (int32_t c = 0; c < samples; ++c) {
         sums[c] = FilterSum(taps, count, [&](int32_t j) {
-            return static_cast<int32_t>(RowAt(reinterpret_cast<const Sample*>(job.intermediate), j,
-                                              job.intermediatePitch)[c]);
+            return static_cast<int32_t>(
+                RowAt(reinterpret_cast<const Sample*>(job.intermediate), j, job.intermediatePitch)[c]);
         });
     }
 }
@@ -71,17 +71,21 @@ void YuyvHorizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
             out[2] = static_cast<uint8_t>(Clamp(in[2] + m - 37, 0, 255));
             out[3] = in[3];
         }
-        if (job.sourceWidth & 1) std::memcpy(scratch + 4 * (job.sourceWidth / 2), row + 4 * (job.sourceWidth / 2), 2);
+        if (job.sourceWidth & 1)
+            std::memcpy(scratch + 4 * (job.sourceWidth / 2), row + 4 * (job.sourceWidth / 2), 2);
         row = scratch;
     }
     uint8_t* out = RowAt(job.intermediate, job.sourceHeight - 1 - r, job.intermediatePitch);
     ForEachPosition(job.horizontalTable, [&](int32_t x, const uint16_t* taps, int32_t n) {
-        out[4 * x + 2] = static_cast<uint8_t>(Clamp(FilterSum(taps, n, [&](int32_t j) { return row[2 * j]; }) >> 8, 0, 255));
+        out[4 * x + 2] = static_cast<uint8_t>(
+            Clamp(FilterSum(taps, n, [&](int32_t j) { return row[2 * j]; }) >> 8, 0, 255));
         out[4 * x + 3] = 255;
     });
     ForEachPosition(job.chromaTable, [&](int32_t x, const uint16_t* taps, int32_t n) {
-        out[4 * x + 1] = static_cast<uint8_t>(Clamp(FilterSum(taps, n, [&](int32_t j) { return row[4 * j + 1]; }) >> 8, 0, 255));
-        out[4 * x + 0] = static_cast<uint8_t>(Clamp(FilterSum(taps, n, [&](int32_t j) { return row[4 * j + 3]; }) >> 8, 0, 255));
+        out[4 * x + 1] = static_cast<uint8_t>(
+            Clamp(FilterSum(taps, n, [&](int32_t j) { return row[4 * j + 1]; }) >> 8, 0, 255));
+        out[4 * x + 0] = static_cast<uint8_t>(
+            Clamp(FilterSum(taps, n, [&](int32_t j) { return row[4 * j + 3]; }) >> 8, 0, 255));
     });
 }
 
@@ -107,17 +111,21 @@ void Yu64Horizontal(const ScaleJob& job, int32_t r) {
     const uint16_t* row = RowAt(reinterpret_cast<const uint16_t*>(job.source), r, job.sourcePitch);
     uint16_t* out = RowAt(reinterpret_cast<uint16_t*>(job.intermediate), r, job.intermediatePitch);
     ForEachPosition(job.horizontalTable, [&](int32_t x, const uint16_t* taps, int32_t n) {
-        out[3 * x] = static_cast<uint16_t>(Clamp(FilterSum(taps, n, [&](int32_t j) { return row[2 * j]; }) >> 8, 0, 65535));
+        out[3 * x] = static_cast<uint16_t>(
+            Clamp(FilterSum(taps, n, [&](int32_t j) { return row[2 * j]; }) >> 8, 0, 65535));
     });
     ForEachPosition(job.chromaTable, [&](int32_t x, const uint16_t* taps, int32_t n) {
-        out[3 * x + 1] = static_cast<uint16_t>(Clamp(FilterSum(taps, n, [&](int32_t j) { return row[4 * j + 3]; }) >> 8, 0, 65535));
-        out[3 * x + 2] = static_cast<uint16_t>(Clamp(FilterSum(taps, n, [&](int32_t j) { return row[4 * j + 1]; }) >> 8, 0, 65535));
+        out[3 * x + 1] = static_cast<uint16_t>(
+            Clamp(FilterSum(taps, n, [&](int32_t j) { return row[4 * j + 3]; }) >> 8, 0, 65535));
+        out[3 * x + 2] = static_cast<uint16_t>(
+            Clamp(FilterSum(taps, n, [&](int32_t j) { return row[4 * j + 1]; }) >> 8, 0, 65535));
     });
 }
 
 void Yu64Vertical(const ScaleJob& job, int32_t y, int32_t* sums) {
     VerticalSums<uint16_t>(job, y, job.destinationWidth * 3, sums);
-    float* out = RowAt(reinterpret_cast<float*>(job.destination), job.destinationHeight - 1 - y, job.destinationPitch);
+    float* out =
+        RowAt(reinterpret_cast<float*>(job.destination), job.destinationHeight - 1 - y, job.destinationPitch);
     for (int32_t x = 0; x < job.destinationWidth; ++x, out += 4) {
         float luma = Clamp(sums[3 * x] >> 8, 0, 65535) * kWordScale;
         float cb = Clamp(sums[3 * x + 1] >> 8, 0, 65535) * kWordScale - 0.5f;
@@ -182,7 +190,8 @@ void Rgba16Vertical(const ScaleJob& job, int32_t y, int32_t* sums) {
     VerticalSums<uint16_t>(job, y, job.destinationWidth * 4, sums);
     uint16_t* out = RowAt(reinterpret_cast<uint16_t*>(job.destination), y, job.destinationPitch);
     for (int32_t x = 0; x < job.destinationWidth; ++x, out += 4) {
-        for (int32_t c = 0; c < 4; ++c) out[c] = static_cast<uint16_t>(Clamp(sums[4 * x + 3 - c] >> 8, 0, 65535) >> 1);
+        for (int32_t c = 0; c < 4; ++c)
+            out[c] = static_cast<uint16_t>(Clamp(sums[4 * x + 3 - c] >> 8, 0, 65535) >> 1);
     }
 }
 

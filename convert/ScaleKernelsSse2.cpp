@@ -23,8 +23,12 @@ inline T* RowAt(T* base, int32_t row, int32_t pitch) {
     return reinterpret_cast<T*>(reinterpret_cast<uintptr_t>(base) + static_cast<intptr_t>(row) * pitch);
 }
 
-inline __m128i Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
-inline void Store(void* p, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
+inline __m128i Load(const void* p) {
+    return _mm_loadu_si128(static_cast<const __m128i*>(p));
+}
+inline void Store(void* p, __m128i v) {
+    _mm_storeu_si128(static_cast<__m128i*>(p), v);
+}
 
 void DotPlaneSse2(const int16_t* src, const DenseTaps& taps, int32_t* out);
 
@@ -40,12 +44,15 @@ __attribute__((target("avx2"))) void DotPlaneAvx2(const int16_t* src, const Dens
             const int16_t* w = taps.weights + static_cast<size_t>(p + k) * span;
             __m256i a = _mm256_setzero_si256();
             for (int32_t m = 0; m < span; m += 16)
-                a = _mm256_add_epi32(a, _mm256_madd_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + m)),
-                                                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + m))));
+                a = _mm256_add_epi32(
+                    a, _mm256_madd_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + m)),
+                                         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + m))));
             acc[k] = _mm_add_epi32(_mm256_castsi256_si128(a), _mm256_extracti128_si256(a, 1));
         }
-        const __m128i t0 = _mm_add_epi32(_mm_unpacklo_epi32(acc[0], acc[1]), _mm_unpackhi_epi32(acc[0], acc[1]));
-        const __m128i t1 = _mm_add_epi32(_mm_unpacklo_epi32(acc[2], acc[3]), _mm_unpackhi_epi32(acc[2], acc[3]));
+        const __m128i t0 =
+            _mm_add_epi32(_mm_unpacklo_epi32(acc[0], acc[1]), _mm_unpackhi_epi32(acc[0], acc[1]));
+        const __m128i t1 =
+            _mm_add_epi32(_mm_unpacklo_epi32(acc[2], acc[3]), _mm_unpackhi_epi32(acc[2], acc[3]));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + p),
                          _mm_add_epi32(_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1)));
     }
@@ -76,11 +83,14 @@ void DotPlaneSse2(const int16_t* src, const DenseTaps& taps, int32_t* out) {
             const int16_t* s = src + taps.first[p + k];
             const int16_t* w = taps.weights + static_cast<size_t>(p + k) * span;
             __m128i a = _mm_setzero_si128();
-            for (int32_t m = 0; m < span; m += 8) a = _mm_add_epi32(a, _mm_madd_epi16(Load(s + m), Load(w + m)));
+            for (int32_t m = 0; m < span; m += 8)
+                a = _mm_add_epi32(a, _mm_madd_epi16(Load(s + m), Load(w + m)));
             acc[k] = a;
         }
-        const __m128i t0 = _mm_add_epi32(_mm_unpacklo_epi32(acc[0], acc[1]), _mm_unpackhi_epi32(acc[0], acc[1]));
-        const __m128i t1 = _mm_add_epi32(_mm_unpacklo_epi32(acc[2], acc[3]), _mm_unpackhi_epi32(acc[2], acc[3]));
+        const __m128i t0 =
+            _mm_add_epi32(_mm_unpacklo_epi32(acc[0], acc[1]), _mm_unpackhi_epi32(acc[0], acc[1]));
+        const __m128i t1 =
+            _mm_add_epi32(_mm_unpacklo_epi32(acc[2], acc[3]), _mm_unpackhi_epi32(acc[2], acc[3]));
         Store(out + p, _mm_add_epi32(_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1)));
     }
     for (; p < taps.positions; ++p) {
@@ -104,7 +114,9 @@ inline __m128i PackVuya(__m128i v, __m128i u, __m128i y) {
     return Pack4(_mm_srai_epi32(v, 8), _mm_srai_epi32(u, 8), _mm_srai_epi32(y, 8), _mm_set1_epi32(255));
 }
 
-inline uint8_t ClampByte(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+inline uint8_t ClampByte(int32_t v) {
+    return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
 
 bool YuyvHorizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     if (!job.horizontal.usable || !job.chroma.usable) return false;
@@ -139,7 +151,8 @@ bool YuyvHorizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     DotPlane(job, v, job.chroma, sumV);
     uint8_t* out = RowAt(job.intermediate, job.sourceHeight - 1 - r, job.intermediatePitch);
     int32_t x = 0;
-    for (; x + 4 <= outWidth; x += 4) Store(out + 4 * x, PackVuya(Load(sumV + x), Load(sumU + x), Load(sumY + x)));
+    for (; x + 4 <= outWidth; x += 4)
+        Store(out + 4 * x, PackVuya(Load(sumV + x), Load(sumU + x), Load(sumY + x)));
     for (; x < outWidth; ++x) {
         out[4 * x] = ClampByte(sumV[x] >> 8);
         out[4 * x + 1] = ClampByte(sumU[x] >> 8);
@@ -185,7 +198,8 @@ bool Vertical8(const ScaleJob& job, int32_t y, uint8_t* out, bool filterAlpha) {
             continue;
         }
         int32_t sum = 0;
-        for (int32_t m = 0; m < count; ++m) sum += RowAt(job.intermediate, first + m, job.intermediatePitch)[c] * w[m];
+        for (int32_t m = 0; m < count; ++m)
+            sum += RowAt(job.intermediate, first + m, job.intermediatePitch)[c] * w[m];
         out[c] = ClampByte(sum >> 8);
     }
     return true;
@@ -215,8 +229,10 @@ bool Bgra8Horizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     for (; x < width; ++x)
         for (int32_t c = 0; c < 4; ++c) planes[c * planeStride + x] = row[4 * x + c];
     const int32_t channels = job.alpha ? 4 : 3;
-    for (int32_t c = 0; c < channels; ++c) DotPlane(job, planes + c * planeStride, taps, sums + c * sumStride);
-    if (!job.alpha) std::memset(sums + 3 * sumStride, 0x7F, sizeof(int32_t) * outWidth);  // 255 after the shift
+    for (int32_t c = 0; c < channels; ++c)
+        DotPlane(job, planes + c * planeStride, taps, sums + c * sumStride);
+    if (!job.alpha)
+        std::memset(sums + 3 * sumStride, 0x7F, sizeof(int32_t) * outWidth);  // 255 after the shift
     uint8_t* out = RowAt(job.intermediate, r, job.intermediatePitch);
     const int32_t* sb = sums;
     const int32_t* sg = sums + sumStride;
@@ -256,7 +272,8 @@ bool Rgb13Horizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
         int16_t* plane = out + c * outWidth;
         int32_t x = 0;
         for (; x + 8 <= outWidth; x += 8) {
-            const __m128i v = _mm_packs_epi32(_mm_srai_epi32(Load(sums + x), 8), _mm_srai_epi32(Load(sums + x + 4), 8));
+            const __m128i v =
+                _mm_packs_epi32(_mm_srai_epi32(Load(sums + x), 8), _mm_srai_epi32(Load(sums + x + 4), 8));
             Store(plane + x, _mm_max_epi16(v, _mm_setzero_si128()));
         }
         for (; x < outWidth; ++x) {
@@ -282,8 +299,12 @@ bool Rgb13Vertical(const ScaleJob& job, int32_t y, uint8_t* scratch) {
         for (int32_t m = 0; m < count; m += 2) {
             if ((w[m] | w[m + 1]) == 0) continue;
             const __m128i pair = PairConstant(w[m], w[m + 1]);
-            const __m128i r0 = Load(RowAt(reinterpret_cast<const int16_t*>(job.intermediate), first + m, job.intermediatePitch) + c);
-            const __m128i r1 = Load(RowAt(reinterpret_cast<const int16_t*>(job.intermediate), first + m + 1, job.intermediatePitch) + c);
+            const __m128i r0 = Load(
+                RowAt(reinterpret_cast<const int16_t*>(job.intermediate), first + m, job.intermediatePitch) +
+                c);
+            const __m128i r1 = Load(RowAt(reinterpret_cast<const int16_t*>(job.intermediate), first + m + 1,
+                                          job.intermediatePitch) +
+                                    c);
             lo = _mm_add_epi32(lo, _mm_madd_epi16(_mm_unpacklo_epi16(r0, r1), pair));
             hi = _mm_add_epi32(hi, _mm_madd_epi16(_mm_unpackhi_epi16(r0, r1), pair));
         }
@@ -293,7 +314,9 @@ bool Rgb13Vertical(const ScaleJob& job, int32_t y, uint8_t* scratch) {
     for (; c < samples; ++c) {
         int32_t sum = 0;
         for (int32_t m = 0; m < count; ++m)
-            sum += RowAt(reinterpret_cast<const int16_t*>(job.intermediate), first + m, job.intermediatePitch)[c] * w[m];
+            sum += RowAt(reinterpret_cast<const int16_t*>(job.intermediate), first + m,
+                         job.intermediatePitch)[c] *
+                   w[m];
         sums[c] = sum >> 8;
     }
 
@@ -311,12 +334,15 @@ bool Rgb13Vertical(const ScaleJob& job, int32_t y, uint8_t* scratch) {
         } else if (job.kind == kScaleRgb13ArgbVertical) {
             p0 = one, p1 = r, p2 = g, p3 = b;
         } else {
-            p0 = _mm_sub_ps(_mm_sub_ps(_mm_mul_ps(_mm_set1_ps(kRgbToV[0]), r), _mm_mul_ps(_mm_set1_ps(kRgbToV[1]), g)),
-                            _mm_mul_ps(_mm_set1_ps(kRgbToV[2]), b));
-            p1 = _mm_add_ps(_mm_sub_ps(_mm_mul_ps(_mm_set1_ps(kRgbToU[0]), r), _mm_mul_ps(_mm_set1_ps(kRgbToU[1]), g)),
-                            _mm_mul_ps(_mm_set1_ps(kRgbToU[2]), b));
-            p2 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(kRgbToY[0]), r), _mm_mul_ps(_mm_set1_ps(kRgbToY[1]), g)),
-                            _mm_mul_ps(_mm_set1_ps(kRgbToY[2]), b));
+            p0 = _mm_sub_ps(
+                _mm_sub_ps(_mm_mul_ps(_mm_set1_ps(kRgbToV[0]), r), _mm_mul_ps(_mm_set1_ps(kRgbToV[1]), g)),
+                _mm_mul_ps(_mm_set1_ps(kRgbToV[2]), b));
+            p1 = _mm_add_ps(
+                _mm_sub_ps(_mm_mul_ps(_mm_set1_ps(kRgbToU[0]), r), _mm_mul_ps(_mm_set1_ps(kRgbToU[1]), g)),
+                _mm_mul_ps(_mm_set1_ps(kRgbToU[2]), b));
+            p2 = _mm_add_ps(
+                _mm_add_ps(_mm_mul_ps(_mm_set1_ps(kRgbToY[0]), r), _mm_mul_ps(_mm_set1_ps(kRgbToY[1]), g)),
+                _mm_mul_ps(_mm_set1_ps(kRgbToY[2]), b));
             p3 = one;
         }
         _MM_TRANSPOSE4_PS(p0, p1, p2, p3);

@@ -14,7 +14,8 @@ void RunItem(void* context, int32_t item, uint32_t worker) {
 
 int32_t RunSharedScale(const ScaleGeometry& g, CMemAlloc* allocator, int32_t horizontalKind, ScaleJob job) {
     if (!allocator) return 4;
-    if (g.sourceWidth <= 0 || g.sourceHeight <= 0 || g.destinationWidth <= 0 || g.destinationHeight <= 0) return 0;
+    if (g.sourceWidth <= 0 || g.sourceHeight <= 0 || g.destinationWidth <= 0 || g.destinationHeight <= 0)
+        return 0;
     job.kind = horizontalKind;
     job.source = g.source;
     job.sourceWidth = g.sourceWidth;
@@ -55,7 +56,8 @@ int32_t ScaleYu64ToVuyaFloat(const ScaleGeometry& geometry, CMemAlloc* allocator
 }
 
 namespace {
-int32_t ScaleRgb13(const ScaleGeometry& geometry, CMemAlloc* allocator, int32_t samplesPerPixel, int32_t kind) {
+int32_t ScaleRgb13(const ScaleGeometry& geometry, CMemAlloc* allocator, int32_t samplesPerPixel,
+                   int32_t kind) {
     ScaleJob job;
     job.samplesPerPixel = samplesPerPixel == 4 ? 4 : 3;
     return RunSharedScale(geometry, allocator, kind, job);

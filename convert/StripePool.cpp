@@ -14,7 +14,9 @@ struct StripeContext {
 };
 
 // Decoded 13-bit formats carry 4 samples per pixel with alpha (W13A), 3 without (WP13).
-int32_t SamplesPerPixel(uint32_t decodedFormat) { return decodedFormat == KRVX_PIXEL_FORMAT_W13A ? 4 : 3; }
+int32_t SamplesPerPixel(uint32_t decodedFormat) {
+    return decodedFormat == KRVX_PIXEL_FORMAT_W13A ? 4 : 3;
+}
 
 void ConvertRow(const StripeContext& context, int32_t row) {
     const StripeJob& job = context.job;
@@ -25,8 +27,8 @@ void ConvertRow(const StripeContext& context, int32_t row) {
     const int32_t samples = SamplesPerPixel(job.argument[0]);
     switch (job.kind) {
         case kStripeYu64ToVuyaFloat:
-            k.yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(src), reinterpret_cast<float*>(dst), job.width,
-                              job.argument[0] != 0, job.argument[1] != 0);
+            k.yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(src), reinterpret_cast<float*>(dst),
+                              job.width, job.argument[0] != 0, job.argument[1] != 0);
             break;
         case kStripeYuyvToVuya8:
             k.yuyvToVuya(src, dst, job.width, job.argument[0] != 0);
@@ -50,7 +52,8 @@ void ConvertRow(const StripeContext& context, int32_t row) {
             k.rgb13ToArgb8(src13, samples, dst, job.width);
             break;
         case kStripeRgba16ToBgra16:
-            k.rgba16ToBgra16(reinterpret_cast<const uint16_t*>(src), reinterpret_cast<uint16_t*>(dst), job.width);
+            k.rgba16ToBgra16(reinterpret_cast<const uint16_t*>(src), reinterpret_cast<uint16_t*>(dst),
+                             job.width);
             break;
         default:
             break;
@@ -71,7 +74,9 @@ void RunStripeItem(void* context, int32_t item, uint32_t) {
 
 }  // namespace
 
-bool IsRowStripeKind(int32_t kind) { return kind == kStripeYu64ToVuyaFloat || kind == kStripeYuyvToVuya8; }
+bool IsRowStripeKind(int32_t kind) {
+    return kind == kStripeYu64ToVuyaFloat || kind == kStripeYuyvToVuya8;
+}
 
 CWorkerPool& StripePool() {
     // Built exactly once, also when two threads start their first conversion together.

@@ -40,7 +40,9 @@ struct Buffer {
     std::vector<uint8_t> bytes;
 };
 
-int32_t Pitch(int32_t width, int32_t bytesPerPixel) { return (width * bytesPerPixel + 15) & ~15; }
+int32_t Pitch(int32_t width, int32_t bytesPerPixel) {
+    return (width * bytesPerPixel + 15) & ~15;
+}
 
 // Decoded formats and their bytes per pixel; 13-bit samples are kept within 0..8191.
 struct Source {
@@ -78,8 +80,8 @@ void Ours(benchmark::State& state, Source source, PrPixelFormat host, int32_t dw
     const int32_t dstPitch = dw * HostBytesPerPixel(host);
     Buffer dst(static_cast<size_t>(dstPitch) * dh);
     MallocAllocator allocator;
-    const DecodedFrameView view{src.data(), Pitch(kW, source.bytesPerPixel), kW, kH, source.format,
-                                DecoderRowsBottomUp(source.format)};
+    const DecodedFrameView view{src.data(),    Pitch(kW, source.bytesPerPixel),   kW, kH,
+                                source.format, DecoderRowsBottomUp(source.format)};
     for (auto _ : state) {
         if (ConvertOutputFrame(view, kW, kH, {dst.data(), dstPitch, dw, dh, host}, &allocator, true) != 0)
             state.SkipWithError("conversion failed");
@@ -89,7 +91,8 @@ void Ours(benchmark::State& state, Source source, PrPixelFormat host, int32_t dw
     SetKernelLevel(SupportedKernelLevel());
 }
 
-void Swscale(benchmark::State& state, AVPixelFormat in, AVPixelFormat out, int32_t dw, int32_t dh, int flags) {
+void Swscale(benchmark::State& state, AVPixelFormat in, AVPixelFormat out, int32_t dw, int32_t dh,
+             int flags) {
     SwsContext* context = sws_getContext(kW, kH, in, dw, dh, out, flags, nullptr, nullptr, nullptr);
     if (!context) {
         state.SkipWithError("libswscale has no such conversion");
@@ -109,7 +112,11 @@ void Swscale(benchmark::State& state, AVPixelFormat in, AVPixelFormat out, int32
         outStride[i] = dw * 16;
     }
     // Packed inputs: a tight stride of the format's size.
-    const int inBytes = in == AV_PIX_FMT_YUYV422 ? 2 : in == AV_PIX_FMT_Y210LE ? 4 : in == AV_PIX_FMT_RGB48LE ? 6 : in == AV_PIX_FMT_RGBA64LE ? 8 : 4;
+    const int inBytes = in == AV_PIX_FMT_YUYV422    ? 2
+                        : in == AV_PIX_FMT_Y210LE   ? 4
+                        : in == AV_PIX_FMT_RGB48LE  ? 6
+                        : in == AV_PIX_FMT_RGBA64LE ? 8
+                                                    : 4;
     inStride[0] = kW * inBytes;
     for (auto _ : state) {
         sws_scale(context, inData, inStride, 0, kH, outData, outStride);
@@ -127,8 +134,9 @@ void Memcpy(benchmark::State& state, int64_t bytes) {
     state.SetBytesProcessed(state.iterations() * bytes);
 }
 
-const Source kBgra{KRVX_PIXEL_FORMAT_BGRA, 4}, kYuyv{KRVX_PIXEL_FORMAT_YUYV, 2}, kYu64{KRVX_PIXEL_FORMAT_YU64, 4},
-    kWp13{KRVX_PIXEL_FORMAT_WP13, 6}, kW13a{KRVX_PIXEL_FORMAT_W13A, 8}, kB64a{KRVX_PIXEL_FORMAT_B64A, 8};
+const Source kBgra{KRVX_PIXEL_FORMAT_BGRA, 4}, kYuyv{KRVX_PIXEL_FORMAT_YUYV, 2},
+    kYu64{KRVX_PIXEL_FORMAT_YU64, 4}, kWp13{KRVX_PIXEL_FORMAT_WP13, 6}, kW13a{KRVX_PIXEL_FORMAT_W13A, 8},
+    kB64a{KRVX_PIXEL_FORMAT_B64A, 8};
 
 struct Case {
     const char* name;
@@ -161,27 +169,40 @@ void Register() {
     for (const Case& c : kSameSize) {
         const std::string base = std::string("1080p/") + c.name;
         benchmark::RegisterBenchmark((base + "/ours").c_str(), Ours, c.source, c.host, kW, kH)
-            ->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+            ->Arg(1)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
         benchmark::RegisterBenchmark((base + "/ours_scalar").c_str(), Ours, c.source, c.host, kW, kH)
-            ->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
-        benchmark::RegisterBenchmark((base + "/swscale").c_str(), Swscale, c.swsIn, c.swsOut, kW, kH, SWS_POINT)
-            ->Unit(benchmark::kMillisecond)->UseRealTime();
+            ->Arg(0)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark((base + "/swscale").c_str(), Swscale, c.swsIn, c.swsOut, kW, kH,
+                                     SWS_POINT)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
         benchmark::RegisterBenchmark((base + "/memcpy").c_str(), Memcpy,
                                      static_cast<int64_t>(kW) * HostBytesPerPixel(c.host) * kH)
-            ->Unit(benchmark::kMillisecond)->UseRealTime();
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
     }
     for (const Case& c : kScaled) {
         for (auto size : {std::pair<int32_t, int32_t>{960, 540}, {480, 270}}) {
-            const std::string base =
-                std::string("1080p_to_") + std::to_string(size.first) + "x" + std::to_string(size.second) + "/" + c.name;
-            benchmark::RegisterBenchmark((base + "/ours").c_str(), Ours, c.source, c.host, size.first, size.second)
-                ->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+            const std::string base = std::string("1080p_to_") + std::to_string(size.first) + "x" +
+                                     std::to_string(size.second) + "/" + c.name;
+            benchmark::RegisterBenchmark((base + "/ours").c_str(), Ours, c.source, c.host, size.first,
+                                         size.second)
+                ->Arg(1)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
             benchmark::RegisterBenchmark((base + "/ours_scalar").c_str(), Ours, c.source, c.host, size.first,
                                          size.second)
-                ->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+                ->Arg(0)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
             benchmark::RegisterBenchmark((base + "/swscale").c_str(), Swscale, c.swsIn, c.swsOut, size.first,
                                          size.second, SWS_LANCZOS)
-                ->Unit(benchmark::kMillisecond)->UseRealTime();
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
         }
     }
 }

@@ -28,7 +28,8 @@ TEST(FrameScaler, ScaleOneIsACopy) {
     std::vector<uint8_t> b64a = test::RandomBytes(w * 8 * h, 5), scaled(w * 8 * h), expected(w * 8);
     ASSERT_EQ(0, ScaleRgba16ToBgra16({b64a.data(), w, h, w * 8, scaled.data(), w, h, w * 8}, &allocator));
     for (int32_t y = 0; y < h; ++y) {
-        ReferenceRowKernels().rgba16ToBgra16(Row<uint16_t>(b64a.data(), w * 8, y), reinterpret_cast<uint16_t*>(expected.data()), w);
+        ReferenceRowKernels().rgba16ToBgra16(Row<uint16_t>(b64a.data(), w * 8, y),
+                                             reinterpret_cast<uint16_t*>(expected.data()), w);
         ASSERT_EQ(0, std::memcmp(expected.data(), Row(scaled.data(), w * 8, y), w * 8)) << y;
     }
 
@@ -36,7 +37,8 @@ TEST(FrameScaler, ScaleOneIsACopy) {
     std::vector<int16_t> wp13 = test::RandomSamples(w * 3 * h, 0, 8191, 6);
     std::vector<float> f(w * 4 * h), row(w * 4);
     ASSERT_EQ(0, ScaleRgb13ToBgraFloat({reinterpret_cast<uint8_t*>(wp13.data()), w, h, w * 6,
-                                        reinterpret_cast<uint8_t*>(f.data()), w, h, w * 16}, &allocator, 3));
+                                        reinterpret_cast<uint8_t*>(f.data()), w, h, w * 16},
+                                       &allocator, 3));
     for (int32_t y = 0; y < h; ++y) {
         ReferenceRowKernels().rgb13ToBgraFloat(&wp13[y * w * 3], 3, row.data(), w);
         ASSERT_EQ(0, std::memcmp(row.data(), &f[y * w * 4], w * 16)) << y;
@@ -54,9 +56,12 @@ TEST(FrameScaler, FlatPicturesStayFlatAtEverySize) {
         const int32_t dw = size.first, dh = size.second;
         std::vector<uint8_t> out(dw * 4 * dh);
         ASSERT_EQ(0, ScaleBgra8({bgra.data(), sw, sh, sw * 4, out.data(), dw, dh, dw * 4}, &allocator));
-        for (int32_t i = 0; i < dw * dh; ++i) ASSERT_EQ(0, std::memcmp(&out[4 * i], "\x0A\x14\x1E\xFF", 4)) << i;
-        ASSERT_EQ(0, ScaleYuyvToVuya8({yuyv.data(), sw - 1, sh, (sw - 1) * 2, out.data(), dw, dh, dw * 4}, &allocator, false));
-        for (int32_t i = 0; i < dw * dh; ++i) ASSERT_EQ(0, std::memcmp(&out[4 * i], "\xF0\x5A\x50\xFF", 4)) << i;
+        for (int32_t i = 0; i < dw * dh; ++i)
+            ASSERT_EQ(0, std::memcmp(&out[4 * i], "\x0A\x14\x1E\xFF", 4)) << i;
+        ASSERT_EQ(0, ScaleYuyvToVuya8({yuyv.data(), sw - 1, sh, (sw - 1) * 2, out.data(), dw, dh, dw * 4},
+                                      &allocator, false));
+        for (int32_t i = 0; i < dw * dh; ++i)
+            ASSERT_EQ(0, std::memcmp(&out[4 * i], "\xF0\x5A\x50\xFF", 4)) << i;
     }
     EXPECT_EQ(0, allocator.Live());
 }
@@ -88,7 +93,8 @@ TEST(FrameScaler, ScaledRoutesAreUprightInTheHostFrame) {
         const bool is13 = c.decoded == KRVX_PIXEL_FORMAT_WP13 || c.decoded == KRVX_PIXEL_FORMAT_W13A;
         for (int32_t picture = 0; picture < sh / 2; ++picture) {
             uint8_t* row = Row(src.data(), sw * c.bytesIn, bottomUp ? sh - 1 - picture : picture);
-            for (int32_t i = 0; i < sw * c.bytesIn; ++i) row[i] = c.sampleBytes == 1 || (i & 1) ? (is13 ? 0x1F : 0xF0) : 0;
+            for (int32_t i = 0; i < sw * c.bytesIn; ++i)
+                row[i] = c.sampleBytes == 1 || (i & 1) ? (is13 ? 0x1F : 0xF0) : 0;
         }
         const int32_t dstPitch = dw * 16;
         std::vector<uint8_t> dst(dstPitch * dh, 0);

@@ -83,7 +83,8 @@ TEST(CoefficientTable, HoldsPositionsTapsAndEndMarks) {
     const int32_t positions = 5;
     std::vector<LanczosTap> taps(positions * kMaxLanczosTaps);
     std::vector<int32_t> counts(positions);
-    for (int32_t p = 0; p < positions; ++p) counts[p] = ComputeLanczosTaps(12, positions, p, &taps[p * kMaxLanczosTaps]);
+    for (int32_t p = 0; p < positions; ++p)
+        counts[p] = ComputeLanczosTaps(12, positions, p, &taps[p * kMaxLanczosTaps]);
     const uint32_t bytes = CoefficientTableBytes(counts.data(), positions);
     EXPECT_EQ(kCoefficientTableMinBytes, bytes);
     std::vector<uint16_t> table(bytes / 2);

@@ -73,14 +73,14 @@ TEST(OutputConversions, HighDefinitionRule) {
 TEST(OutputConversions, WideSampleKnownPixels) {
     const int16_t w13a[] = {8191, 0, 4096, 8191, -32, 8191, 0, 0};
     float f[8];
-    ConvertRgb13ToBgraFloat(reinterpret_cast<const uint8_t*>(w13a), 16, reinterpret_cast<uint8_t*>(f), 32, 2, 1,
-                            KRVX_PIXEL_FORMAT_W13A);
+    ConvertRgb13ToBgraFloat(reinterpret_cast<const uint8_t*>(w13a), 16, reinterpret_cast<uint8_t*>(f), 32, 2,
+                            1, KRVX_PIXEL_FORMAT_W13A);
     EXPECT_FLOAT_EQ(4096 / 8191.0f, f[0]);
     EXPECT_FLOAT_EQ(0.0f, f[1]);
     EXPECT_FLOAT_EQ(1.0f, f[2]);
     EXPECT_FLOAT_EQ(1.0f, f[3]);
-    ConvertRgb13ToArgbFloat(reinterpret_cast<const uint8_t*>(w13a), 12, reinterpret_cast<uint8_t*>(f), 32, 2, 1,
-                            KRVX_PIXEL_FORMAT_WP13);
+    ConvertRgb13ToArgbFloat(reinterpret_cast<const uint8_t*>(w13a), 12, reinterpret_cast<uint8_t*>(f), 32, 2,
+                            1, KRVX_PIXEL_FORMAT_WP13);
     EXPECT_EQ(1.0f, f[0]);  // no alpha in WP13
     EXPECT_FLOAT_EQ(1.0f, f[1]);
     EXPECT_FLOAT_EQ(1.0f, f[4 + 1]);  // the second pixel starts at sample 3: R = 8191
@@ -88,8 +88,8 @@ TEST(OutputConversions, WideSampleKnownPixels) {
     ConvertRgb13ToArgb8(reinterpret_cast<const uint8_t*>(w13a), 16, argb, 8, 2, 1, KRVX_PIXEL_FORMAT_W13A);
     // -32 is 0xFFE0 unsigned: >> 5 is 2047, whose low byte is 255
     EXPECT_EQ((std::vector<uint8_t>{255, 255, 0, 128, 0, 255, 255, 0}), std::vector<uint8_t>(argb, argb + 8));
-    ConvertRgb13ToVuyaFloat(reinterpret_cast<const uint8_t*>(w13a), 16, reinterpret_cast<uint8_t*>(f), 32, 1, 1,
-                            KRVX_PIXEL_FORMAT_W13A);
+    ConvertRgb13ToVuyaFloat(reinterpret_cast<const uint8_t*>(w13a), 16, reinterpret_cast<uint8_t*>(f), 32, 1,
+                            1, KRVX_PIXEL_FORMAT_W13A);
     EXPECT_NEAR(0.500177 - 0.082854 * 4096 / 8191, f[0], 1e-5);
     EXPECT_NEAR(-0.168759 + 0.500177 * 4096 / 8191, f[1], 1e-5);
     EXPECT_NEAR(0.298173 + 0.116258 * 4096 / 8191, f[2], 1e-5);
@@ -100,8 +100,8 @@ TEST(OutputConversions, Yu64InterpolationStopsAtTheLastPair) {
     // Two pairs; the pitch holds a third pair of garbage that must not be read.
     const uint16_t yu64[] = {0, 65535, 0, 0, 65535, 0, 65535, 65535, 9999, 9999, 9999, 9999};
     float f[16];
-    ConvertYu64ToVuyaFloat(reinterpret_cast<const uint8_t*>(yu64), 24, reinterpret_cast<uint8_t*>(f), 64, 4, 1, false,
-                           true);
+    ConvertYu64ToVuyaFloat(reinterpret_cast<const uint8_t*>(yu64), 24, reinterpret_cast<uint8_t*>(f), 64, 4,
+                           1, false, true);
     // second pixel of the first pair: mean of both pairs' chroma (V 65535 and 0, U 0 and 65535)
     EXPECT_NEAR(0.0f, f[4], 1e-6);
     EXPECT_NEAR(0.0f, f[5], 1e-6);
@@ -136,20 +136,23 @@ const Route kRoutes[] = {
      [](const uint8_t* in, uint8_t* out, int32_t w) { ReferenceRowKernels().reverseBytes(in, out, w); }},
     {KRVX_PIXEL_FORMAT_YU64, PrPixelFormat_VUYA_4444_32f, 4, 16,
      [](const uint8_t* in, uint8_t* out, int32_t w) {
-         ReferenceRowKernels().yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(in), reinterpret_cast<float*>(out), w,
-                                               true, true);
+         ReferenceRowKernels().yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(in),
+                                               reinterpret_cast<float*>(out), w, true, true);
      }},
     {KRVX_PIXEL_FORMAT_WP13, PrPixelFormat_VUYA_4444_32f, 6, 16,
      [](const uint8_t* in, uint8_t* out, int32_t w) {
-         ReferenceRowKernels().rgb13ToVuyaFloat(reinterpret_cast<const int16_t*>(in), 3, reinterpret_cast<float*>(out), w);
+         ReferenceRowKernels().rgb13ToVuyaFloat(reinterpret_cast<const int16_t*>(in), 3,
+                                                reinterpret_cast<float*>(out), w);
      }},
     {KRVX_PIXEL_FORMAT_W13A, PrPixelFormat_BGRA_4444_32f, 8, 16,
      [](const uint8_t* in, uint8_t* out, int32_t w) {
-         ReferenceRowKernels().rgb13ToBgraFloat(reinterpret_cast<const int16_t*>(in), 4, reinterpret_cast<float*>(out), w);
+         ReferenceRowKernels().rgb13ToBgraFloat(reinterpret_cast<const int16_t*>(in), 4,
+                                                reinterpret_cast<float*>(out), w);
      }},
     {KRVX_PIXEL_FORMAT_WP13, PrPixelFormat_ARGB_4444_32f, 6, 16,
      [](const uint8_t* in, uint8_t* out, int32_t w) {
-         ReferenceRowKernels().rgb13ToArgbFloat(reinterpret_cast<const int16_t*>(in), 3, reinterpret_cast<float*>(out), w);
+         ReferenceRowKernels().rgb13ToArgbFloat(reinterpret_cast<const int16_t*>(in), 3,
+                                                reinterpret_cast<float*>(out), w);
      }},
     {KRVX_PIXEL_FORMAT_W13A, PrPixelFormat_ARGB_4444_8u, 8, 4,
      [](const uint8_t* in, uint8_t* out, int32_t w) {
@@ -157,7 +160,8 @@ const Route kRoutes[] = {
      }},
     {KRVX_PIXEL_FORMAT_B64A, PrPixelFormat_BGRA_4444_16u, 8, 8,
      [](const uint8_t* in, uint8_t* out, int32_t w) {
-         ReferenceRowKernels().rgba16ToBgra16(reinterpret_cast<const uint16_t*>(in), reinterpret_cast<uint16_t*>(out), w);
+         ReferenceRowKernels().rgba16ToBgra16(reinterpret_cast<const uint16_t*>(in),
+                                              reinterpret_cast<uint16_t*>(out), w);
      }},
 };
 
@@ -173,8 +177,10 @@ TEST(OutputConversions, EveryRouteIsUprightAndLeavesPaddingAlone) {
                 for (size_t i = 1; i < src.size(); i += 2) src[i] &= 0x1F;  // keep samples within 13 bits
             }
             std::vector<uint8_t> dst(dstPitch * h, 0x5A);
-            const DecodedFrameView view{src.data(), srcPitch, w, h, route.decoded, DecoderRowsBottomUp(route.decoded)};
-            ASSERT_EQ(0, ConvertOutputFrame(view, 1920, 1080, {dst.data(), dstPitch, w, h, route.host}, nullptr));
+            const DecodedFrameView view{src.data(), srcPitch,      w,
+                                        h,          route.decoded, DecoderRowsBottomUp(route.decoded)};
+            ASSERT_EQ(
+                0, ConvertOutputFrame(view, 1920, 1080, {dst.data(), dstPitch, w, h, route.host}, nullptr));
             std::vector<uint8_t> expected(w * route.bytesOut + 16);
             for (int32_t m = 0; m < h; ++m) {
                 const int32_t picture = HostRowsBottomUp(route.host) ? h - 1 - m : m;
@@ -182,7 +188,8 @@ TEST(OutputConversions, EveryRouteIsUprightAndLeavesPaddingAlone) {
                 route.row(Row(src.data(), srcPitch, sourceRow), expected.data(), w);
                 const uint8_t* out = Row(dst.data(), dstPitch, m);
                 const bool copy = route.row == kRoutes[0].row || route.row == kRoutes[1].row;
-                const int32_t written = copy ? srcPitch : w * route.bytesOut;  // the copy takes the shorter pitch
+                const int32_t written =
+                    copy ? srcPitch : w * route.bytesOut;  // the copy takes the shorter pitch
                 ASSERT_EQ(0, std::memcmp(expected.data(), out, w * route.bytesOut))
                     << std::hex << route.host << std::dec << " " << w << "x" << h << " row " << m;
                 for (int32_t i = written; i < dstPitch; ++i) ASSERT_EQ(0x5A, out[i]);
@@ -211,8 +218,10 @@ TEST(OutputConversions, UnsupportedPairsAndEmptyFrames) {
     EXPECT_EQ(3, ConvertOutputFrame(yuyv, 8, 4, {dst.data(), 32, 4, 2, PrPixelFormat_ARGB_4444_8u}, nullptr));
     // zero height converts nothing
     const DecodedFrameView empty{src.data(), 16, 8, 0, KRVX_PIXEL_FORMAT_YUYV, false};
-    EXPECT_EQ(0, ConvertOutputFrame(empty, 8, 0, {dst.data(), 32, 8, 0, PrPixelFormat_VUYA_4444_8u}, nullptr));
-    EXPECT_EQ(0, ConvertOutputFrame(empty, 8, 0, {dst.data(), 32, 8, 0, PrPixelFormat_BGRA_4444_8u}, nullptr));
+    EXPECT_EQ(0,
+              ConvertOutputFrame(empty, 8, 0, {dst.data(), 32, 8, 0, PrPixelFormat_VUYA_4444_8u}, nullptr));
+    EXPECT_EQ(0,
+              ConvertOutputFrame(empty, 8, 0, {dst.data(), 32, 8, 0, PrPixelFormat_BGRA_4444_8u}, nullptr));
     EXPECT_EQ(untouched, dst);
 }
 

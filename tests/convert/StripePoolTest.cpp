@@ -57,8 +57,8 @@ TEST(StripePool, BandJobsCoverEveryRow) {
     std::vector<uint16_t> src(width * 4 * height);
     for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint16_t>(i * 2 + 2);
     std::vector<uint16_t> dst(width * 4 * (height + 1), 0xEEEE);
-    ConvertRgba16ToBgra16(reinterpret_cast<uint8_t*>(src.data()), pitch, reinterpret_cast<uint8_t*>(dst.data()), pitch,
-                          width, height);
+    ConvertRgba16ToBgra16(reinterpret_cast<uint8_t*>(src.data()), pitch,
+                          reinterpret_cast<uint8_t*>(dst.data()), pitch, width, height);
     for (int32_t y = 0; y < height; ++y) {
         const uint16_t* in = &src[(height - 1 - y) * width * 4];
         const uint16_t* out = &dst[y * width * 4];
@@ -92,7 +92,8 @@ uint32_t ConcurrentThread(void* context) {
         scaledBgra(work.expectedScaledBgra.size());
     for (int i = 0; i < 4; ++i) {
         RunAll(work, vuya, scaledVuya, scaledBgra);
-        if (vuya != work.expectedVuya || scaledVuya != work.expectedScaledVuya || scaledBgra != work.expectedScaledBgra)
+        if (vuya != work.expectedVuya || scaledVuya != work.expectedScaledVuya ||
+            scaledBgra != work.expectedScaledBgra)
             ++work.failures;
     }
     return 0;

@@ -20,50 +20,68 @@ public:
     ~KernelLevelGuard() { SetKernelLevel(SupportedKernelLevel()); }
 };
 
-const int32_t kWidths[] = {1, 2, 3, 7, 8, 9, 16, 17, 31, 33, 67};
+const int32_t kWidths[] = {1, 2, 3, 7, 8, 9, 16, 17, 31, 33, 47, 67};
+
+// Every vector level this processor runs, lowest first.
+std::vector<KernelLevel> VectorLevels() {
+    std::vector<KernelLevel> levels;
+    for (int level = 1; level <= static_cast<int>(SupportedKernelLevel()); ++level)
+        levels.push_back(static_cast<KernelLevel>(level));
+    return levels;
+}
 
 TEST(VectorRowKernels, EightBitRowsMatchTheReference) {
+    KernelLevelGuard restore;
     const RowKernels& ref = ReferenceRowKernels();
-    const RowKernels& vec = ActiveRowKernels();
-    for (int32_t width : kWidths) {
-        const std::vector<uint8_t> src = RandomBytes(4 * width + 8, 17 + width);
-        std::vector<uint8_t> a(4 * width + 8, 0xCD), b(4 * width + 8, 0xCD);
-        ref.yuyvToBgra(src.data(), a.data(), width);
-        vec.yuyvToBgra(src.data(), b.data(), width);
-        EXPECT_EQ(a, b) << "YUYV to BGRA, width " << width;
-        for (bool hd : {false, true}) {
-            ref.yuyvToVuya(src.data(), a.data(), width, hd);
-            vec.yuyvToVuya(src.data(), b.data(), width, hd);
-            EXPECT_EQ(a, b) << "YUYV to VUYA, width " << width << " hd " << hd;
+    for (KernelLevel level : VectorLevels()) {
+        SetKernelLevel(level);
+        const RowKernels& vec = ActiveRowKernels();
+        for (int32_t width : kWidths) {
+            const std::vector<uint8_t> src = RandomBytes(4 * width + 8, 17 + width);
+            std::vector<uint8_t> a(4 * width + 8, 0xCD), b(4 * width + 8, 0xCD);
+            ref.yuyvToBgra(src.data(), a.data(), width);
+            vec.yuyvToBgra(src.data(), b.data(), width);
+            EXPECT_EQ(a, b) << "YUYV to BGRA, width " << width;
+            for (bool hd : {false, true}) {
+                ref.yuyvToVuya(src.data(), a.data(), width, hd);
+                vec.yuyvToVuya(src.data(), b.data(), width, hd);
+                EXPECT_EQ(a, b) << "YUYV to VUYA, width " << width << " hd " << hd;
+            }
+            ref.bgraToVuya(src.data(), a.data(), width);
+            vec.bgraToVuya(src.data(), b.data(), width);
+            EXPECT_EQ(a, b) << "BGRA to VUYA, width " << width;
+            ref.reverseBytes(src.data(), a.data(), width);
+            vec.reverseBytes(src.data(), b.data(), width);
+            EXPECT_EQ(a, b) << "byte reversal, width " << width;
         }
-        ref.bgraToVuya(src.data(), a.data(), width);
-        vec.bgraToVuya(src.data(), b.data(), width);
-        EXPECT_EQ(a, b) << "BGRA to VUYA, width " << width;
-        ref.reverseBytes(src.data(), a.data(), width);
-        vec.reverseBytes(src.data(), b.data(), width);
-        EXPECT_EQ(a, b) << "byte reversal, width " << width;
     }
 }
 
 TEST(VectorRowKernels, WideSampleRowsMatchTheReference) {
+    KernelLevelGuard restore;
     const RowKernels& ref = ReferenceRowKernels();
-    const RowKernels& vec = ActiveRowKernels();
-    for (int32_t width : kWidths) {
-        const std::vector<int16_t> src = RandomSamples(4 * width + 8, -200, 8400, 5 + width);
-        std::vector<float> a(4 * width), b(4 * width);
-        for (int32_t spp : {3, 4}) {
-            ref.rgb13ToVuyaFloat(src.data(), spp, a.data(), width);
-            vec.rgb13ToVuyaFloat(src.data(), spp, b.data(), width);
-            EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * 4)) << width;
-            ref.rgb13ToBgraFloat(src.data(), spp, a.data(), width);
-            vec.rgb13ToBgraFloat(src.data(), spp, b.data(), width);
-            EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * 4)) << width;
-        }
-        const std::vector<uint8_t> yu64 = RandomBytes(8 * width + 8, 9 + width);
-        for (bool hd : {false, true}) {
-            ref.yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(yu64.data()), a.data(), width, hd, true);
-            vec.yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(yu64.data()), b.data(), width, hd, true);
-            EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * 4)) << width;
+    for (KernelLevel level : VectorLevels()) {
+        SetKernelLevel(level);
+        const RowKernels& vec = ActiveRowKernels();
+        for (int32_t width : kWidths) {
+            const std::vector<int16_t> src = RandomSamples(4 * width + 8, -200, 8400, 5 + width);
+            std::vector<float> a(4 * width), b(4 * width);
+            for (int32_t spp : {3, 4}) {
+                ref.rgb13ToVuyaFloat(src.data(), spp, a.data(), width);
+                vec.rgb13ToVuyaFloat(src.data(), spp, b.data(), width);
+                EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * 4)) << width;
+                ref.rgb13ToBgraFloat(src.data(), spp, a.data(), width);
+                vec.rgb13ToBgraFloat(src.data(), spp, b.data(), width);
+                EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * 4)) << width;
+            }
+            const std::vector<uint8_t> yu64 = RandomBytes(8 * width + 8, 9 + width);
+            for (bool hd : {false, true}) {
+                ref.yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(yu64.data()), a.data(), width, hd,
+                                    true);
+                vec.yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(yu64.data()), b.data(), width, hd,
+                                    true);
+                EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * 4)) << width;
+            }
         }
     }
 }
@@ -89,9 +107,11 @@ const ScalePath kScalePaths[] = {
      [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleRgb13ToArgbFloat(g, a, 4); }},
     {"13-bit to VUYA float", 6, true,
      [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleRgb13ToVuyaFloat(g, a, 3); }},
-    {"16-bit to BGRA 16-bit", 8, false, [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleRgba16ToBgra16(g, a); }},
+    {"16-bit to BGRA 16-bit", 8, false,
+     [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleRgba16ToBgra16(g, a); }},
     {"BGRA 8-bit", 4, false, [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleBgra8(g, a); }},
-    {"BGRA 8-bit with alpha", 4, false, [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleBgra8(g, a, true); }},
+    {"BGRA 8-bit with alpha", 4, false,
+     [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleBgra8(g, a, true); }},
 };
 
 struct Sizes {
@@ -100,8 +120,9 @@ struct Sizes {
 
 TEST(VectorScaling, EveryPathMatchesTheReference) {
     KernelLevelGuard restore;
-    const Sizes sizes[] = {{64, 48, 32, 24}, {67, 33, 17, 9}, {33, 17, 70, 41}, {200, 40, 39, 7},
-                           {9, 9, 9, 9},     {48, 30, 48, 13}, {1, 3, 5, 2},   {7, 5, 3, 1}};
+    const Sizes sizes[] = {{64, 48, 32, 24}, {67, 33, 17, 9},  {33, 17, 70, 41}, {200, 40, 39, 7},
+                           {9, 9, 9, 9},     {48, 30, 48, 13}, {1, 3, 5, 2},     {7, 5, 3, 1},
+                           {131, 20, 25, 3}, {17, 1, 17, 1}};
     test::MallocAllocator allocator;
     for (const ScalePath& path : kScalePaths) {
         for (const Sizes& s : sizes) {
@@ -109,18 +130,25 @@ TEST(VectorScaling, EveryPathMatchesTheReference) {
             const int32_t dstPitch = s.dw * 16 + 8;
             std::vector<uint8_t> src;
             if (path.samples13) {
-                const std::vector<int16_t> samples = RandomSamples(static_cast<size_t>(srcPitch) * s.sh / 2, 0, 8191, s.sw);
+                const std::vector<int16_t> samples =
+                    RandomSamples(static_cast<size_t>(srcPitch) * s.sh / 2, 0, 8191, s.sw);
                 src.resize(samples.size() * 2);
                 std::memcpy(src.data(), samples.data(), src.size());
             } else {
                 src = RandomBytes(static_cast<size_t>(srcPitch) * s.sh, s.sw * 31 + s.dh);
             }
-            std::vector<uint8_t> reference(static_cast<size_t>(dstPitch) * s.dh, 0xAB), vector = reference;
+            std::vector<uint8_t> reference(static_cast<size_t>(dstPitch) * s.dh, 0xAB);
             SetKernelLevel(KernelLevel::Scalar);
-            ASSERT_EQ(0, path.run({src.data(), s.sw, s.sh, srcPitch, reference.data(), s.dw, s.dh, dstPitch}, &allocator));
-            SetKernelLevel(SupportedKernelLevel());
-            ASSERT_EQ(0, path.run({src.data(), s.sw, s.sh, srcPitch, vector.data(), s.dw, s.dh, dstPitch}, &allocator));
-            EXPECT_EQ(reference, vector) << path.name << " " << s.sw << "x" << s.sh << " to " << s.dw << "x" << s.dh;
+            ASSERT_EQ(0, path.run({src.data(), s.sw, s.sh, srcPitch, reference.data(), s.dw, s.dh, dstPitch},
+                                  &allocator));
+            for (KernelLevel level : VectorLevels()) {
+                std::vector<uint8_t> vector(reference.size(), 0xAB);
+                SetKernelLevel(level);
+                ASSERT_EQ(0, path.run({src.data(), s.sw, s.sh, srcPitch, vector.data(), s.dw, s.dh, dstPitch},
+                                      &allocator));
+                EXPECT_EQ(reference, vector) << path.name << " level " << static_cast<int>(level) << " "
+                                             << s.sw << "x" << s.sh << " to " << s.dw << "x" << s.dh;
+            }
             EXPECT_EQ(0, allocator.Live());
         }
     }
