@@ -102,20 +102,17 @@ KRVX_AVX2 void YuyvToVuyaRow(const uint8_t* src, uint8_t* dst, int32_t width, bo
     if (x < width) ReferenceRowKernels().yuyvToVuya(src, dst, width - x, highDefinition);
 }
 
+// Without the exact power-of-two scalings, as in the SSE2 form.
 KRVX_AVX2 void BgraToVuyaRow(const uint8_t* src, uint8_t* dst, int32_t width) {
     const __m256i lowByte = _mm256_set1_epi32(0xFF);
-    const __m256 scale = _mm256_set1_ps(kByteScale);
-    const __m256 full = _mm256_set1_ps(256.0f);
     const __m256i bias = _mm256_set1_epi32(128);
     const __m256i opaque = _mm256_set1_epi32(255);
     int32_t x = 0;
     for (; x + 8 <= width; x += 8, src += 32, dst += 32) {
         const __m256i in = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
-        const __m256 b = _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_and_si256(in, lowByte)), scale);
-        const __m256 g =
-            _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(in, 8), lowByte)), scale);
-        const __m256 r =
-            _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(in, 16), lowByte)), scale);
+        const __m256 b = _mm256_cvtepi32_ps(_mm256_and_si256(in, lowByte));
+        const __m256 g = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(in, 8), lowByte));
+        const __m256 r = _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(in, 16), lowByte));
         __m256 yf = _mm256_mul_ps(_mm256_set1_ps(kRgbToY[0]), r);
         yf = _mm256_add_ps(yf, _mm256_mul_ps(_mm256_set1_ps(kRgbToY[1]), g));
         yf = _mm256_add_ps(yf, _mm256_mul_ps(_mm256_set1_ps(kRgbToY[2]), b));
@@ -125,9 +122,9 @@ KRVX_AVX2 void BgraToVuyaRow(const uint8_t* src, uint8_t* dst, int32_t width) {
         __m256 vf = _mm256_mul_ps(_mm256_set1_ps(kRgbToV[0]), r);
         vf = _mm256_sub_ps(vf, _mm256_mul_ps(_mm256_set1_ps(kRgbToV[1]), g));
         vf = _mm256_sub_ps(vf, _mm256_mul_ps(_mm256_set1_ps(kRgbToV[2]), b));
-        const __m256i y = _mm256_cvttps_epi32(_mm256_mul_ps(yf, full));
-        const __m256i u = _mm256_add_epi32(_mm256_cvttps_epi32(_mm256_mul_ps(uf, full)), bias);
-        const __m256i v = _mm256_add_epi32(_mm256_cvttps_epi32(_mm256_mul_ps(vf, full)), bias);
+        const __m256i y = _mm256_cvttps_epi32(yf);
+        const __m256i u = _mm256_add_epi32(_mm256_cvttps_epi32(uf), bias);
+        const __m256i v = _mm256_add_epi32(_mm256_cvttps_epi32(vf), bias);
         const __m256i packed = _mm256_packus_epi16(_mm256_packs_epi32(v, y), _mm256_packs_epi32(u, opaque));
         const __m256i vuya = _mm256_unpacklo_epi8(packed, _mm256_srli_si256(packed, 8));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst),

@@ -75,12 +75,11 @@ TEST(VectorRowKernels, WideSampleRowsMatchTheReference) {
                 EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * 4)) << width;
             }
             const std::vector<uint8_t> yu64 = RandomBytes(8 * width + 8, 9 + width);
-            for (bool hd : {false, true}) {
-                ref.yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(yu64.data()), a.data(), width, hd,
-                                    true);
-                vec.yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(yu64.data()), b.data(), width, hd,
-                                    true);
-                EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * 4)) << width;
+            for (int mode = 0; mode < 4; ++mode) {
+                const bool hd = mode & 1, interpolate = mode & 2;
+                ref.yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(yu64.data()), a.data(), width, hd, interpolate);
+                vec.yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(yu64.data()), b.data(), width, hd, interpolate);
+                EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * 4)) << width << " mode " << mode;
             }
         }
     }
