@@ -32,10 +32,10 @@ inline void Store(void* p, __m128i v) {
 
 void DotPlaneSse2(const int16_t* src, const DenseTaps& taps, int32_t* out);
 
-// AVX2 form: sixteen taps per multiply-add where the span allows.
+// AVX2 form: sixteen taps per multiply-add, and a last eight with SSE2 when the span needs it.
 __attribute__((target("avx2"))) void DotPlaneAvx2(const int16_t* src, const DenseTaps& taps, int32_t* out) {
     const int32_t span = taps.span;
-    if (span % 16 != 0) return DotPlaneSse2(src, taps, out);
+    const int32_t wide = span & ~15;
     int32_t p = 0;
     for (; p + 4 <= taps.positions; p += 4) {
         __m128i acc[4];
@@ -43,18 +43,19 @@ __attribute__((target("avx2"))) void DotPlaneAvx2(const int16_t* src, const Dens
             const int16_t* s = src + taps.first[p + k];
             const int16_t* w = taps.weights + static_cast<size_t>(p + k) * span;
             __m256i a = _mm256_setzero_si256();
-            for (int32_t m = 0; m < span; m += 16)
+            for (int32_t m = 0; m < wide; m += 16)
                 a = _mm256_add_epi32(
                     a, _mm256_madd_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + m)),
                                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + m))));
-            acc[k] = _mm_add_epi32(_mm256_castsi256_si128(a), _mm256_extracti128_si256(a, 1));
+            __m128i folded = _mm_add_epi32(_mm256_castsi256_si128(a), _mm256_extracti128_si256(a, 1));
+            if (wide < span) folded = _mm_add_epi32(folded, _mm_madd_epi16(Load(s + wide), Load(w + wide)));
+            acc[k] = folded;
         }
         const __m128i t0 =
             _mm_add_epi32(_mm_unpacklo_epi32(acc[0], acc[1]), _mm_unpackhi_epi32(acc[0], acc[1]));
         const __m128i t1 =
             _mm_add_epi32(_mm_unpacklo_epi32(acc[2], acc[3]), _mm_unpackhi_epi32(acc[2], acc[3]));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + p),
-                         _mm_add_epi32(_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1)));
+        Store(out + p, _mm_add_epi32(_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1)));
     }
     for (; p < taps.positions; ++p) {
         const int16_t* s = src + taps.first[p];
@@ -162,6 +163,40 @@ bool YuyvHorizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     return true;
 }
 
+// AVX2 form of the vertical 8-bit pass over 32 bytes at a time (each lane as the SSE2 form); returns
+// the number of bytes done.
+__attribute__((target("avx2"))) int32_t Vertical8Avx2(const ScaleJob& job, int32_t first, const int16_t* w,
+                                                      int32_t count, int32_t bytes, uint8_t* out,
+                                                      bool filterAlpha) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i alphaMask = _mm256_set1_epi32(filterAlpha ? 0 : static_cast<int32_t>(0xFF000000u));
+    int32_t c = 0;
+    for (; c + 32 <= bytes; c += 32) {
+        __m256i acc0 = zero, acc1 = zero, acc2 = zero, acc3 = zero;
+        for (int32_t m = 0; m < count; m += 2) {
+            if ((w[m] | w[m + 1]) == 0) continue;
+            const __m256i pair = _mm256_set1_epi32(
+                static_cast<int32_t>(static_cast<uint16_t>(w[m])) |
+                static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(w[m + 1])) << 16));
+            const __m256i r0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(
+                RowAt(job.intermediate, first + m, job.intermediatePitch) + c));
+            const __m256i r1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(
+                RowAt(job.intermediate, first + m + 1, job.intermediatePitch) + c));
+            const __m256i lo = _mm256_unpacklo_epi8(r0, r1);
+            const __m256i hi = _mm256_unpackhi_epi8(r0, r1);
+            acc0 = _mm256_add_epi32(acc0, _mm256_madd_epi16(_mm256_unpacklo_epi8(lo, zero), pair));
+            acc1 = _mm256_add_epi32(acc1, _mm256_madd_epi16(_mm256_unpackhi_epi8(lo, zero), pair));
+            acc2 = _mm256_add_epi32(acc2, _mm256_madd_epi16(_mm256_unpacklo_epi8(hi, zero), pair));
+            acc3 = _mm256_add_epi32(acc3, _mm256_madd_epi16(_mm256_unpackhi_epi8(hi, zero), pair));
+        }
+        const __m256i lo16 = _mm256_packs_epi32(_mm256_srai_epi32(acc0, 8), _mm256_srai_epi32(acc1, 8));
+        const __m256i hi16 = _mm256_packs_epi32(_mm256_srai_epi32(acc2, 8), _mm256_srai_epi32(acc3, 8));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + c),
+                            _mm256_or_si256(_mm256_packus_epi16(lo16, hi16), alphaMask));
+    }
+    return c;
+}
+
 // Vertical pass over an 8-bit intermediate of 4 samples per pixel into a destination row; alpha is
 // 255 unless filtered.
 bool Vertical8(const ScaleJob& job, int32_t y, uint8_t* out, bool filterAlpha) {
@@ -173,7 +208,7 @@ bool Vertical8(const ScaleJob& job, int32_t y, uint8_t* out, bool filterAlpha) {
     const int32_t count = taps.span;  // weights may sit anywhere in the span when first was moved back
     const __m128i zero = _mm_setzero_si128();
     const __m128i alphaMask = _mm_set1_epi32(filterAlpha ? 0 : static_cast<int32_t>(0xFF000000u));
-    int32_t c = 0;
+    int32_t c = job.avx2 ? Vertical8Avx2(job, first, w, count, bytes, out, filterAlpha) : 0;
     for (; c + 16 <= bytes; c += 16) {
         __m128i acc0 = zero, acc1 = zero, acc2 = zero, acc3 = zero;
         for (int32_t m = 0; m < count; m += 2) {
@@ -217,18 +252,18 @@ bool Bgra8Horizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     const int32_t sumStride = (outWidth + 7) & ~3;
     const uint8_t* row = RowAt(job.source, r, job.sourcePitch);
     const __m128i low = _mm_set1_epi32(0xFF);
+    const int32_t channels = job.alpha ? 4 : 3;
     int32_t x = 0;
     for (; x + 8 <= width; x += 8) {
         const __m128i a = Load(row + 4 * x), b = Load(row + 4 * x + 16);
-        for (int32_t c = 0; c < 4; ++c) {
+        for (int32_t c = 0; c < channels; ++c) {
             const __m128i ca = _mm_and_si128(_mm_srli_epi32(a, 8 * c), low);
             const __m128i cb = _mm_and_si128(_mm_srli_epi32(b, 8 * c), low);
             Store(planes + c * planeStride + x, _mm_packs_epi32(ca, cb));
         }
     }
     for (; x < width; ++x)
-        for (int32_t c = 0; c < 4; ++c) planes[c * planeStride + x] = row[4 * x + c];
-    const int32_t channels = job.alpha ? 4 : 3;
+        for (int32_t c = 0; c < channels; ++c) planes[c * planeStride + x] = row[4 * x + c];
     for (int32_t c = 0; c < channels; ++c)
         DotPlane(job, planes + c * planeStride, taps, sums + c * sumStride);
     if (!job.alpha)

@@ -171,19 +171,23 @@ void Register() {
         benchmark::RegisterBenchmark((base + "/ours").c_str(), Ours, c.source, c.host, kW, kH)
             ->Arg(1)
             ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+            ->UseRealTime()
+            ->MeasureProcessCPUTime();
         benchmark::RegisterBenchmark((base + "/ours_scalar").c_str(), Ours, c.source, c.host, kW, kH)
             ->Arg(0)
             ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+            ->UseRealTime()
+            ->MeasureProcessCPUTime();
         benchmark::RegisterBenchmark((base + "/swscale").c_str(), Swscale, c.swsIn, c.swsOut, kW, kH,
                                      SWS_POINT)
             ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+            ->UseRealTime()
+            ->MeasureProcessCPUTime();
         benchmark::RegisterBenchmark((base + "/memcpy").c_str(), Memcpy,
                                      static_cast<int64_t>(kW) * HostBytesPerPixel(c.host) * kH)
             ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+            ->UseRealTime()
+            ->MeasureProcessCPUTime();
     }
     for (const Case& c : kScaled) {
         for (auto size : {std::pair<int32_t, int32_t>{960, 540}, {480, 270}}) {
@@ -193,16 +197,19 @@ void Register() {
                                          size.second)
                 ->Arg(1)
                 ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+                ->UseRealTime()
+                ->MeasureProcessCPUTime();
             benchmark::RegisterBenchmark((base + "/ours_scalar").c_str(), Ours, c.source, c.host, size.first,
                                          size.second)
                 ->Arg(0)
                 ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+                ->UseRealTime()
+                ->MeasureProcessCPUTime();
             benchmark::RegisterBenchmark((base + "/swscale").c_str(), Swscale, c.swsIn, c.swsOut, size.first,
                                          size.second, SWS_LANCZOS)
                 ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+                ->UseRealTime()
+                ->MeasureProcessCPUTime();
         }
     }
 }
