@@ -37,6 +37,21 @@ __attribute__((target("avx2"))) void DotPlaneAvx2(const int16_t* src, const Dens
     const int32_t span = taps.span;
     const int32_t wide = span & ~15;
     int32_t p = 0;
+    if (span == 8) {
+        // One position per lane: the weights of neighbouring positions lie side by side.
+        for (; p + 4 <= taps.positions; p += 4) {
+            const int16_t* w = taps.weights + static_cast<size_t>(p) * 8;
+            const __m256i a = _mm256_madd_epi16(
+                _mm256_set_m128i(Load(src + taps.first[p + 1]), Load(src + taps.first[p])),
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w)));
+            const __m256i b = _mm256_madd_epi16(
+                _mm256_set_m128i(Load(src + taps.first[p + 3]), Load(src + taps.first[p + 2])),
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + 16)));
+            const __m256i h = _mm256_hadd_epi32(a, b);
+            const __m256i h2 = _mm256_hadd_epi32(h, h);  // lanes: p, p+2 | p+1, p+3
+            Store(out + p, _mm_unpacklo_epi32(_mm256_castsi256_si128(h2), _mm256_extracti128_si256(h2, 1)));
+        }
+    }
     for (; p + 4 <= taps.positions; p += 4) {
         __m128i acc[4];
         for (int32_t k = 0; k < 4; ++k) {
@@ -132,7 +147,31 @@ bool YuyvHorizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     int32_t* sumV = sumU + outWidth + 4;
     const uint8_t* row = RowAt(job.source, r, job.sourcePitch);
     const bool rematrix = job.highDefinition && job.destinationHeight <= 576;
-    for (int32_t p = 0; p < pairs; ++p) {
+    // Four pairs per step; the re-matrixing fits 16-bit lanes except m and 28 V, formed in 32 bits.
+    const __m128i lowByte16 = _mm_set1_epi16(0xFF);
+    const __m128i low16 = _mm_set1_epi32(0xFFFF);
+    int32_t p = 0;
+    for (; p + 4 <= pairs; p += 4) {
+        const __m128i in = Load(row + 4 * p);
+        __m128i luma = _mm_and_si128(in, lowByte16);
+        const __m128i uv = _mm_srli_epi16(in, 8);
+        __m128i u32 = _mm_and_si128(uv, low16);
+        const __m128i v32 = _mm_srli_epi32(uv, 16);
+        if (rematrix) {
+            const __m128i m = _mm_srai_epi32(_mm_madd_epi16(uv, PairConstant(25, 49)), 8);
+            const __m128i m16 = _mm_packs_epi32(m, m);
+            const __m128i shift = _mm_sub_epi16(_mm_unpacklo_epi16(m16, m16), _mm_set1_epi16(37));
+            luma = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(luma, shift), _mm_setzero_si128()), lowByte16);
+            const __m128i v28 = _mm_srai_epi32(_mm_madd_epi16(uv, PairConstant(0, 28)), 8);
+            u32 = _mm_add_epi32(_mm_sub_epi32(u32, v28), _mm_set1_epi32(14));
+        }
+        const __m128i u16 = _mm_packs_epi32(u32, u32);
+        Store(y + 2 * p, luma);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(u + p),
+                         rematrix ? _mm_min_epi16(_mm_max_epi16(u16, _mm_setzero_si128()), lowByte16) : u16);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(v + p), _mm_packs_epi32(v32, v32));
+    }
+    for (; p < pairs; ++p) {
         const uint8_t* in = row + 4 * p;
         if (rematrix) {
             const int32_t m = (25 * in[1] + 49 * in[3]) >> 8;
