@@ -194,6 +194,17 @@ void Yu64ToVuyaFloatRow(const uint16_t* src, float* dst, int32_t width, bool hig
     if (x < width) Ref().yu64ToVuyaFloat(src, dst, width - x, highDefinition, interpolate);
 }
 
+// Two pixels per step: halve every sample and reverse the four of each pixel.
+void Rgba16ToBgra16Row(const uint16_t* src, uint16_t* dst, int32_t width) {
+    int32_t x = 0;
+    for (; x + 2 <= width; x += 2, src += 8, dst += 8) {
+        const __m128i in = _mm_srli_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src)), 1);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst),
+                         _mm_shufflehi_epi16(_mm_shufflelo_epi16(in, _MM_SHUFFLE(0, 1, 2, 3)), _MM_SHUFFLE(0, 1, 2, 3)));
+    }
+    if (x < width) Ref().rgba16ToBgra16(src, dst, width - x);
+}
+
 // Four W13A pixels per step: each sample as unsigned >> 5, low byte, reordered to A, R, G, B.
 void Rgb13ToArgb8Row(const int16_t* src, int32_t samplesPerPixel, uint8_t* dst, int32_t width) {
     if (samplesPerPixel != 4) return Ref().rgb13ToArgb8(src, samplesPerPixel, dst, width);
@@ -219,6 +230,7 @@ void FillSse2RowKernels(RowKernels& kernels) {
     kernels.reverseBytes = ReverseBytesRow;
     kernels.rgb13ToArgb8 = Rgb13ToArgb8Row;
     kernels.yu64ToVuyaFloat = Yu64ToVuyaFloatRow;
+    kernels.rgba16ToBgra16 = Rgba16ToBgra16Row;
 }
 }  // namespace detail
 

@@ -325,6 +325,16 @@ bool Bgra8Horizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     return true;
 }
 
+// R, G, B of each pixel into three planes (a constant stride lets the compiler vectorise this).
+template <int32_t kSamples>
+void SplitPlanes(const int16_t* row, int32_t width, int16_t* planes, int32_t planeStride) {
+    for (int32_t x = 0; x < width; ++x) {
+        planes[x] = row[x * kSamples];
+        planes[planeStride + x] = row[x * kSamples + 1];
+        planes[2 * planeStride + x] = row[x * kSamples + 2];
+    }
+}
+
 bool Rgb13Horizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     const DenseTaps& taps = job.horizontal;
     if (!taps.usable) return false;
@@ -334,12 +344,10 @@ bool Rgb13Horizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     int16_t* planes = reinterpret_cast<int16_t*>(scratch);
     int32_t* sums = reinterpret_cast<int32_t*>(planes + 3 * planeStride);
     const int16_t* row = RowAt(reinterpret_cast<const int16_t*>(job.source), r, job.sourcePitch);
-    const int32_t spp = job.samplesPerPixel;
-    for (int32_t x = 0; x < width; ++x) {
-        planes[x] = row[x * spp];
-        planes[planeStride + x] = row[x * spp + 1];
-        planes[2 * planeStride + x] = row[x * spp + 2];
-    }
+    if (job.samplesPerPixel == 4)
+        SplitPlanes<4>(row, width, planes, planeStride);
+    else
+        SplitPlanes<3>(row, width, planes, planeStride);
     int16_t* out = RowAt(reinterpret_cast<int16_t*>(job.intermediate), r, job.intermediatePitch);
     for (int32_t c = 0; c < 3; ++c) {
         DotPlane(job, planes + c * planeStride, taps, sums);

@@ -73,8 +73,19 @@ TEST(VectorRowKernels, WideSampleRowsMatchTheReference) {
                 ref.rgb13ToBgraFloat(src.data(), spp, a.data(), width);
                 vec.rgb13ToBgraFloat(src.data(), spp, b.data(), width);
                 EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * 4)) << width;
+                ref.rgb13ToArgbFloat(src.data(), spp, a.data(), width);
+                vec.rgb13ToArgbFloat(src.data(), spp, b.data(), width);
+                EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * 4)) << width;
+                std::vector<uint8_t> a8(4 * width), b8(4 * width);
+                ref.rgb13ToArgb8(src.data(), spp, a8.data(), width);
+                vec.rgb13ToArgb8(src.data(), spp, b8.data(), width);
+                EXPECT_EQ(a8, b8) << width;
             }
             const std::vector<uint8_t> yu64 = RandomBytes(8 * width + 8, 9 + width);
+            std::vector<uint16_t> a16(4 * width), b16(4 * width);
+            ref.rgba16ToBgra16(reinterpret_cast<const uint16_t*>(yu64.data()), a16.data(), width);
+            vec.rgba16ToBgra16(reinterpret_cast<const uint16_t*>(yu64.data()), b16.data(), width);
+            EXPECT_EQ(a16, b16) << width;
             for (int mode = 0; mode < 4; ++mode) {
                 const bool hd = mode & 1, interpolate = mode & 2;
                 ref.yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(yu64.data()), a.data(), width, hd, interpolate);
