@@ -41,9 +41,9 @@ __attribute__((target("avx2"))) void DotPlaneAvx2(const int16_t* src, const Dens
         // One position per lane: the weights of neighbouring positions lie side by side.
         for (; p + 4 <= taps.positions; p += 4) {
             const int16_t* w = taps.weights + static_cast<size_t>(p) * 8;
-            const __m256i a = _mm256_madd_epi16(
-                _mm256_set_m128i(Load(src + taps.first[p + 1]), Load(src + taps.first[p])),
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w)));
+            const __m256i a =
+                _mm256_madd_epi16(_mm256_set_m128i(Load(src + taps.first[p + 1]), Load(src + taps.first[p])),
+                                  _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w)));
             const __m256i b = _mm256_madd_epi16(
                 _mm256_set_m128i(Load(src + taps.first[p + 3]), Load(src + taps.first[p + 2])),
                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + 16)));
@@ -366,6 +366,37 @@ bool Rgb13Horizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     return true;
 }
 
+// AVX2 form of the 16-bit vertical sums, sixteen samples at a time; returns the samples done.
+__attribute__((target("avx2"))) int32_t VerticalSums16Avx2(const ScaleJob& job, int32_t first,
+                                                           const int16_t* w, int32_t count, int32_t samples,
+                                                           int32_t* sums) {
+    int32_t c = 0;
+    for (; c + 16 <= samples; c += 16) {
+        __m256i lo = _mm256_setzero_si256(), hi = _mm256_setzero_si256();
+        for (int32_t m = 0; m < count; m += 2) {
+            if ((w[m] | w[m + 1]) == 0) continue;
+            const __m256i pair = _mm256_set1_epi32(
+                static_cast<int32_t>(static_cast<uint16_t>(w[m])) |
+                static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(w[m + 1])) << 16));
+            const __m256i r0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(
+                RowAt(reinterpret_cast<const int16_t*>(job.intermediate), first + m, job.intermediatePitch) +
+                c));
+            const __m256i r1 = _mm256_loadu_si256(
+                reinterpret_cast<const __m256i*>(RowAt(reinterpret_cast<const int16_t*>(job.intermediate),
+                                                       first + m + 1, job.intermediatePitch) +
+                                                 c));
+            lo = _mm256_add_epi32(lo, _mm256_madd_epi16(_mm256_unpacklo_epi16(r0, r1), pair));
+            hi = _mm256_add_epi32(hi, _mm256_madd_epi16(_mm256_unpackhi_epi16(r0, r1), pair));
+        }
+        lo = _mm256_srai_epi32(lo, 8);
+        hi = _mm256_srai_epi32(hi, 8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + c), _mm256_permute2x128_si256(lo, hi, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + c + 8),
+                            _mm256_permute2x128_si256(lo, hi, 0x31));
+    }
+    return c;
+}
+
 bool Rgb13Vertical(const ScaleJob& job, int32_t y, uint8_t* scratch) {
     const DenseTaps& taps = job.vertical;
     if (!taps.usable) return false;
@@ -375,7 +406,7 @@ bool Rgb13Vertical(const ScaleJob& job, int32_t y, uint8_t* scratch) {
     const int32_t first = taps.first[y];
     const int16_t* w = taps.weights + static_cast<size_t>(y) * taps.span;
     const int32_t count = taps.span;  // weights may sit anywhere in the span when first was moved back
-    int32_t c = 0;
+    int32_t c = job.avx2 ? VerticalSums16Avx2(job, first, w, count, samples, sums) : 0;
     for (; c + 8 <= samples; c += 8) {
         __m128i lo = _mm_setzero_si128(), hi = _mm_setzero_si128();
         for (int32_t m = 0; m < count; m += 2) {
