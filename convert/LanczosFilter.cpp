@@ -154,6 +154,15 @@ void BuildDenseTaps(const uint16_t* table, int32_t sourceLength, int32_t reach, 
     dense->first = static_cast<int32_t*>(memory);
     dense->weights = reinterpret_cast<int16_t*>(dense->first + positions);
     dense->usable = span <= sourceLength;
+    dense->identity = positions == sourceLength;
+    {
+        int32_t p = 0;
+        for (const uint16_t* e = table; dense->identity && static_cast<int16_t>(*e) != -1; ++p) {
+            dense->identity = e[1] == p && e[2] == 256 && e[3] == kTableEnd;
+            while (*++e != kTableEnd) ++e;
+            ++e;
+        }
+    }
     std::memset(dense->weights, 0, static_cast<size_t>(positions) * span * sizeof(int16_t));
     if (!dense->usable) return;
     int32_t p = 0;

@@ -41,6 +41,7 @@ struct DenseTaps {
     int32_t* first = nullptr;
     int16_t* weights = nullptr;  // positions x span
     bool usable = false;         // false when the source is shorter than the span
+    bool identity = false;       // every position p has the single tap (p, 256): the pass copies
 };
 
 // Bytes of the dense form for `positions` outputs whose taps stretch over at most `reach` indexes.

@@ -83,6 +83,10 @@ __attribute__((target("avx2"))) void DotPlaneAvx2(const int16_t* src, const Dens
 
 // out[p] = sum over m < span of src[first[p] + m] x weight[p][m].
 void DotPlane(const ScaleJob& job, const int16_t* src, const DenseTaps& taps, int32_t* out) {
+    if (taps.identity) {
+        for (int32_t p = 0; p < taps.positions; ++p) out[p] = src[p] * 256;
+        return;
+    }
     if (job.avx2)
         DotPlaneAvx2(src, taps, out);
     else
