@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Turns convert_bench JSON output into the Markdown table of bench/RESULTS.md.
 
-Usage: convert_bench --benchmark_format=json > out.json; results_table.py out.json
+Usage: convert_bench --benchmark_out=out.json --benchmark_out_format=json; results_table.py out.json
+(with --benchmark_repetitions the medians are used)
 Each row: ours (vector, and scalar reference), libswscale and memcpy wall times, the ratios, and the
 process CPU time (all threads) of ours and of libswscale.
 """
@@ -14,7 +15,11 @@ def main(path):
         data = json.load(f)
     rows = {}
     order = []
-    for b in data["benchmarks"]:
+    benchmarks = data["benchmarks"]
+    # With --benchmark_repetitions, take the medians.
+    if any(b.get("aggregate_name") == "median" for b in benchmarks):
+        benchmarks = [dict(b, name=b["run_name"]) for b in benchmarks if b.get("aggregate_name") == "median"]
+    for b in benchmarks:
         parts = b["name"].split("/")
         key = "/".join(parts[:2])
         kind = parts[2]
