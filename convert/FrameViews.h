@@ -15,7 +15,7 @@ struct DecodedFrameView {
     int32_t width = 0;
     int32_t height = 0;
     uint32_t format = KRVX_PIXEL_FORMAT_UNKNOWN;
-    bool bottomUp = false;  // the first row in memory is the bottom of the picture
+    bool bottomUp = false;  // row 0 (at data) is the bottom of the picture
 };
 
 struct HostFrameView {
@@ -31,9 +31,17 @@ inline bool DecoderRowsBottomUp(uint32_t decodedFormat) {
     return decodedFormat == KRVX_PIXEL_FORMAT_BGRA;
 }
 
-// The host's row order: bottom-up for the unpacked formats, top-down for packed 4:2:2.
+// The host frame's row order (row 0 at its data): bottom-up for the unpacked formats, top-down for
+// packed 4:2:2.
 inline bool HostRowsBottomUp(PrPixelFormat format) {
     return format != PrPixelFormat_YUYV_422_8u_709;
+}
+
+// A decoded frame as the decoder wrote it, row i at data + i x pitch: its rows come in the decoder's
+// order for the format whatever the sign of the pitch (a negative pitch only reverses the memory order).
+inline DecodedFrameView MakeDecodedView(const uint8_t* data, int32_t pitch, int32_t width, int32_t height,
+                                        uint32_t format) {
+    return DecodedFrameView{data, pitch, width, height, format, DecoderRowsBottomUp(format)};
 }
 
 // The same pixels with the rows walked in the other order.
