@@ -283,6 +283,25 @@ bool Vertical8(const ScaleJob& job, int32_t y, uint8_t* out, bool filterAlpha) {
     return true;
 }
 
+// Splits sixteen BGRA pixels per step into 16-bit planes; returns the pixels done.
+__attribute__((target("avx2"))) int32_t SplitBgraAvx2(const uint8_t* row, int32_t width, int32_t channels,
+                                                      int16_t* planes, int32_t planeStride) {
+    const __m256i low = _mm256_set1_epi32(0xFF);
+    int32_t x = 0;
+    for (; x + 16 <= width; x += 16) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 4 * x));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 4 * x + 32));
+        for (int32_t c = 0; c < channels; ++c) {
+            const __m256i ca = _mm256_and_si256(_mm256_srli_epi32(a, 8 * c), low);
+            const __m256i cb = _mm256_and_si256(_mm256_srli_epi32(b, 8 * c), low);
+            // packs works per lane: a0-3 b0-3 | a4-7 b4-7, put back in order.
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(planes + c * planeStride + x),
+                                _mm256_permute4x64_epi64(_mm256_packs_epi32(ca, cb), 0xD8));
+        }
+    }
+    return x;
+}
+
 // BGRA horizontal pass: the row is split into 16-bit planes, each plane filtered like the others.
 bool Bgra8Horizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     const DenseTaps& taps = job.horizontal;
@@ -296,7 +315,7 @@ bool Bgra8Horizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     const uint8_t* row = RowAt(job.source, r, job.sourcePitch);
     const __m128i low = _mm_set1_epi32(0xFF);
     const int32_t channels = job.alpha ? 4 : 3;
-    int32_t x = 0;
+    int32_t x = job.avx2 ? SplitBgraAvx2(row, width, channels, planes, planeStride) : 0;
     for (; x + 8 <= width; x += 8) {
         const __m128i a = Load(row + 4 * x), b = Load(row + 4 * x + 16);
         for (int32_t c = 0; c < channels; ++c) {
