@@ -51,8 +51,8 @@ void CWorkerPool::Run(int32_t itemCount, ItemRoutine routine, void* job) {
     bool anyWorker = false;
     {
         platform::ScopedLock lock(m_poolLock);
-        m_itemsLeft = itemCount > 0 ? itemCount : 0;
-        m_nextItem = 0;
+        m_itemCount = itemCount > 0 ? itemCount : 0;
+        m_nextItem.store(0, std::memory_order_relaxed);
         m_routine = routine;
         m_job = job;
         for (uint32_t i = 0; i < m_threadCount; ++i) {
@@ -88,10 +88,11 @@ int32_t CWorkerPool::WaitForStart(uint32_t index, int32_t* active) {
 }
 
 int32_t CWorkerPool::GetNextWorkItem(int32_t* item) {
-    platform::ScopedLock lock(m_poolLock);
-    if (m_itemsLeft <= 0) return kNoItemLeft;
-    --m_itemsLeft;
-    *item = m_nextItem++;
+    // The count and the routine were published under the pool lock before the workers were woken.
+    if (m_nextItem.load(std::memory_order_relaxed) >= m_itemCount) return kNoItemLeft;
+    const int32_t next = m_nextItem.fetch_add(1, std::memory_order_relaxed);
+    if (next >= m_itemCount) return kNoItemLeft;
+    *item = next;
     return kStartOk;
 }
 
