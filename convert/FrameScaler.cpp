@@ -1,0 +1,62 @@
+#include "convert/FrameScaler.h"
+
+#include "platform/system.h"
+
+namespace krvx {
+
+uint32_t CFrameScaler::PrivateThreadCount(uint32_t processors) {
+    return CapThreadCount(processors > 2 ? processors - 1 : processors);
+}
+
+CFrameScaler::CFrameScaler(CMemAlloc* allocator, int32_t bytesPerPixel)
+    : m_allocator(allocator),
+      m_bytesPerPixel(bytesPerPixel),
+      m_buffers(allocator),
+      m_pool(PrivateThreadCount(platform::ProcessorCount())) {}
+
+void CFrameScaler::RunItem(void* context, int32_t item, uint32_t worker) {
+    CFrameScaler* scaler = static_cast<CFrameScaler*>(context);
+    scaler->m_routine(scaler->m_job, item, worker);
+}
+
+int32_t CFrameScaler::Scale(const ScaleGeometry& g) {
+    if (!m_allocator) return 4;
+    if (g.sourceWidth <= 0 || g.sourceHeight <= 0 || g.destinationWidth <= 0 || g.destinationHeight <= 0)
+        return 0;
+    platform::ScopedLock jobLock(m_pool.JobLock());
+    m_job.source = g.source;
+    m_job.sourceWidth = g.sourceWidth;
+    m_job.sourceHeight = g.sourceHeight;
+    m_job.sourcePitch = g.sourcePitch;
+    m_job.destination = g.destination;
+    m_job.destinationWidth = g.destinationWidth;
+    m_job.destinationHeight = g.destinationHeight;
+    m_job.destinationPitch = g.destinationPitch;
+    m_job.kind = kScaleBgra8Horizontal;
+    m_buffers.Release();
+    if (!m_buffers.Prepare(m_job, m_pool)) return 4;
+    m_routine = HorizontalRoutine();
+    m_pool.Run(m_job.sourceHeight, &RunItem, this);
+    m_routine = VerticalRoutine();
+    m_pool.Run(m_job.destinationHeight, &RunItem, this);
+    m_buffers.Release();
+    return 0;
+}
+
+CFrameScaler_BGRA_8u::CFrameScaler_BGRA_8u(CMemAlloc* allocator, bool alpha) : CFrameScaler(allocator, 4) {
+    m_job.alpha = alpha;
+}
+
+CFrameScaler::RowRoutine CFrameScaler_BGRA_8u::HorizontalRoutine() const {
+    return &ScaleBgra8HorizontalRow;
+}
+CFrameScaler::RowRoutine CFrameScaler_BGRA_8u::VerticalRoutine() const {
+    return &ScaleBgra8VerticalRow;
+}
+
+int32_t ScaleBgra8(const ScaleGeometry& geometry, CMemAlloc* allocator, bool alpha) {
+    CFrameScaler_BGRA_8u scaler(allocator, alpha);
+    return scaler.Scale(geometry);
+}
+
+}  // namespace krvx

@@ -1,0 +1,55 @@
+// The scaler's filter: Lanczos (a = 3) weights in 1/256 units for one output position, the 16-bit
+// coefficient tables built from them, and a dense form of a table for the vector kernels.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace krvx {
+
+struct LanczosTap {
+    int32_t index;   // source index (already multiplied by the decimation factor)
+    int32_t weight;  // 1/256 units; the taps of a position sum to 256
+};
+
+// More than any position can produce (at most 32 for the ratios the decimation leaves).
+constexpr int32_t kMaxLanczosTaps = 64;
+
+// Taps of output `position` for a pass from `sourceLength` to `destinationLength`; returns their
+// number (0 for lengths below 1).
+int32_t ComputeLanczosTaps(int32_t sourceLength, int32_t destinationLength, int32_t position,
+                           LanczosTap* taps);
+
+// The table is at least this many bytes, as the product has always allocated it.
+constexpr uint32_t kCoefficientTableMinBytes = 128000;
+constexpr uint16_t kTableEnd = 0xFFFF;
+
+// Bytes a table needs for `taps[p]`/`counts[p]` of every position (never less than the minimum).
+uint32_t CoefficientTableBytes(const int32_t* counts, int32_t positions);
+
+// Table layout, 16-bit entries: per position p: p, (index, weight) pairs, 0xFFFF; then one more 0xFFFF.
+// `taps` holds kMaxLanczosTaps entries per position. Returns the entries written, or 0 when they do
+// not fit in `capacityBytes`.
+uint32_t WriteCoefficientTable(const LanczosTap* taps, const int32_t* counts, int32_t positions,
+                               uint16_t* table, uint32_t capacityBytes);
+
+// Dense form: per position one first index and `span` weights for first, first + 1, ... (zeros where
+// the table has no tap); span is a multiple of 8 and first + span never passes the source length.
+struct DenseTaps {
+    int32_t positions = 0;
+    int32_t span = 0;
+    int32_t reach = 0;  // widest index range of one position (span is this rounded up to 8)
+    int32_t* first = nullptr;
+    int16_t* weights = nullptr;  // positions x span
+    bool usable = false;         // false when the source is shorter than the span
+    bool identity = false;       // every position p has the single tap (p, 256): the pass copies
+};
+
+// Bytes of the dense form for `positions` outputs whose taps stretch over at most `reach` indexes.
+uint32_t DenseTapsBytes(int32_t positions, int32_t reach);
+// Widest index range (max - min + 1) over all positions of a table.
+int32_t TableReach(const uint16_t* table);
+// Fills `dense` from a table into `memory` (DenseTapsBytes large).
+void BuildDenseTaps(const uint16_t* table, int32_t sourceLength, int32_t reach, void* memory,
+                    DenseTaps* dense);
+
+}  // namespace krvx
