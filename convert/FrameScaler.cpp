@@ -21,17 +21,9 @@ void CFrameScaler::RunItem(void* context, int32_t item, uint32_t worker) {
 
 int32_t CFrameScaler::Scale(const ScaleGeometry& g) {
     if (!m_allocator) return 4;
-    if (g.sourceWidth <= 0 || g.sourceHeight <= 0 || g.destinationWidth <= 0 || g.destinationHeight <= 0)
-        return 0;
+    if (g.IsEmpty()) return 0;
     platform::ScopedLock jobLock(m_pool.JobLock());
-    m_job.source = g.source;
-    m_job.sourceWidth = g.sourceWidth;
-    m_job.sourceHeight = g.sourceHeight;
-    m_job.sourcePitch = g.sourcePitch;
-    m_job.destination = g.destination;
-    m_job.destinationWidth = g.destinationWidth;
-    m_job.destinationHeight = g.destinationHeight;
-    m_job.destinationPitch = g.destinationPitch;
+    SetJobGeometry(m_job, g);
     m_job.kind = kScaleBgra8Horizontal;
     m_buffers.Release();
     if (!m_buffers.Prepare(m_job, m_pool)) return 4;

@@ -30,6 +30,24 @@ inline void Store(void* p, __m128i v) {
     _mm_storeu_si128(static_cast<__m128i*>(p), v);
 }
 
+// The four lane sums of four accumulators, as one vector of four 32-bit totals.
+inline __m128i SumLanes4(const __m128i (&acc)[4]) {
+    const __m128i t0 = _mm_add_epi32(_mm_unpacklo_epi32(acc[0], acc[1]), _mm_unpackhi_epi32(acc[0], acc[1]));
+    const __m128i t1 = _mm_add_epi32(_mm_unpacklo_epi32(acc[2], acc[3]), _mm_unpackhi_epi32(acc[2], acc[3]));
+    return _mm_add_epi32(_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1));
+}
+
+// The positions from p on, one at a time.
+void DotTail(const int16_t* src, const DenseTaps& taps, int32_t p, int32_t* out) {
+    for (; p < taps.positions; ++p) {
+        const int16_t* s = src + taps.first[p];
+        const int16_t* w = taps.weights + static_cast<size_t>(p) * taps.span;
+        int32_t sum = 0;
+        for (int32_t m = 0; m < taps.span; ++m) sum += s[m] * w[m];
+        out[p] = sum;
+    }
+}
+
 void DotPlaneSse2(const int16_t* src, const DenseTaps& taps, int32_t* out);
 
 // AVX2 form: sixteen taps per multiply-add, and a last eight with SSE2 when the span needs it.
@@ -66,19 +84,9 @@ __attribute__((target("avx2"))) void DotPlaneAvx2(const int16_t* src, const Dens
             if (wide < span) folded = _mm_add_epi32(folded, _mm_madd_epi16(Load(s + wide), Load(w + wide)));
             acc[k] = folded;
         }
-        const __m128i t0 =
-            _mm_add_epi32(_mm_unpacklo_epi32(acc[0], acc[1]), _mm_unpackhi_epi32(acc[0], acc[1]));
-        const __m128i t1 =
-            _mm_add_epi32(_mm_unpacklo_epi32(acc[2], acc[3]), _mm_unpackhi_epi32(acc[2], acc[3]));
-        Store(out + p, _mm_add_epi32(_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1)));
+        Store(out + p, SumLanes4(acc));
     }
-    for (; p < taps.positions; ++p) {
-        const int16_t* s = src + taps.first[p];
-        const int16_t* w = taps.weights + static_cast<size_t>(p) * span;
-        int32_t sum = 0;
-        for (int32_t m = 0; m < span; ++m) sum += s[m] * w[m];
-        out[p] = sum;
-    }
+    DotTail(src, taps, p, out);
 }
 
 // out[p] = sum over m < span of src[first[p] + m] x weight[p][m].
@@ -107,19 +115,9 @@ void DotPlaneSse2(const int16_t* src, const DenseTaps& taps, int32_t* out) {
                 a = _mm_add_epi32(a, _mm_madd_epi16(Load(s + m), Load(w + m)));
             acc[k] = a;
         }
-        const __m128i t0 =
-            _mm_add_epi32(_mm_unpacklo_epi32(acc[0], acc[1]), _mm_unpackhi_epi32(acc[0], acc[1]));
-        const __m128i t1 =
-            _mm_add_epi32(_mm_unpacklo_epi32(acc[2], acc[3]), _mm_unpackhi_epi32(acc[2], acc[3]));
-        Store(out + p, _mm_add_epi32(_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1)));
+        Store(out + p, SumLanes4(acc));
     }
-    for (; p < taps.positions; ++p) {
-        const int16_t* s = src + taps.first[p];
-        const int16_t* w = taps.weights + static_cast<size_t>(p) * span;
-        int32_t sum = 0;
-        for (int32_t m = 0; m < span; ++m) sum += s[m] * w[m];
-        out[p] = sum;
-    }
+    DotTail(src, taps, p, out);
 }
 
 // Four pixels of four bytes c0, c1, c2, c3 from 32-bit lanes, each clamped to 0..255.

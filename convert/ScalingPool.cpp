@@ -14,17 +14,9 @@ void RunItem(void* context, int32_t item, uint32_t worker) {
 
 int32_t RunSharedScale(const ScaleGeometry& g, CMemAlloc* allocator, int32_t horizontalKind, ScaleJob job) {
     if (!allocator) return 4;
-    if (g.sourceWidth <= 0 || g.sourceHeight <= 0 || g.destinationWidth <= 0 || g.destinationHeight <= 0)
-        return 0;
+    if (g.IsEmpty()) return 0;
     job.kind = horizontalKind;
-    job.source = g.source;
-    job.sourceWidth = g.sourceWidth;
-    job.sourceHeight = g.sourceHeight;
-    job.sourcePitch = g.sourcePitch;
-    job.destination = g.destination;
-    job.destinationWidth = g.destinationWidth;
-    job.destinationHeight = g.destinationHeight;
-    job.destinationPitch = g.destinationPitch;
+    SetJobGeometry(job, g);
 
     CWorkerPool& pool = ScalingPool();
     platform::ScopedLock jobLock(pool.JobLock());
@@ -37,6 +29,17 @@ int32_t RunSharedScale(const ScaleGeometry& g, CMemAlloc* allocator, int32_t hor
 }
 
 }  // namespace
+
+void SetJobGeometry(ScaleJob& job, const ScaleGeometry& g) {
+    job.source = g.source;
+    job.sourceWidth = g.sourceWidth;
+    job.sourceHeight = g.sourceHeight;
+    job.sourcePitch = g.sourcePitch;
+    job.destination = g.destination;
+    job.destinationWidth = g.destinationWidth;
+    job.destinationHeight = g.destinationHeight;
+    job.destinationPitch = g.destinationPitch;
+}
 
 CWorkerPool& ScalingPool() {
     static CWorkerPool* const pool = new CWorkerPool(CapThreadCount(platform::ProcessorCount()));

@@ -22,7 +22,16 @@ struct ScaleGeometry {
     int32_t destinationWidth;
     int32_t destinationHeight;
     int32_t destinationPitch;
+
+    // A scale with an empty source or destination writes nothing.
+    bool IsEmpty() const {
+        return sourceWidth <= 0 || sourceHeight <= 0 || destinationWidth <= 0 || destinationHeight <= 0;
+    }
 };
+
+struct ScaleJob;
+// Copies the frames' addresses, sizes and pitches into a scaling job.
+void SetJobGeometry(ScaleJob& job, const ScaleGeometry& geometry);
 
 // YUYV 8-bit to VUYA 8-bit; the frame is turned over. The re-matrixing of high-definition sources
 // applies when the destination is at most 576 rows high.
