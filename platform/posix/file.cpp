@@ -34,6 +34,8 @@ int OpenDescriptor(const char* path, int flags, bool direct) {
 
 NativeFile* FileOpen(const char* path, FileDisposition disposition, uint32_t flagsAndAttributes) {
     if (!path) return nullptr;
+    // "\\?\" marks a Windows path to be taken as it stands; here the rest is that path.
+    if (std::strncmp(path, "\\\\?\\", 4) == 0) path += 4;
     int flags = O_RDONLY;
     switch (disposition) {
         case FileDisposition::OpenExistingForRead:
