@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace krvx {
@@ -19,8 +20,10 @@ std::atomic<int> g_folderCount{0};
 TempFolder::TempFolder() {
     std::filesystem::path base = std::filesystem::temp_directory_path();
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("krvx-") + (test ? test->name() : "test") + "-" +
-                       std::to_string(std::rand()) + "-" + std::to_string(g_folderCount++);
+    // Test programs run side by side: the name must differ between processes, not only within one.
+    std::random_device entropy;
+    std::string name = std::string("krvx-") + (test ? test->name() : "test") + "-" + std::to_string(entropy()) +
+                       "-" + std::to_string(g_folderCount++);
     std::filesystem::path folder = base / name;
     std::filesystem::create_directories(folder);
     // Forward slashes work on both systems and keep the paths the tests print readable.
