@@ -45,6 +45,7 @@ struct ScaleJob {
 
     uint8_t* intermediate = nullptr;
     int32_t intermediatePitch = 0;
+    int32_t planeStride = 0;  // vector YUYV path: the intermediate rows hold Y, U, V planes of this many bytes
     uint8_t* scratch = nullptr;  // scratchPerWorker bytes for each worker
     uint32_t scratchPerWorker = 0;
 

@@ -7,6 +7,7 @@
 
 #include "convert/ColorConstants.h"
 #include "convert/ScaleJob.h"
+#include "convert/ScaleVectorKernels.h"
 
 namespace krvx {
 namespace detail {
@@ -16,18 +17,6 @@ namespace {
 inline __m128i PairConstant(int32_t low, int32_t high) {
     return _mm_set1_epi32(static_cast<int32_t>(static_cast<uint16_t>(low)) |
                           static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(high)) << 16));
-}
-
-template <typename T>
-inline T* RowAt(T* base, int32_t row, int32_t pitch) {
-    return reinterpret_cast<T*>(reinterpret_cast<uintptr_t>(base) + static_cast<intptr_t>(row) * pitch);
-}
-
-inline __m128i Load(const void* p) {
-    return _mm_loadu_si128(static_cast<const __m128i*>(p));
-}
-inline void Store(void* p, __m128i v) {
-    _mm_storeu_si128(static_cast<__m128i*>(p), v);
 }
 
 // The four lane sums of four accumulators, as one vector of four 32-bit totals.
@@ -120,109 +109,138 @@ void DotPlaneSse2(const int16_t* src, const DenseTaps& taps, int32_t* out) {
     DotTail(src, taps, p, out);
 }
 
-// Four pixels of four bytes c0, c1, c2, c3 from 32-bit lanes, each clamped to 0..255.
-inline __m128i Pack4(__m128i c0, __m128i c1, __m128i c2, __m128i c3) {
-    const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(c0, c2), _mm_packs_epi32(c1, c3));
-    const __m128i pairs = _mm_unpacklo_epi8(packed, _mm_srli_si128(packed, 8));
-    return _mm_unpacklo_epi16(pairs, _mm_srli_si128(pairs, 8));
+// Sum over the span of one position as eight 32-bit partial sums. A span known when compiling
+// (kSpan > 0) unrolls the loop; 0 takes it from `span`.
+template <int32_t kSpan>
+__attribute__((target("avx2"))) inline __m256i MaddSpanAvx2(const int16_t* s, const int16_t* w, int32_t span) {
+    const int32_t n = kSpan > 0 ? kSpan : span;
+    __m256i a = _mm256_setzero_si256();
+    int32_t m = 0;
+    for (; m + 16 <= n; m += 16)
+        a = _mm256_add_epi32(a, _mm256_madd_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + m)),
+                                                  _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + m))));
+    if (m < n) a = _mm256_add_epi32(a, _mm256_zextsi128_si256(_mm_madd_epi16(Load(s + m), Load(w + m))));
+    return a;
 }
 
-// V, U, Y sums (before the shift) to V, U, Y, 255.
-inline __m128i PackVuya(__m128i v, __m128i u, __m128i y) {
-    return Pack4(_mm_srai_epi32(v, 8), _mm_srai_epi32(u, 8), _mm_srai_epi32(y, 8), _mm_set1_epi32(255));
-}
-
-inline uint8_t ClampByte(int32_t v) {
-    return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
-
-bool YuyvHorizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
-    if (!job.horizontal.usable || !job.chroma.usable) return false;
-    const int32_t width = job.sourceWidth;
-    const int32_t pairs = width / 2;
-    const int32_t outWidth = job.destinationWidth;
-    int16_t* y = reinterpret_cast<int16_t*>(scratch);
-    int16_t* u = y + ((width + 15) & ~7);
-    int16_t* v = u + ((pairs + 15) & ~7);
-    int32_t* sumY = reinterpret_cast<int32_t*>(v + ((pairs + 15) & ~7));
-    int32_t* sumU = sumY + outWidth + 4;
-    int32_t* sumV = sumU + outWidth + 4;
-    const uint8_t* row = RowAt(job.source, r, job.sourcePitch);
-    const bool rematrix = job.highDefinition && job.destinationHeight <= 576;
-    // Four pairs per step; the re-matrixing fits 16-bit lanes except m and 28 V, formed in 32 bits.
-    const __m128i lowByte16 = _mm_set1_epi16(0xFF);
-    const __m128i low16 = _mm_set1_epi32(0xFFFF);
+// Eight positions per step: their partial sums are folded together with three rounds of pair-wise
+// adds, then shifted, clamped and stored as bytes. Returns the positions done.
+template <int32_t kSpan>
+__attribute__((target("avx2"))) int32_t DotPlaneBytesAvx2(const int16_t* src, const DenseTaps& taps,
+                                                          uint8_t* out) {
+    const int32_t span = kSpan > 0 ? kSpan : taps.span;
     int32_t p = 0;
-    for (; p + 4 <= pairs; p += 4) {
-        const __m128i in = Load(row + 4 * p);
-        __m128i luma = _mm_and_si128(in, lowByte16);
-        const __m128i uv = _mm_srli_epi16(in, 8);
-        __m128i u32 = _mm_and_si128(uv, low16);
-        const __m128i v32 = _mm_srli_epi32(uv, 16);
-        if (rematrix) {
-            const __m128i m = _mm_srai_epi32(_mm_madd_epi16(uv, PairConstant(25, 49)), 8);
-            const __m128i m16 = _mm_packs_epi32(m, m);
-            const __m128i shift = _mm_sub_epi16(_mm_unpacklo_epi16(m16, m16), _mm_set1_epi16(37));
-            luma = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(luma, shift), _mm_setzero_si128()), lowByte16);
-            const __m128i v28 = _mm_srai_epi32(_mm_madd_epi16(uv, PairConstant(0, 28)), 8);
-            u32 = _mm_add_epi32(_mm_sub_epi32(u32, v28), _mm_set1_epi32(14));
-        }
-        const __m128i u16 = _mm_packs_epi32(u32, u32);
-        Store(y + 2 * p, luma);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(u + p),
-                         rematrix ? _mm_min_epi16(_mm_max_epi16(u16, _mm_setzero_si128()), lowByte16) : u16);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(v + p), _mm_packs_epi32(v32, v32));
+    for (; p + 8 <= taps.positions; p += 8) {
+        const int16_t* w = taps.weights + static_cast<size_t>(p) * span;
+        const int32_t* first = taps.first + p;
+        const __m256i h01 = _mm256_hadd_epi32(MaddSpanAvx2<kSpan>(src + first[0], w, span),
+                                              MaddSpanAvx2<kSpan>(src + first[1], w + span, span));
+        const __m256i h23 = _mm256_hadd_epi32(MaddSpanAvx2<kSpan>(src + first[2], w + 2 * span, span),
+                                              MaddSpanAvx2<kSpan>(src + first[3], w + 3 * span, span));
+        const __m256i h45 = _mm256_hadd_epi32(MaddSpanAvx2<kSpan>(src + first[4], w + 4 * span, span),
+                                              MaddSpanAvx2<kSpan>(src + first[5], w + 5 * span, span));
+        const __m256i h67 = _mm256_hadd_epi32(MaddSpanAvx2<kSpan>(src + first[6], w + 6 * span, span),
+                                              MaddSpanAvx2<kSpan>(src + first[7], w + 7 * span, span));
+        const __m256i low = _mm256_hadd_epi32(h01, h23);   // positions 0-3: low halves | high halves
+        const __m256i high = _mm256_hadd_epi32(h45, h67);  // positions 4-7 likewise
+        const __m256i sums = _mm256_srai_epi32(
+            _mm256_add_epi32(_mm256_permute2x128_si256(low, high, 0x20), _mm256_permute2x128_si256(low, high, 0x31)),
+            8);
+        const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + p), _mm_packus_epi16(words, words));
     }
-    for (; p < pairs; ++p) {
-        const uint8_t* in = row + 4 * p;
-        if (rematrix) {
-            const int32_t m = (25 * in[1] + 49 * in[3]) >> 8;
-            y[2 * p] = ClampByte(in[0] + m - 37);
-            y[2 * p + 1] = ClampByte(in[2] + m - 37);
-            u[p] = ClampByte(in[1] - ((28 * in[3]) >> 8) + 14);
-        } else {
-            y[2 * p] = in[0];
-            y[2 * p + 1] = in[2];
-            u[p] = in[1];
-        }
-        v[p] = in[3];
-    }
-    if (width & 1) y[width - 1] = row[2 * (width - 1)];
-    DotPlane(job, y, job.horizontal, sumY);
-    DotPlane(job, u, job.chroma, sumU);
-    DotPlane(job, v, job.chroma, sumV);
-    uint8_t* out = RowAt(job.intermediate, job.sourceHeight - 1 - r, job.intermediatePitch);
-    int32_t x = 0;
-    for (; x + 4 <= outWidth; x += 4)
-        Store(out + 4 * x, PackVuya(Load(sumV + x), Load(sumU + x), Load(sumY + x)));
-    for (; x < outWidth; ++x) {
-        out[4 * x] = ClampByte(sumV[x] >> 8);
-        out[4 * x + 1] = ClampByte(sumU[x] >> 8);
-        out[4 * x + 2] = ClampByte(sumY[x] >> 8);
-        out[4 * x + 3] = 255;
-    }
-    return true;
+    return p;
 }
 
-// AVX2 form of the vertical 8-bit pass over 32 bytes at a time (each lane as the SSE2 form); returns
-// the number of bytes done.
-__attribute__((target("avx2"))) int32_t Vertical8Avx2(const ScaleJob& job, int32_t first, const int16_t* w,
-                                                      int32_t count, int32_t bytes, uint8_t* out,
-                                                      bool filterAlpha) {
+int32_t DotPlaneBytesAvx2(const int16_t* src, const DenseTaps& taps, uint8_t* out) {
+    switch (taps.span) {
+        case 8:
+            return DotPlaneBytesAvx2<8>(src, taps, out);
+        case 16:
+            return DotPlaneBytesAvx2<16>(src, taps, out);
+        case 24:
+            return DotPlaneBytesAvx2<24>(src, taps, out);
+        case 32:
+            return DotPlaneBytesAvx2<32>(src, taps, out);
+        default:
+            return DotPlaneBytesAvx2<0>(src, taps, out);
+    }
+}
+
+}  // namespace
+
+void DotPlaneBytes(const ScaleJob& job, const int16_t* src, const DenseTaps& taps, uint8_t* out) {
+    int32_t p = 0;
+    if (taps.identity) {
+        for (; p + 8 <= taps.positions; p += 8) {
+            const __m128i v = Load(src + p);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + p), _mm_packus_epi16(v, v));
+        }
+        for (; p < taps.positions; ++p) out[p] = ClampByte(src[p]);
+        return;
+    }
+    if (job.avx2) p = DotPlaneBytesAvx2(src, taps, out);
+    for (; p + 4 <= taps.positions; p += 4) {
+        __m128i acc[4];
+        for (int32_t k = 0; k < 4; ++k) {
+            const int16_t* s = src + taps.first[p + k];
+            const int16_t* w = taps.weights + static_cast<size_t>(p + k) * taps.span;
+            __m128i a = _mm_setzero_si128();
+            for (int32_t m = 0; m < taps.span; m += 8) a = _mm_add_epi32(a, _mm_madd_epi16(Load(s + m), Load(w + m)));
+            acc[k] = a;
+        }
+        const __m128i words = _mm_packs_epi32(_mm_srai_epi32(SumLanes4(acc), 8), _mm_setzero_si128());
+        const int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+        std::memcpy(out + p, &bytes, 4);
+    }
+    for (; p < taps.positions; ++p) {
+        const int16_t* s = src + taps.first[p];
+        const int16_t* w = taps.weights + static_cast<size_t>(p) * taps.span;
+        int32_t sum = 0;
+        for (int32_t m = 0; m < taps.span; ++m) sum += s[m] * w[m];
+        out[p] = ClampByte(sum >> 8);
+    }
+}
+
+namespace {
+
+// The taps of destination row y that can be non-zero, in pairs: rows first + lo .. first + lo + count - 1.
+struct VerticalPairs {
+    int32_t first;
+    const int16_t* w;  // weight of row first + lo + m is w[m]
+    int32_t count;     // even
+};
+
+VerticalPairs TrimmedVerticalTaps(const DenseTaps& taps, int32_t y) {
+    const int16_t* w = taps.weights + static_cast<size_t>(y) * taps.span;
+    int32_t lo = 0, hi = taps.span;
+    while (lo < hi && w[lo] == 0) ++lo;
+    while (hi > lo && w[hi - 1] == 0) --hi;
+    if ((hi - lo) & 1) {
+        // One zero weight more, inside the span (which lies within the source).
+        if (hi < taps.span)
+            ++hi;
+        else
+            --lo;
+    }
+    return VerticalPairs{taps.first[y] + lo, w + lo, hi - lo};
+}
+
+// AVX2 form of the vertical 8-bit sums, 32 bytes at a time; returns the bytes done.
+__attribute__((target("avx2"))) int32_t VerticalBytesAvx2(const ScaleJob& job, const VerticalPairs& taps,
+                                                          int32_t bytes, uint8_t* out, uint32_t orMask) {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i alphaMask = _mm256_set1_epi32(filterAlpha ? 0 : static_cast<int32_t>(0xFF000000u));
+    const __m256i mask = _mm256_set1_epi32(static_cast<int32_t>(orMask));
     int32_t c = 0;
     for (; c + 32 <= bytes; c += 32) {
         __m256i acc0 = zero, acc1 = zero, acc2 = zero, acc3 = zero;
-        for (int32_t m = 0; m < count; m += 2) {
-            if ((w[m] | w[m + 1]) == 0) continue;
+        const uint8_t* row = RowAt(job.intermediate, taps.first, job.intermediatePitch) + c;
+        for (int32_t m = 0; m < taps.count; m += 2, row += 2 * static_cast<intptr_t>(job.intermediatePitch)) {
             const __m256i pair = _mm256_set1_epi32(
-                static_cast<int32_t>(static_cast<uint16_t>(w[m])) |
-                static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(w[m + 1])) << 16));
-            const __m256i r0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(
-                RowAt(job.intermediate, first + m, job.intermediatePitch) + c));
-            const __m256i r1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(
-                RowAt(job.intermediate, first + m + 1, job.intermediatePitch) + c));
+                static_cast<int32_t>(static_cast<uint16_t>(taps.w[m])) |
+                static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(taps.w[m + 1])) << 16));
+            const __m256i r0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row));
+            const __m256i r1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + job.intermediatePitch));
             const __m256i lo = _mm256_unpacklo_epi8(r0, r1);
             const __m256i hi = _mm256_unpackhi_epi8(r0, r1);
             acc0 = _mm256_add_epi32(acc0, _mm256_madd_epi16(_mm256_unpacklo_epi8(lo, zero), pair));
@@ -233,30 +251,25 @@ __attribute__((target("avx2"))) int32_t Vertical8Avx2(const ScaleJob& job, int32
         const __m256i lo16 = _mm256_packs_epi32(_mm256_srai_epi32(acc0, 8), _mm256_srai_epi32(acc1, 8));
         const __m256i hi16 = _mm256_packs_epi32(_mm256_srai_epi32(acc2, 8), _mm256_srai_epi32(acc3, 8));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + c),
-                            _mm256_or_si256(_mm256_packus_epi16(lo16, hi16), alphaMask));
+                            _mm256_or_si256(_mm256_packus_epi16(lo16, hi16), mask));
     }
     return c;
 }
 
-// Vertical pass over an 8-bit intermediate of 4 samples per pixel into a destination row; alpha is
-// 255 unless filtered.
-bool Vertical8(const ScaleJob& job, int32_t y, uint8_t* out, bool filterAlpha) {
-    const DenseTaps& taps = job.vertical;
-    if (!taps.usable) return false;
-    const int32_t bytes = job.destinationWidth * 4;
-    const int32_t first = taps.first[y];
-    const int16_t* w = taps.weights + static_cast<size_t>(y) * taps.span;
-    const int32_t count = taps.span;  // weights may sit anywhere in the span when first was moved back
+// Vertical 8-bit sums over `bytes` bytes, each byte ORed with the matching byte of `orMask` (0xFF000000
+// writes alpha 255 in four-byte pixels).
+void VerticalBytesMasked(const ScaleJob& job, int32_t y, int32_t bytes, uint8_t* out, uint32_t orMask) {
+    const VerticalPairs taps = TrimmedVerticalTaps(job.vertical, y);
     const __m128i zero = _mm_setzero_si128();
-    const __m128i alphaMask = _mm_set1_epi32(filterAlpha ? 0 : static_cast<int32_t>(0xFF000000u));
-    int32_t c = job.avx2 ? Vertical8Avx2(job, first, w, count, bytes, out, filterAlpha) : 0;
+    const __m128i mask = _mm_set1_epi32(static_cast<int32_t>(orMask));
+    int32_t c = job.avx2 ? VerticalBytesAvx2(job, taps, bytes, out, orMask) : 0;
     for (; c + 16 <= bytes; c += 16) {
         __m128i acc0 = zero, acc1 = zero, acc2 = zero, acc3 = zero;
-        for (int32_t m = 0; m < count; m += 2) {
-            if ((w[m] | w[m + 1]) == 0) continue;
-            const __m128i pair = PairConstant(w[m], w[m + 1]);
-            const __m128i r0 = Load(RowAt(job.intermediate, first + m, job.intermediatePitch) + c);
-            const __m128i r1 = Load(RowAt(job.intermediate, first + m + 1, job.intermediatePitch) + c);
+        const uint8_t* row = RowAt(job.intermediate, taps.first, job.intermediatePitch) + c;
+        for (int32_t m = 0; m < taps.count; m += 2, row += 2 * static_cast<intptr_t>(job.intermediatePitch)) {
+            const __m128i pair = PairConstant(taps.w[m], taps.w[m + 1]);
+            const __m128i r0 = Load(row);
+            const __m128i r1 = Load(row + job.intermediatePitch);
             const __m128i lo = _mm_unpacklo_epi8(r0, r1);
             const __m128i hi = _mm_unpackhi_epi8(r0, r1);
             acc0 = _mm_add_epi32(acc0, _mm_madd_epi16(_mm_unpacklo_epi8(lo, zero), pair));
@@ -266,18 +279,21 @@ bool Vertical8(const ScaleJob& job, int32_t y, uint8_t* out, bool filterAlpha) {
         }
         const __m128i lo16 = _mm_packs_epi32(_mm_srai_epi32(acc0, 8), _mm_srai_epi32(acc1, 8));
         const __m128i hi16 = _mm_packs_epi32(_mm_srai_epi32(acc2, 8), _mm_srai_epi32(acc3, 8));
-        Store(out + c, _mm_or_si128(_mm_packus_epi16(lo16, hi16), alphaMask));
+        Store(out + c, _mm_or_si128(_mm_packus_epi16(lo16, hi16), mask));
     }
     for (; c < bytes; ++c) {
-        if ((c & 3) == 3 && !filterAlpha) {
-            out[c] = 255;
-            continue;
-        }
         int32_t sum = 0;
-        for (int32_t m = 0; m < count; ++m)
-            sum += RowAt(job.intermediate, first + m, job.intermediatePitch)[c] * w[m];
-        out[c] = ClampByte(sum >> 8);
+        for (int32_t m = 0; m < taps.count; ++m)
+            sum += RowAt(job.intermediate, taps.first + m, job.intermediatePitch)[c] * taps.w[m];
+        out[c] = static_cast<uint8_t>(ClampByte(sum >> 8) | (orMask >> (8 * (c & 3))));
     }
+}
+
+// Vertical pass over an 8-bit intermediate of 4 samples per pixel into a destination row; alpha is
+// 255 unless filtered.
+bool Vertical8(const ScaleJob& job, int32_t y, uint8_t* out, bool filterAlpha) {
+    if (!job.vertical.usable) return false;
+    VerticalBytesMasked(job, y, job.destinationWidth * 4, out, filterAlpha ? 0u : 0xFF000000u);
     return true;
 }
 
@@ -300,16 +316,17 @@ __attribute__((target("avx2"))) int32_t SplitBgraAvx2(const uint8_t* row, int32_
     return x;
 }
 
-// BGRA horizontal pass: the row is split into 16-bit planes, each plane filtered like the others.
+// BGRA horizontal pass: the row is split into 16-bit planes, each plane filtered into bytes, and the
+// planes put back together as B, G, R, A (alpha 255 unless it is filtered).
 bool Bgra8Horizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     const DenseTaps& taps = job.horizontal;
     if (!taps.usable) return false;
     const int32_t width = job.sourceWidth;
     const int32_t outWidth = job.destinationWidth;
     const int32_t planeStride = (width + 15) & ~7;
+    const int32_t bytePlaneStride = (outWidth + 15) & ~15;
     int16_t* planes = reinterpret_cast<int16_t*>(scratch);
-    int32_t* sums = reinterpret_cast<int32_t*>(planes + 4 * planeStride);
-    const int32_t sumStride = (outWidth + 7) & ~3;
+    uint8_t* filtered = reinterpret_cast<uint8_t*>(planes + 4 * planeStride);
     const uint8_t* row = RowAt(job.source, r, job.sourcePitch);
     const __m128i low = _mm_set1_epi32(0xFF);
     const int32_t channels = job.alpha ? 4 : 3;
@@ -325,24 +342,10 @@ bool Bgra8Horizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     for (; x < width; ++x)
         for (int32_t c = 0; c < channels; ++c) planes[c * planeStride + x] = row[4 * x + c];
     for (int32_t c = 0; c < channels; ++c)
-        DotPlane(job, planes + c * planeStride, taps, sums + c * sumStride);
-    if (!job.alpha)
-        std::memset(sums + 3 * sumStride, 0x7F, sizeof(int32_t) * outWidth);  // 255 after the shift
-    uint8_t* out = RowAt(job.intermediate, r, job.intermediatePitch);
-    const int32_t* sb = sums;
-    const int32_t* sg = sums + sumStride;
-    const int32_t* sr = sums + 2 * sumStride;
-    const int32_t* sa = sums + 3 * sumStride;
-    x = 0;
-    for (; x + 4 <= outWidth; x += 4)
-        Store(out + 4 * x, Pack4(_mm_srai_epi32(Load(sb + x), 8), _mm_srai_epi32(Load(sg + x), 8),
-                                 _mm_srai_epi32(Load(sr + x), 8), _mm_srai_epi32(Load(sa + x), 8)));
-    for (; x < outWidth; ++x) {
-        out[4 * x] = ClampByte(sb[x] >> 8);
-        out[4 * x + 1] = ClampByte(sg[x] >> 8);
-        out[4 * x + 2] = ClampByte(sr[x] >> 8);
-        out[4 * x + 3] = ClampByte(sa[x] >> 8);
-    }
+        DotPlaneBytes(job, planes + c * planeStride, taps, filtered + c * bytePlaneStride);
+    InterleaveFourPlanes(filtered, filtered + bytePlaneStride, filtered + 2 * bytePlaneStride,
+                         job.alpha ? filtered + 3 * bytePlaneStride : nullptr, outWidth,
+                         RowAt(job.intermediate, r, job.intermediatePitch));
     return true;
 }
 
@@ -503,12 +506,42 @@ bool Rgb13Vertical(const ScaleJob& job, int32_t y, uint8_t* scratch) {
 
 }  // namespace
 
+void InterleaveFourPlanes(const uint8_t* c0, const uint8_t* c1, const uint8_t* c2, const uint8_t* c3,
+                          int32_t width, uint8_t* out) {
+    const __m128i opaque = _mm_set1_epi8(static_cast<char>(0xFF));
+    int32_t x = 0;
+    for (; x + 16 <= width; x += 16) {
+        const __m128i s0 = Load(c0 + x), s1 = Load(c1 + x), s2 = Load(c2 + x);
+        const __m128i s3 = c3 ? Load(c3 + x) : opaque;
+        const __m128i low01 = _mm_unpacklo_epi8(s0, s1), high01 = _mm_unpackhi_epi8(s0, s1);
+        const __m128i low23 = _mm_unpacklo_epi8(s2, s3), high23 = _mm_unpackhi_epi8(s2, s3);
+        Store(out + 4 * x, _mm_unpacklo_epi16(low01, low23));
+        Store(out + 4 * x + 16, _mm_unpackhi_epi16(low01, low23));
+        Store(out + 4 * x + 32, _mm_unpacklo_epi16(high01, high23));
+        Store(out + 4 * x + 48, _mm_unpackhi_epi16(high01, high23));
+    }
+    for (; x < width; ++x) {
+        out[4 * x] = c0[x];
+        out[4 * x + 1] = c1[x];
+        out[4 * x + 2] = c2[x];
+        out[4 * x + 3] = c3 ? c3[x] : 255;
+    }
+}
+
+void VerticalBytes(const ScaleJob& job, int32_t y, int32_t bytes, uint8_t* out) {
+    VerticalBytesMasked(job, y, bytes, out, 0);
+}
+
 bool VectorScaleRow(const ScaleJob& job, int32_t kind, int32_t row, uint8_t* scratch) {
     switch (kind) {
         case kScaleYuyvHorizontal:
-            return YuyvHorizontal(job, row, scratch);
+            if (job.planeStride == 0) return false;
+            YuyvPlanarHorizontal(job, row, scratch);
+            return true;
         case kScaleYuyvVertical:
-            return Vertical8(job, row, RowAt(job.destination, row, job.destinationPitch), false);
+            if (job.planeStride == 0) return false;
+            YuyvPlanarVertical(job, row, scratch);
+            return true;
         case kScaleRgb13BgraHorizontal:
         case kScaleRgb13ArgbHorizontal:
         case kScaleRgb13VuyaHorizontal:

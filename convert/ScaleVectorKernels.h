@@ -1,0 +1,49 @@
+// Building blocks shared by the vector forms of the scaling passes (SSE2 always, AVX2 when the job
+// says so). They sum the same products as the reference routines in 32-bit integers, so the bytes
+// are the same.
+#pragma once
+#if defined(__x86_64__) || defined(__i386__)
+#include <emmintrin.h>
+
+#include <cstdint>
+
+#include "convert/ScaleJob.h"
+
+namespace krvx {
+namespace detail {
+
+template <typename T>
+inline T* RowAt(T* base, int32_t row, int32_t pitch) {
+    return reinterpret_cast<T*>(reinterpret_cast<uintptr_t>(base) + static_cast<intptr_t>(row) * pitch);
+}
+
+inline __m128i Load(const void* p) {
+    return _mm_loadu_si128(static_cast<const __m128i*>(p));
+}
+inline void Store(void* p, __m128i v) {
+    _mm_storeu_si128(static_cast<__m128i*>(p), v);
+}
+
+inline uint8_t ClampByte(int32_t v) {
+    return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
+
+// out[p] = clamp((sum over the span of src[first[p] + m] x weight[p][m]) >> 8, 0, 255) for every
+// position of `taps`.
+void DotPlaneBytes(const ScaleJob& job, const int16_t* src, const DenseTaps& taps, uint8_t* out);
+
+// Four byte planes into four-byte pixels c0, c1, c2, c3; a null c3 writes 255.
+void InterleaveFourPlanes(const uint8_t* c0, const uint8_t* c1, const uint8_t* c2, const uint8_t* c3,
+                          int32_t width, uint8_t* out);
+
+// Vertical pass of destination row y over `bytes` bytes of an 8-bit intermediate: each byte the sum
+// over the row's taps shifted right by 8 and clamped to 0..255.
+void VerticalBytes(const ScaleJob& job, int32_t y, int32_t bytes, uint8_t* out);
+
+// The routines of the YUYV to VUYA 8-bit job with a planar intermediate (ScaleYuyvSse2.cpp).
+void YuyvPlanarHorizontal(const ScaleJob& job, int32_t r, uint8_t* scratch);
+void YuyvPlanarVertical(const ScaleJob& job, int32_t y, uint8_t* scratch);
+
+}  // namespace detail
+}  // namespace krvx
+#endif

@@ -1,0 +1,105 @@
+// YUYV 8-bit to VUYA 8-bit scaling with a planar intermediate: each intermediate row holds a Y, a U and
+// a V plane of job.planeStride bytes, so the vertical pass filters three samples per pixel instead of
+// four, and alpha is added only when the destination row is written.
+#if defined(__x86_64__) || defined(__i386__)
+#include <cstring>
+
+#include "convert/ScaleVectorKernels.h"
+
+namespace krvx {
+namespace detail {
+
+namespace {
+
+inline __m128i PairConstant(int32_t low, int32_t high) {
+    return _mm_set1_epi32(static_cast<int32_t>(static_cast<uint16_t>(low)) |
+                          static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(high)) << 16));
+}
+
+// Four pairs Y0, U, Y1, V: eight luma words, and four U and four V words in the low halves. With
+// `rematrix`, per pair m = (25 U + 49 V) >> 8, Y' = Y + m - 37, U' = U - ((28 V) >> 8) + 14, clamped.
+struct FourPairs {
+    __m128i luma, u, v;
+};
+
+inline FourPairs SplitFourPairs(__m128i in, bool rematrix) {
+    const __m128i lowByte = _mm_set1_epi16(0xFF);
+    __m128i luma = _mm_and_si128(in, lowByte);
+    const __m128i uv = _mm_srli_epi16(in, 8);  // U, V, U, V ... as words
+    __m128i u32 = _mm_and_si128(uv, _mm_set1_epi32(0xFFFF));
+    const __m128i v32 = _mm_srli_epi32(uv, 16);
+    if (rematrix) {
+        // 25 U + 49 V and 28 V stay below 2^15, so the pair sums are exact.
+        const __m128i m = _mm_srai_epi32(_mm_madd_epi16(uv, PairConstant(25, 49)), 8);
+        const __m128i m16 = _mm_packs_epi32(m, m);
+        const __m128i shift = _mm_sub_epi16(_mm_unpacklo_epi16(m16, m16), _mm_set1_epi16(37));
+        luma = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(luma, shift), _mm_setzero_si128()), lowByte);
+        const __m128i v28 = _mm_srai_epi32(_mm_madd_epi16(uv, PairConstant(0, 28)), 8);
+        u32 = _mm_add_epi32(_mm_sub_epi32(u32, v28), _mm_set1_epi32(14));
+    }
+    __m128i u16 = _mm_packs_epi32(u32, u32);
+    if (rematrix) u16 = _mm_min_epi16(_mm_max_epi16(u16, _mm_setzero_si128()), lowByte);
+    return FourPairs{luma, u16, _mm_packs_epi32(v32, v32)};
+}
+
+// One YUYV row into 16-bit Y, U and V planes.
+void SplitYuyv(const uint8_t* row, int32_t width, bool rematrix, int16_t* y, int16_t* u, int16_t* v) {
+    const int32_t pairs = width / 2;
+    int32_t p = 0;
+    for (; p + 8 <= pairs; p += 8) {
+        const FourPairs a = SplitFourPairs(Load(row + 4 * p), rematrix);
+        const FourPairs b = SplitFourPairs(Load(row + 4 * p + 16), rematrix);
+        Store(y + 2 * p, a.luma);
+        Store(y + 2 * p + 8, b.luma);
+        Store(u + p, _mm_unpacklo_epi64(a.u, b.u));
+        Store(v + p, _mm_unpacklo_epi64(a.v, b.v));
+    }
+    for (; p < pairs; ++p) {
+        const uint8_t* in = row + 4 * p;
+        if (rematrix) {
+            const int32_t m = (25 * in[1] + 49 * in[3]) >> 8;
+            y[2 * p] = ClampByte(in[0] + m - 37);
+            y[2 * p + 1] = ClampByte(in[2] + m - 37);
+            u[p] = ClampByte(in[1] - ((28 * in[3]) >> 8) + 14);
+        } else {
+            y[2 * p] = in[0];
+            y[2 * p + 1] = in[2];
+            u[p] = in[1];
+        }
+        v[p] = in[3];
+    }
+    // The unpaired last pixel of an odd row is taken as it is.
+    if (width & 1) y[width - 1] = row[2 * (width - 1)];
+}
+
+}  // namespace
+
+void YuyvPlanarHorizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
+    const int32_t width = job.sourceWidth;
+    const int32_t pairs = width / 2;
+    int16_t* y = reinterpret_cast<int16_t*>(scratch);
+    int16_t* u = y + ((width + 15) & ~7);
+    int16_t* v = u + ((pairs + 15) & ~7);
+    SplitYuyv(RowAt(job.source, r, job.sourcePitch), width, job.highDefinition && job.destinationHeight <= 576,
+              y, u, v);
+
+    // The frame is turned over here.
+    uint8_t* out = RowAt(job.intermediate, job.sourceHeight - 1 - r, job.intermediatePitch);
+    const int32_t stride = job.planeStride;
+    const int32_t padding = stride - job.destinationWidth;
+    DotPlaneBytes(job, y, job.horizontal, out);
+    DotPlaneBytes(job, u, job.chroma, out + stride);
+    DotPlaneBytes(job, v, job.chroma, out + 2 * stride);
+    for (int32_t plane = 1; plane <= 3; ++plane) std::memset(out + plane * stride - padding, 0, padding);
+}
+
+void YuyvPlanarVertical(const ScaleJob& job, int32_t row, uint8_t* scratch) {
+    const int32_t stride = job.planeStride;
+    VerticalBytes(job, row, 3 * stride, scratch);
+    InterleaveFourPlanes(scratch + 2 * stride, scratch + stride, scratch, nullptr, job.destinationWidth,
+                         RowAt(job.destination, row, job.destinationPitch));
+}
+
+}  // namespace detail
+}  // namespace krvx
+#endif
