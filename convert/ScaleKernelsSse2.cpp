@@ -226,6 +226,51 @@ VerticalPairs TrimmedVerticalTaps(const DenseTaps& taps, int32_t y) {
     return VerticalPairs{taps.first[y] + lo, w + lo, hi - lo};
 }
 
+// Byte-multiply form of the vertical 8-bit sums for rows of at most 16 taps, 32 bytes at a time. Each
+// weight w is split as 16 wh + wl with wl in -8..7, so every product fits a signed byte multiply-add;
+// the sums H of s x wh and L of s x wl are checked to stay within 16 bits, and (16 H + L) >> 8 equals
+// (H + (L >> 4)) >> 4. Returns the bytes done (0 when the row's weights do not allow this form).
+constexpr int32_t kMaxByteMultiplyTaps = 16;
+
+__attribute__((target("avx2"))) int32_t VerticalBytesSplitAvx2(const ScaleJob& job, const VerticalPairs& taps,
+                                                               int32_t bytes, uint8_t* out, uint32_t orMask) {
+    if (taps.count > kMaxByteMultiplyTaps) return 0;
+    __m256i high[kMaxByteMultiplyTaps / 2], low[kMaxByteMultiplyTaps / 2];
+    int32_t highMagnitude = 0, lowMagnitude = 0;
+    for (int32_t m = 0; m < taps.count; m += 2) {
+        const int32_t h0 = (taps.w[m] + 8) >> 4, h1 = (taps.w[m + 1] + 8) >> 4;
+        const int32_t l0 = taps.w[m] - 16 * h0, l1 = taps.w[m + 1] - 16 * h1;
+        highMagnitude += (h0 < 0 ? -h0 : h0) + (h1 < 0 ? -h1 : h1);
+        lowMagnitude += (l0 < 0 ? -l0 : l0) + (l1 < 0 ? -l1 : l1);
+        if (h0 < -128 || h0 > 127 || h1 < -128 || h1 > 127) return 0;
+        high[m / 2] = _mm256_set1_epi16(static_cast<int16_t>((h0 & 0xFF) | ((h1 & 0xFF) << 8)));
+        low[m / 2] = _mm256_set1_epi16(static_cast<int16_t>((l0 & 0xFF) | ((l1 & 0xFF) << 8)));
+    }
+    // Every partial sum is bounded by 255 times these magnitudes; beyond 16 bits the wide form runs.
+    if (255 * highMagnitude > 32767 || 255 * lowMagnitude > 32767) return 0;
+    const __m256i mask = _mm256_set1_epi32(static_cast<int32_t>(orMask));
+    const intptr_t pitch = job.intermediatePitch;
+    int32_t c = 0;
+    for (; c + 32 <= bytes; c += 32) {
+        __m256i h0 = _mm256_setzero_si256(), h1 = h0, l0 = h0, l1 = h0;
+        const uint8_t* row = RowAt(job.intermediate, taps.first, job.intermediatePitch) + c;
+        for (int32_t k = 0; k < taps.count / 2; ++k, row += 2 * pitch) {
+            const __m256i r0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row));
+            const __m256i r1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + pitch));
+            const __m256i lo = _mm256_unpacklo_epi8(r0, r1);
+            const __m256i hi = _mm256_unpackhi_epi8(r0, r1);
+            h0 = _mm256_add_epi16(h0, _mm256_maddubs_epi16(lo, high[k]));
+            h1 = _mm256_add_epi16(h1, _mm256_maddubs_epi16(hi, high[k]));
+            l0 = _mm256_add_epi16(l0, _mm256_maddubs_epi16(lo, low[k]));
+            l1 = _mm256_add_epi16(l1, _mm256_maddubs_epi16(hi, low[k]));
+        }
+        const __m256i s0 = _mm256_srai_epi16(_mm256_add_epi16(h0, _mm256_srai_epi16(l0, 4)), 4);
+        const __m256i s1 = _mm256_srai_epi16(_mm256_add_epi16(h1, _mm256_srai_epi16(l1, 4)), 4);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + c), _mm256_or_si256(_mm256_packus_epi16(s0, s1), mask));
+    }
+    return c;
+}
+
 // AVX2 form of the vertical 8-bit sums, 32 bytes at a time; returns the bytes done.
 __attribute__((target("avx2"))) int32_t VerticalBytesAvx2(const ScaleJob& job, const VerticalPairs& taps,
                                                           int32_t bytes, uint8_t* out, uint32_t orMask) {
@@ -262,7 +307,11 @@ void VerticalBytesMasked(const ScaleJob& job, int32_t y, int32_t bytes, uint8_t*
     const VerticalPairs taps = TrimmedVerticalTaps(job.vertical, y);
     const __m128i zero = _mm_setzero_si128();
     const __m128i mask = _mm_set1_epi32(static_cast<int32_t>(orMask));
-    int32_t c = job.avx2 ? VerticalBytesAvx2(job, taps, bytes, out, orMask) : 0;
+    int32_t c = 0;
+    if (job.avx2) {
+        c = VerticalBytesSplitAvx2(job, taps, bytes, out, orMask);
+        if (c == 0) c = VerticalBytesAvx2(job, taps, bytes, out, orMask);
+    }
     for (; c + 16 <= bytes; c += 16) {
         __m128i acc0 = zero, acc1 = zero, acc2 = zero, acc3 = zero;
         const uint8_t* row = RowAt(job.intermediate, taps.first, job.intermediatePitch) + c;

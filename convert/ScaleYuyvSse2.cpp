@@ -2,6 +2,8 @@
 // a V plane of job.planeStride bytes, so the vertical pass filters three samples per pixel instead of
 // four, and alpha is added only when the destination row is written.
 #if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+
 #include <cstring>
 
 #include "convert/ScaleVectorKernels.h"
@@ -42,10 +44,55 @@ inline FourPairs SplitFourPairs(__m128i in, bool rematrix) {
     return FourPairs{luma, u16, _mm_packs_epi32(v32, v32)};
 }
 
-// One YUYV row into 16-bit Y, U and V planes.
-void SplitYuyv(const uint8_t* row, int32_t width, bool rematrix, int16_t* y, int16_t* u, int16_t* v) {
-    const int32_t pairs = width / 2;
+// AVX2 form of SplitFourPairs: four pairs in each 128-bit lane.
+struct EightPairs {
+    __m256i luma, u, v;
+};
+
+__attribute__((target("avx2"))) inline EightPairs SplitEightPairs(__m256i in, bool rematrix) {
+    const __m256i lowByte = _mm256_set1_epi16(0xFF);
+    __m256i luma = _mm256_and_si256(in, lowByte);
+    const __m256i uv = _mm256_srli_epi16(in, 8);
+    __m256i u32 = _mm256_and_si256(uv, _mm256_set1_epi32(0xFFFF));
+    const __m256i v32 = _mm256_srli_epi32(uv, 16);
+    if (rematrix) {
+        const __m256i m = _mm256_srai_epi32(_mm256_madd_epi16(uv, _mm256_set1_epi32(25 | (49 << 16))), 8);
+        const __m256i m16 = _mm256_packs_epi32(m, m);
+        const __m256i shift = _mm256_sub_epi16(_mm256_unpacklo_epi16(m16, m16), _mm256_set1_epi16(37));
+        luma = _mm256_min_epi16(_mm256_max_epi16(_mm256_add_epi16(luma, shift), _mm256_setzero_si256()), lowByte);
+        const __m256i v28 = _mm256_srai_epi32(_mm256_madd_epi16(uv, _mm256_set1_epi32(28 << 16)), 8);
+        u32 = _mm256_add_epi32(_mm256_sub_epi32(u32, v28), _mm256_set1_epi32(14));
+    }
+    __m256i u16 = _mm256_packs_epi32(u32, u32);
+    if (rematrix) u16 = _mm256_min_epi16(_mm256_max_epi16(u16, _mm256_setzero_si256()), lowByte);
+    return EightPairs{luma, u16, _mm256_packs_epi32(v32, v32)};
+}
+
+// Sixteen pairs per step; returns the pairs done.
+__attribute__((target("avx2"))) int32_t SplitYuyvAvx2(const uint8_t* row, int32_t pairs, bool rematrix,
+                                                      int16_t* y, int16_t* u, int16_t* v) {
     int32_t p = 0;
+    for (; p + 16 <= pairs; p += 16) {
+        const EightPairs a =
+            SplitEightPairs(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 4 * p)), rematrix);
+        const EightPairs b =
+            SplitEightPairs(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 4 * p + 32)), rematrix);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(y + 2 * p), a.luma);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(y + 2 * p + 16), b.luma);
+        // Each lane holds four chroma words of a and four of b: put the quarters back in order.
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(u + p),
+                            _mm256_permute4x64_epi64(_mm256_unpacklo_epi64(a.u, b.u), 0xD8));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(v + p),
+                            _mm256_permute4x64_epi64(_mm256_unpacklo_epi64(a.v, b.v), 0xD8));
+    }
+    return p;
+}
+
+// One YUYV row into 16-bit Y, U and V planes.
+void SplitYuyv(const uint8_t* row, int32_t width, bool rematrix, bool avx2, int16_t* y, int16_t* u,
+               int16_t* v) {
+    const int32_t pairs = width / 2;
+    int32_t p = avx2 ? SplitYuyvAvx2(row, pairs, rematrix, y, u, v) : 0;
     for (; p + 8 <= pairs; p += 8) {
         const FourPairs a = SplitFourPairs(Load(row + 4 * p), rematrix);
         const FourPairs b = SplitFourPairs(Load(row + 4 * p + 16), rematrix);
@@ -81,7 +128,7 @@ void YuyvPlanarHorizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     int16_t* u = y + ((width + 15) & ~7);
     int16_t* v = u + ((pairs + 15) & ~7);
     SplitYuyv(RowAt(job.source, r, job.sourcePitch), width, job.highDefinition && job.destinationHeight <= 576,
-              y, u, v);
+              job.avx2, y, u, v);
 
     // The frame is turned over here.
     uint8_t* out = RowAt(job.intermediate, job.sourceHeight - 1 - r, job.intermediatePitch);
