@@ -139,6 +139,32 @@ uint32_t DenseTapsBytes(int32_t positions, int32_t reach) {
     return static_cast<uint32_t>(bytes);
 }
 
+namespace {
+
+// The run of positions around the middle that repeat the middle position's weights two samples on.
+void FindHalvingRun(DenseTaps* dense) {
+    dense->halfFrom = dense->halfTo = dense->halfOffset = 0;
+    if (dense->positions < 16) return;
+    const int32_t middle = dense->positions / 2;
+    const int32_t offset = dense->first[middle] - 2 * middle;
+    const size_t rowBytes = static_cast<size_t>(dense->span) * sizeof(int16_t);
+    const int16_t* weights = dense->weights + static_cast<size_t>(middle) * dense->span;
+    auto same = [&](int32_t p) {
+        return dense->first[p] == 2 * p + offset &&
+               std::memcmp(dense->weights + static_cast<size_t>(p) * dense->span, weights, rowBytes) == 0;
+    };
+    int32_t from = middle, to = middle + 1;
+    while (from > 0 && same(from - 1)) --from;
+    while (to < dense->positions && same(to)) ++to;
+    to = from + ((to - from) & ~7);
+    if (to - from < 8) return;
+    dense->halfFrom = from;
+    dense->halfTo = to;
+    dense->halfOffset = offset;
+}
+
+}  // namespace
+
 void BuildDenseTaps(const uint16_t* table, int32_t sourceLength, int32_t reach, void* memory,
                     DenseTaps* dense) {
     int32_t positions = 0;
@@ -176,6 +202,7 @@ void BuildDenseTaps(const uint16_t* table, int32_t sourceLength, int32_t reach, 
         for (; *e != kTableEnd; e += 2) weights[e[0] - first] += static_cast<int16_t>(e[1]);
         ++e;
     }
+    FindHalvingRun(dense);
 }
 
 }  // namespace krvx

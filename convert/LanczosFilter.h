@@ -42,6 +42,12 @@ struct DenseTaps {
     int16_t* weights = nullptr;  // positions x span
     bool usable = false;         // false when the source is shorter than the span
     bool identity = false;       // every position p has the single tap (p, 256): the pass copies
+    // Positions halfFrom .. halfTo - 1 (a multiple of 8 of them) share one weight row and start at
+    // first = 2 p + halfOffset: the inside of a halving pass, which vector kernels run as one filter
+    // stepping two samples per position. halfTo == halfFrom when there is no such run.
+    int32_t halfFrom = 0;
+    int32_t halfTo = 0;
+    int32_t halfOffset = 0;
 };
 
 // Bytes of the dense form for `positions` outputs whose taps stretch over at most `reach` indexes.

@@ -127,10 +127,10 @@ __attribute__((target("avx2"))) inline __m256i MaddSpanAvx2(const int16_t* s, co
 // adds, then shifted, clamped and stored as bytes. Returns the positions done.
 template <int32_t kSpan>
 __attribute__((target("avx2"))) int32_t DotPlaneBytesAvx2(const int16_t* src, const DenseTaps& taps,
-                                                          uint8_t* out) {
+                                                          uint8_t* out, int32_t begin, int32_t end) {
     const int32_t span = kSpan > 0 ? kSpan : taps.span;
-    int32_t p = 0;
-    for (; p + 8 <= taps.positions; p += 8) {
+    int32_t p = begin;
+    for (; p + 8 <= end; p += 8) {
         const int16_t* w = taps.weights + static_cast<size_t>(p) * span;
         const int32_t* first = taps.first + p;
         const __m256i h01 = _mm256_hadd_epi32(MaddSpanAvx2<kSpan>(src + first[0], w, span),
@@ -152,35 +152,76 @@ __attribute__((target("avx2"))) int32_t DotPlaneBytesAvx2(const int16_t* src, co
     return p;
 }
 
-int32_t DotPlaneBytesAvx2(const int16_t* src, const DenseTaps& taps, uint8_t* out) {
+int32_t DotPlaneBytesAvx2(const int16_t* src, const DenseTaps& taps, uint8_t* out, int32_t begin, int32_t end) {
     switch (taps.span) {
         case 8:
-            return DotPlaneBytesAvx2<8>(src, taps, out);
+            return DotPlaneBytesAvx2<8>(src, taps, out, begin, end);
         case 16:
-            return DotPlaneBytesAvx2<16>(src, taps, out);
+            return DotPlaneBytesAvx2<16>(src, taps, out, begin, end);
         case 24:
-            return DotPlaneBytesAvx2<24>(src, taps, out);
+            return DotPlaneBytesAvx2<24>(src, taps, out, begin, end);
         case 32:
-            return DotPlaneBytesAvx2<32>(src, taps, out);
+            return DotPlaneBytesAvx2<32>(src, taps, out, begin, end);
         default:
-            return DotPlaneBytesAvx2<0>(src, taps, out);
+            return DotPlaneBytesAvx2<0>(src, taps, out, begin, end);
+    }
+}
+
+// The halving run of a pass: eight positions per step, each 32-bit lane of a multiply-add being one
+// position's pair of taps, so no sums need folding across lanes. Position p's taps start at src[2 p]
+// with weights w. kPairs > 0 fixes the number of tap pairs when compiling, so that their weights stay
+// in registers.
+template <int32_t kPairs>
+__attribute__((target("avx2"))) void HalvingRunAvx2(const int16_t* src, const DenseTaps& taps, const int16_t* w,
+                                                    int32_t pairCount, uint8_t* out) {
+    const int32_t count = kPairs > 0 ? kPairs : pairCount;
+    __m256i pairs[kPairs > 0 ? kPairs : kMaxLanczosTaps / 2];
+    for (int32_t k = 0; k < count; ++k)
+        pairs[k] = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint16_t>(w[2 * k])) |
+                                     static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(w[2 * k + 1]))
+                                                          << 16));
+    for (int32_t p = taps.halfFrom; p < taps.halfTo; p += 8) {
+        const int16_t* s = src + 2 * p;
+        __m256i sum = _mm256_setzero_si256();
+        for (int32_t k = 0; k < count; ++k)
+            sum = _mm256_add_epi32(
+                sum, _mm256_madd_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 2 * k)), pairs[k]));
+        sum = _mm256_srai_epi32(sum, 8);
+        const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + p), _mm_packus_epi16(words, words));
+    }
+}
+
+void HalvingBytesAvx2(const int16_t* src, const DenseTaps& taps, uint8_t* out) {
+    // The run's weights without the zeros at either end, from an even tap on.
+    const int16_t* w = taps.weights + static_cast<size_t>(taps.halfFrom) * taps.span;
+    int32_t lo = 0, hi = taps.span;
+    while (lo < hi && w[lo] == 0) ++lo;
+    while (hi > lo && w[hi - 1] == 0) --hi;
+    lo &= ~1;
+    hi = (hi + 1) & ~1;  // the span is a multiple of 8, so this stays inside it
+    const int32_t pairs = (hi - lo) / 2;
+    switch (pairs) {
+        case 6:
+            return HalvingRunAvx2<6>(src + taps.halfOffset + lo, taps, w + lo, pairs, out);
+        case 7:
+            return HalvingRunAvx2<7>(src + taps.halfOffset + lo, taps, w + lo, pairs, out);
+        case 8:
+            return HalvingRunAvx2<8>(src + taps.halfOffset + lo, taps, w + lo, pairs, out);
+        default:
+            return HalvingRunAvx2<0>(src + taps.halfOffset + lo, taps, w + lo, pairs, out);
     }
 }
 
 }  // namespace
 
-void DotPlaneBytes(const ScaleJob& job, const int16_t* src, const DenseTaps& taps, uint8_t* out) {
-    int32_t p = 0;
-    if (taps.identity) {
-        for (; p + 8 <= taps.positions; p += 8) {
-            const __m128i v = Load(src + p);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + p), _mm_packus_epi16(v, v));
-        }
-        for (; p < taps.positions; ++p) out[p] = ClampByte(src[p]);
-        return;
-    }
-    if (job.avx2) p = DotPlaneBytesAvx2(src, taps, out);
-    for (; p + 4 <= taps.positions; p += 4) {
+namespace {
+
+// Positions begin .. end - 1 of a dense pass.
+void DotRangeBytes(const ScaleJob& job, const int16_t* src, const DenseTaps& taps, uint8_t* out, int32_t begin,
+                   int32_t end) {
+    int32_t p = job.avx2 ? DotPlaneBytesAvx2(src, taps, out, begin, end) : begin;
+    for (; p + 4 <= end; p += 4) {
         __m128i acc[4];
         for (int32_t k = 0; k < 4; ++k) {
             const int16_t* s = src + taps.first[p + k];
@@ -193,13 +234,34 @@ void DotPlaneBytes(const ScaleJob& job, const int16_t* src, const DenseTaps& tap
         const int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
         std::memcpy(out + p, &bytes, 4);
     }
-    for (; p < taps.positions; ++p) {
+    for (; p < end; ++p) {
         const int16_t* s = src + taps.first[p];
         const int16_t* w = taps.weights + static_cast<size_t>(p) * taps.span;
         int32_t sum = 0;
         for (int32_t m = 0; m < taps.span; ++m) sum += s[m] * w[m];
         out[p] = ClampByte(sum >> 8);
     }
+}
+
+}  // namespace
+
+void DotPlaneBytes(const ScaleJob& job, const int16_t* src, const DenseTaps& taps, uint8_t* out) {
+    if (taps.identity) {
+        int32_t p = 0;
+        for (; p + 8 <= taps.positions; p += 8) {
+            const __m128i v = Load(src + p);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + p), _mm_packus_epi16(v, v));
+        }
+        for (; p < taps.positions; ++p) out[p] = ClampByte(src[p]);
+        return;
+    }
+    if (job.avx2 && taps.halfTo > taps.halfFrom) {
+        DotRangeBytes(job, src, taps, out, 0, taps.halfFrom);
+        HalvingBytesAvx2(src, taps, out);
+        DotRangeBytes(job, src, taps, out, taps.halfTo, taps.positions);
+        return;
+    }
+    DotRangeBytes(job, src, taps, out, 0, taps.positions);
 }
 
 namespace {
