@@ -68,9 +68,25 @@ __attribute__((target("avx2"))) inline EightPairs SplitEightPairs(__m256i in, bo
     return EightPairs{luma, u16, _mm256_packs_epi32(v32, v32)};
 }
 
+// Sixteen chroma words, in order, stored as words or as bytes (they lie within 0..255).
+__attribute__((target("avx2"))) inline void StoreChroma16(int16_t* out, __m256i words) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), words);
+}
+__attribute__((target("avx2"))) inline void StoreChroma16(uint8_t* out, __m256i words) {
+    const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(words, words), 0x08);
+    Store(out, _mm256_castsi256_si128(bytes));
+}
+inline void StoreChroma8(int16_t* out, __m128i words) {
+    Store(out, words);
+}
+inline void StoreChroma8(uint8_t* out, __m128i words) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(words, words));
+}
+
 // Sixteen pairs per step; returns the pairs done.
+template <typename Chroma>
 __attribute__((target("avx2"))) int32_t SplitYuyvAvx2(const uint8_t* row, int32_t pairs, bool rematrix,
-                                                      int16_t* y, int16_t* u, int16_t* v) {
+                                                      int16_t* y, Chroma* u, Chroma* v) {
     int32_t p = 0;
     for (; p + 16 <= pairs; p += 16) {
         const EightPairs a =
@@ -80,17 +96,16 @@ __attribute__((target("avx2"))) int32_t SplitYuyvAvx2(const uint8_t* row, int32_
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(y + 2 * p), a.luma);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(y + 2 * p + 16), b.luma);
         // Each lane holds four chroma words of a and four of b: put the quarters back in order.
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(u + p),
-                            _mm256_permute4x64_epi64(_mm256_unpacklo_epi64(a.u, b.u), 0xD8));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(v + p),
-                            _mm256_permute4x64_epi64(_mm256_unpacklo_epi64(a.v, b.v), 0xD8));
+        StoreChroma16(u + p, _mm256_permute4x64_epi64(_mm256_unpacklo_epi64(a.u, b.u), 0xD8));
+        StoreChroma16(v + p, _mm256_permute4x64_epi64(_mm256_unpacklo_epi64(a.v, b.v), 0xD8));
     }
     return p;
 }
 
-// One YUYV row into 16-bit Y, U and V planes.
-void SplitYuyv(const uint8_t* row, int32_t width, bool rematrix, bool avx2, int16_t* y, int16_t* u,
-               int16_t* v) {
+// One YUYV row into a 16-bit Y plane and U and V planes of words (to be filtered) or of bytes (when
+// the chroma pass copies).
+template <typename Chroma>
+void SplitYuyv(const uint8_t* row, int32_t width, bool rematrix, bool avx2, int16_t* y, Chroma* u, Chroma* v) {
     const int32_t pairs = width / 2;
     int32_t p = avx2 ? SplitYuyvAvx2(row, pairs, rematrix, y, u, v) : 0;
     for (; p + 8 <= pairs; p += 8) {
@@ -98,8 +113,8 @@ void SplitYuyv(const uint8_t* row, int32_t width, bool rematrix, bool avx2, int1
         const FourPairs b = SplitFourPairs(Load(row + 4 * p + 16), rematrix);
         Store(y + 2 * p, a.luma);
         Store(y + 2 * p + 8, b.luma);
-        Store(u + p, _mm_unpacklo_epi64(a.u, b.u));
-        Store(v + p, _mm_unpacklo_epi64(a.v, b.v));
+        StoreChroma8(u + p, _mm_unpacklo_epi64(a.u, b.u));
+        StoreChroma8(v + p, _mm_unpacklo_epi64(a.v, b.v));
     }
     for (; p < pairs; ++p) {
         const uint8_t* in = row + 4 * p;
@@ -127,16 +142,21 @@ void YuyvPlanarHorizontal(const ScaleJob& job, int32_t r, uint8_t* scratch) {
     int16_t* y = reinterpret_cast<int16_t*>(scratch);
     int16_t* u = y + ((width + 15) & ~7);
     int16_t* v = u + ((pairs + 15) & ~7);
-    SplitYuyv(RowAt(job.source, r, job.sourcePitch), width, job.highDefinition && job.destinationHeight <= 576,
-              job.avx2, y, u, v);
+    const uint8_t* row = RowAt(job.source, r, job.sourcePitch);
+    const bool rematrix = job.highDefinition && job.destinationHeight <= 576;
 
     // The frame is turned over here.
     uint8_t* out = RowAt(job.intermediate, job.sourceHeight - 1 - r, job.intermediatePitch);
     const int32_t stride = job.planeStride;
     const int32_t padding = stride - job.destinationWidth;
+    if (job.chroma.identity) {
+        SplitYuyv(row, width, rematrix, job.avx2, y, out + stride, out + 2 * stride);
+    } else {
+        SplitYuyv(row, width, rematrix, job.avx2, y, u, v);
+        DotPlaneBytes(job, u, job.chroma, out + stride);
+        DotPlaneBytes(job, v, job.chroma, out + 2 * stride);
+    }
     DotPlaneBytes(job, y, job.horizontal, out);
-    DotPlaneBytes(job, u, job.chroma, out + stride);
-    DotPlaneBytes(job, v, job.chroma, out + 2 * stride);
     for (int32_t plane = 1; plane <= 3; ++plane) std::memset(out + plane * stride - padding, 0, padding);
 }
 
