@@ -27,41 +27,40 @@ KRVX_AVX2 inline void StoreHalves(uint8_t* dst, __m256i lo, __m256i hi) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 32), _mm256_permute2x128_si256(lo, hi, 0x31));
 }
 
+// All in 16-bit lanes, with the chroma terms formed once per pair. With y = (Y - 16) x 149 (the
+// reference's (Y - 16) x 19072 >> 7, exactly) and h = y >> 1:
+//   R = (y + 230 v) >> 7 = (h + 115 v) >> 6 and B = (y + 270 u) >> 7 = (h + 135 u) >> 6, since y and
+//   2 h differ by at most 1, which cannot carry past a multiple of 128;
+//   G = (2 y + t) >> 8 with t = -55 u - 137 v equals (y + (t >> 1)) >> 7 for the same reason; that
+//   sum lies in -10752 .. 43383, so it is taken unsigned after adding 10752 = 84 x 128.
+// Every intermediate fits 16 bits: h <= 16315, |115 v|, |135 u| <= 15120, |t| <= 21504.
 KRVX_AVX2 void YuyvToBgraRow(const uint8_t* src, uint8_t* dst, int32_t width) {
     const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
-    const __m256i bias = _mm256_set1_epi16(128);
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i red = PairConstant(1, 230);
-    const __m256i blue = PairConstant(1, 270);
-    const __m256i greenYU = PairConstant(2, -55);
-    const __m256i greenV = PairConstant(-137, 0);
-    const __m256i opaque = _mm256_set1_epi8(static_cast<char>(0xFF));
+    const __m256i blueRed = PairConstant(135, 115);   // U lanes x 135, V lanes x 115
+    const __m256i green = PairConstant(-55, -137);     // per pair: t
+    const __m256i greenBias = _mm256_set1_epi16(10752);
+    const __m256i greenUnbias = _mm256_set1_epi16(84);
+    const __m256i opaque = _mm256_set1_epi16(255);
     int32_t x = 0;
     for (; x + 16 <= width; x += 16, src += 32, dst += 64) {
         const __m256i in = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
         __m256i y = Clamp16(_mm256_and_si256(in, lowBytes), 16, 235);
         y = _mm256_mullo_epi16(_mm256_sub_epi16(y, _mm256_set1_epi16(16)), _mm256_set1_epi16(149));
-        const __m256i c = _mm256_sub_epi16(Clamp16(_mm256_srli_epi16(in, 8), 16, 240), bias);
-        const __m256i u = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(c, 0xA0), 0xA0);
-        const __m256i v = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(c, 0xF5), 0xF5);
-        const __m256i yuLo = _mm256_unpacklo_epi16(y, u), yuHi = _mm256_unpackhi_epi16(y, u);
-        const __m256i rLo = _mm256_srai_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(y, v), red), 7);
-        const __m256i rHi = _mm256_srai_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(y, v), red), 7);
-        const __m256i bLo = _mm256_srai_epi32(_mm256_madd_epi16(yuLo, blue), 7);
-        const __m256i bHi = _mm256_srai_epi32(_mm256_madd_epi16(yuHi, blue), 7);
-        const __m256i gLo =
-            _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(yuLo, greenYU),
-                                               _mm256_madd_epi16(_mm256_unpacklo_epi16(v, zero), greenV)),
-                              8);
-        const __m256i gHi =
-            _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(yuHi, greenYU),
-                                               _mm256_madd_epi16(_mm256_unpackhi_epi16(v, zero), greenV)),
-                              8);
-        const __m256i b8 = _mm256_packus_epi16(_mm256_packs_epi32(bLo, bHi), zero);
-        const __m256i g8 = _mm256_packus_epi16(_mm256_packs_epi32(gLo, gHi), zero);
-        const __m256i r8 = _mm256_packus_epi16(_mm256_packs_epi32(rLo, rHi), zero);
-        const __m256i bg = _mm256_unpacklo_epi8(b8, g8);
-        const __m256i ra = _mm256_unpacklo_epi8(r8, opaque);
+        const __m256i half = _mm256_srai_epi16(y, 1);
+        const __m256i c = _mm256_sub_epi16(Clamp16(_mm256_srli_epi16(in, 8), 16, 240), _mm256_set1_epi16(128));
+        const __m256i terms = _mm256_mullo_epi16(c, blueRed);  // 135 u, 115 v per pair
+        const __m256i t = _mm256_srai_epi32(_mm256_madd_epi16(c, green), 1);
+        const __m256i blueTerm = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(terms, 0xA0), 0xA0);
+        const __m256i redTerm = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(terms, 0xF5), 0xF5);
+        const __m256i greenTerm = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(t, 0xA0), 0xA0);
+        const __m256i b = _mm256_srai_epi16(_mm256_add_epi16(half, blueTerm), 6);
+        const __m256i r = _mm256_srai_epi16(_mm256_add_epi16(half, redTerm), 6);
+        const __m256i g = _mm256_sub_epi16(
+            _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(y, greenTerm), greenBias), 7), greenUnbias);
+        const __m256i br = _mm256_packus_epi16(b, r);      // per lane: B0-7, R0-7
+        const __m256i ga = _mm256_packus_epi16(g, opaque);  // per lane: G0-7, 255 x 8
+        const __m256i bg = _mm256_unpacklo_epi8(br, ga);
+        const __m256i ra = _mm256_unpackhi_epi8(br, ga);
         StoreHalves(dst, _mm256_unpacklo_epi16(bg, ra), _mm256_unpackhi_epi16(bg, ra));
     }
     if (x < width) ReferenceRowKernels().yuyvToBgra(src, dst, width - x);
