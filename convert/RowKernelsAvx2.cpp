@@ -132,6 +132,24 @@ KRVX_AVX2 void BgraToVuyaRow(const uint8_t* src, uint8_t* dst, int32_t width) {
     if (x < width) ReferenceRowKernels().bgraToVuya(src, dst, width - x);
 }
 
+// Eight pixels of four 16-bit samples per step: each sample shifted right by 5 and its low byte
+// picked in the order A, R, G, B by one byte shuffle, which also drops the high bytes.
+KRVX_AVX2 void Rgb13ToArgb8Row(const int16_t* src, int32_t samplesPerPixel, uint8_t* dst, int32_t width) {
+    if (samplesPerPixel != 4) return ReferenceRowKernels().rgb13ToArgb8(src, samplesPerPixel, dst, width);
+    // Per lane: pixel 0's A, R, G, B, pixel 1's, then zeros.
+    const __m256i order = _mm256_setr_epi8(6, 0, 2, 4, 14, 8, 10, 12, -1, -1, -1, -1, -1, -1, -1, -1,  //
+                                           6, 0, 2, 4, 14, 8, 10, 12, -1, -1, -1, -1, -1, -1, -1, -1);
+    int32_t x = 0;
+    for (; x + 8 <= width; x += 8, src += 32, dst += 32) {
+        const __m256i a = _mm256_srli_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src)), 5);
+        const __m256i b = _mm256_srli_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 16)), 5);
+        // Lanes: pixels 0-1 and 4-5 | 2-3 and 6-7, put back in order.
+        const __m256i packed = _mm256_unpacklo_epi64(_mm256_shuffle_epi8(a, order), _mm256_shuffle_epi8(b, order));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), _mm256_permute4x64_epi64(packed, 0xD8));
+    }
+    if (x < width) ReferenceRowKernels().rgb13ToArgb8(src, samplesPerPixel, dst, width - x);
+}
+
 }  // namespace
 
 namespace detail {
@@ -139,6 +157,7 @@ void FillAvx2RowKernels(RowKernels& kernels) {
     kernels.yuyvToBgra = YuyvToBgraRow;
     kernels.yuyvToVuya = YuyvToVuyaRow;
     kernels.bgraToVuya = BgraToVuyaRow;
+    kernels.rgb13ToArgb8 = Rgb13ToArgb8Row;
 }
 }  // namespace detail
 
