@@ -150,6 +150,33 @@ KRVX_AVX2 void Rgb13ToArgb8Row(const int16_t* src, int32_t samplesPerPixel, uint
     if (x < width) ReferenceRowKernels().rgb13ToArgb8(src, samplesPerPixel, dst, width - x);
 }
 
+// Two pixels per step, one in each 128-bit lane: the samples are scaled, each broadcast across its
+// lane, and the matrix applied lane-wise as V, U, Y with the reference's order of operations (a - b
+// is a + (-b) in floating point, so the signs live in the constants).
+KRVX_AVX2 void Rgb13ToVuyaFloatRow(const int16_t* src, int32_t samplesPerPixel, float* dst, int32_t width) {
+    const __m256 scale = _mm256_set1_ps(k13BitScale);
+    const __m256 red = _mm256_setr_ps(kRgbToV[0], kRgbToU[0], kRgbToY[0], 0.0f, kRgbToV[0], kRgbToU[0], kRgbToY[0], 0.0f);
+    const __m256 green =
+        _mm256_setr_ps(-kRgbToV[1], -kRgbToU[1], kRgbToY[1], 0.0f, -kRgbToV[1], -kRgbToU[1], kRgbToY[1], 0.0f);
+    const __m256 blue =
+        _mm256_setr_ps(-kRgbToV[2], kRgbToU[2], kRgbToY[2], 0.0f, -kRgbToV[2], kRgbToU[2], kRgbToY[2], 0.0f);
+    const __m256 one = _mm256_set1_ps(1.0f);
+    const bool alpha = samplesPerPixel == 4;
+    const int32_t step = alpha ? 4 : 3;
+    int32_t x = 0;
+    // Each pixel is read as four samples, so a 3-sample pixel needs the next one's first sample too.
+    for (; x + (alpha ? 2 : 3) <= width; x += 2, src += 2 * step, dst += 8) {
+        const __m128i pair = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)),
+                                                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + step)));
+        const __m256 f = _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_cvtepi16_epi32(pair)), scale);
+        const __m256 r = _mm256_permute_ps(f, 0x00), g = _mm256_permute_ps(f, 0x55), b = _mm256_permute_ps(f, 0xAA);
+        const __m256 vuy = _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(red, r), _mm256_mul_ps(green, g)),
+                                         _mm256_mul_ps(blue, b));
+        _mm256_storeu_ps(dst, _mm256_blend_ps(vuy, alpha ? f : one, 0x88));
+    }
+    if (x < width) ReferenceRowKernels().rgb13ToVuyaFloat(src, samplesPerPixel, dst, width - x);
+}
+
 }  // namespace
 
 namespace detail {
@@ -158,6 +185,7 @@ void FillAvx2RowKernels(RowKernels& kernels) {
     kernels.yuyvToVuya = YuyvToVuyaRow;
     kernels.bgraToVuya = BgraToVuyaRow;
     kernels.rgb13ToArgb8 = Rgb13ToArgb8Row;
+    kernels.rgb13ToVuyaFloat = Rgb13ToVuyaFloatRow;
 }
 }  // namespace detail
 
