@@ -89,7 +89,8 @@ int32_t CWorkerPool::WaitForStart(uint32_t index, int32_t* active) {
 
 int32_t CWorkerPool::GetNextWorkItem(int32_t* item) {
     // The count and the routine were published under the pool lock before the workers were woken.
-    if (m_nextItem.load(std::memory_order_relaxed) >= m_itemCount) return kNoItemLeft;
+    // One read-modify-write per item and no read before it: a read would fetch the counter's cache
+    // line shared, and the add would then have to fetch it again to own it.
     const int32_t next = m_nextItem.fetch_add(1, std::memory_order_relaxed);
     if (next >= m_itemCount) return kNoItemLeft;
     *item = next;
