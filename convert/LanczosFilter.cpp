@@ -144,7 +144,8 @@ namespace {
 // The run of positions around the middle that repeat the middle position's weights two samples on.
 void FindHalvingRun(DenseTaps* dense) {
     dense->halfFrom = dense->halfTo = dense->halfOffset = 0;
-    if (dense->positions < 16) return;
+    // A halving filter reaches over about 13 samples; wider spans come from other ratios.
+    if (dense->positions < 16 || dense->span > kMaxLanczosTaps) return;
     const int32_t middle = dense->positions / 2;
     const int32_t offset = dense->first[middle] - 2 * middle;
     const size_t rowBytes = static_cast<size_t>(dense->span) * sizeof(int16_t);
