@@ -14,11 +14,6 @@ namespace detail {
 
 namespace {
 
-inline __m128i PairConstant(int32_t low, int32_t high) {
-    return _mm_set1_epi32(static_cast<int32_t>(static_cast<uint16_t>(low)) |
-                          static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(high)) << 16));
-}
-
 // The four lane sums of four accumulators, as one vector of four 32-bit totals.
 inline __m128i SumLanes4(const __m128i (&acc)[4]) {
     const __m128i t0 = _mm_add_epi32(_mm_unpacklo_epi32(acc[0], acc[1]), _mm_unpackhi_epi32(acc[0], acc[1]));

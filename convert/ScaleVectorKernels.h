@@ -24,6 +24,12 @@ inline void Store(void* p, __m128i v) {
     _mm_storeu_si128(static_cast<__m128i*>(p), v);
 }
 
+// Four 32-bit lanes of the 16-bit pair (low, high), as a multiply-add takes two weights.
+inline __m128i PairConstant(int32_t low, int32_t high) {
+    return _mm_set1_epi32(static_cast<int32_t>(static_cast<uint16_t>(low)) |
+                          static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(high)) << 16));
+}
+
 inline uint8_t ClampByte(int32_t v) {
     return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
 }

@@ -13,11 +13,6 @@ namespace detail {
 
 namespace {
 
-inline __m128i PairConstant(int32_t low, int32_t high) {
-    return _mm_set1_epi32(static_cast<int32_t>(static_cast<uint16_t>(low)) |
-                          static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(high)) << 16));
-}
-
 // Four pairs Y0, U, Y1, V: eight luma words, and four U and four V words in the low halves. With
 // `rematrix`, per pair m = (25 U + 49 V) >> 8, Y' = Y + m - 37, U' = U - ((28 V) >> 8) + 14, clamped.
 struct FourPairs {
