@@ -141,27 +141,34 @@ uint32_t DenseTapsBytes(int32_t positions, int32_t reach) {
 
 namespace {
 
-// The run of positions around the middle that repeat the middle position's weights two samples on.
-void FindHalvingRun(DenseTaps* dense) {
-    dense->halfFrom = dense->halfTo = dense->halfOffset = 0;
-    // A halving filter reaches over about 13 samples; wider spans come from other ratios.
-    if (dense->positions < 16 || dense->span > kMaxLanczosTaps) return;
+// The run of positions around the middle that repeat the middle position's weights `stride` samples
+// on; false when it is shorter than eight positions.
+bool TryStridedRun(DenseTaps* dense, int32_t stride) {
     const int32_t middle = dense->positions / 2;
-    const int32_t offset = dense->first[middle] - 2 * middle;
+    const int32_t offset = dense->first[middle] - stride * middle;
     const size_t rowBytes = static_cast<size_t>(dense->span) * sizeof(int16_t);
     const int16_t* weights = dense->weights + static_cast<size_t>(middle) * dense->span;
     auto same = [&](int32_t p) {
-        return dense->first[p] == 2 * p + offset &&
+        return dense->first[p] == stride * p + offset &&
                std::memcmp(dense->weights + static_cast<size_t>(p) * dense->span, weights, rowBytes) == 0;
     };
     int32_t from = middle, to = middle + 1;
     while (from > 0 && same(from - 1)) --from;
     while (to < dense->positions && same(to)) ++to;
     to = from + ((to - from) & ~7);
-    if (to - from < 8) return;
-    dense->halfFrom = from;
-    dense->halfTo = to;
-    dense->halfOffset = offset;
+    if (to - from < 8) return false;
+    dense->runFrom = from;
+    dense->runTo = to;
+    dense->runOffset = offset;
+    dense->runStride = stride;
+    return true;
+}
+
+void FindStridedRun(DenseTaps* dense) {
+    dense->runFrom = dense->runTo = dense->runOffset = dense->runStride = 0;
+    // The vector kernels hold the weights of a run in registers: spans of up to 32 taps.
+    if (dense->positions < 16 || dense->span > 32) return;
+    if (!TryStridedRun(dense, 2)) TryStridedRun(dense, 4);
 }
 
 }  // namespace
@@ -203,7 +210,7 @@ void BuildDenseTaps(const uint16_t* table, int32_t sourceLength, int32_t reach, 
         for (; *e != kTableEnd; e += 2) weights[e[0] - first] += static_cast<int16_t>(e[1]);
         ++e;
     }
-    FindHalvingRun(dense);
+    FindStridedRun(dense);
 }
 
 }  // namespace krvx

@@ -42,12 +42,14 @@ struct DenseTaps {
     int16_t* weights = nullptr;  // positions x span
     bool usable = false;         // false when the source is shorter than the span
     bool identity = false;       // every position p has the single tap (p, 256): the pass copies
-    // Positions halfFrom .. halfTo - 1 (a multiple of 8 of them) share one weight row and start at
-    // first = 2 p + halfOffset: the inside of a halving pass, which vector kernels run as one filter
-    // stepping two samples per position. halfTo == halfFrom when there is no such run.
-    int32_t halfFrom = 0;
-    int32_t halfTo = 0;
-    int32_t halfOffset = 0;
+    // Positions runFrom .. runTo - 1 (a multiple of 8 of them) share one weight row and start at
+    // first = runStride x p + runOffset, with a stride of 2 or 4: the inside of a pass that halves or
+    // quarters, which vector kernels run as one filter stepping that many samples per position.
+    // runTo == runFrom when there is no such run.
+    int32_t runFrom = 0;
+    int32_t runTo = 0;
+    int32_t runOffset = 0;
+    int32_t runStride = 0;
 };
 
 // Bytes of the dense form for `positions` outputs whose taps stretch over at most `reach` indexes.

@@ -175,7 +175,7 @@ __attribute__((target("avx2"))) void HalvingRunAvx2(const int16_t* src, const De
         pairs[k] = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint16_t>(w[2 * k])) |
                                      static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(w[2 * k + 1]))
                                                           << 16));
-    for (int32_t p = taps.halfFrom; p < taps.halfTo; p += 8) {
+    for (int32_t p = taps.runFrom; p < taps.runTo; p += 8) {
         const int16_t* s = src + 2 * p;
         __m256i sum = _mm256_setzero_si256();
         for (int32_t k = 0; k < count; ++k)
@@ -187,24 +187,72 @@ __attribute__((target("avx2"))) void HalvingRunAvx2(const int16_t* src, const De
     }
 }
 
-void HalvingBytesAvx2(const int16_t* src, const DenseTaps& taps, uint8_t* out) {
-    // The run's weights without the zeros at either end, from an even tap on.
-    const int16_t* w = taps.weights + static_cast<size_t>(taps.halfFrom) * taps.span;
+// The quartering run of a pass: a multiply-add over sixteen samples from src[4 p] covers positions p
+// to p + 3, two 32-bit lanes each (taps 4 j, 4 j + 1 and 4 j + 2, 4 j + 3 of quad j); the lane pairs are
+// added once at the end. Position p's taps start at src[4 p] with weights w.
+template <int32_t kQuads>
+__attribute__((target("avx2"))) void QuarteringRunAvx2(const int16_t* src, const DenseTaps& taps, const int16_t* w,
+                                                       int32_t quadCount, uint8_t* out) {
+    const int32_t count = kQuads > 0 ? kQuads : quadCount;
+    __m256i quads[kQuads > 0 ? kQuads : kMaxLanczosTaps / 4];
+    for (int32_t j = 0; j < count; ++j) {
+        const int32_t low = static_cast<int32_t>(static_cast<uint16_t>(w[4 * j])) |
+                            static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(w[4 * j + 1])) << 16);
+        const int32_t high = static_cast<int32_t>(static_cast<uint16_t>(w[4 * j + 2])) |
+                             static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(w[4 * j + 3])) << 16);
+        quads[j] = _mm256_setr_epi32(low, high, low, high, low, high, low, high);
+    }
+    for (int32_t p = taps.runFrom; p < taps.runTo; p += 8) {
+        const int16_t* s = src + 4 * p;
+        __m256i first = _mm256_setzero_si256(), second = first;
+        for (int32_t j = 0; j < count; ++j) {
+            first = _mm256_add_epi32(
+                first, _mm256_madd_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * j)), quads[j]));
+            second = _mm256_add_epi32(
+                second,
+                _mm256_madd_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 16 + 4 * j)), quads[j]));
+        }
+        // Lanes: positions 0, 1, 4, 5 | 2, 3, 6, 7, put back in order.
+        const __m256i sum =
+            _mm256_srai_epi32(_mm256_permute4x64_epi64(_mm256_hadd_epi32(first, second), 0xD8), 8);
+        const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + p), _mm_packus_epi16(words, words));
+    }
+}
+
+void StridedRunBytesAvx2(const int16_t* src, const DenseTaps& taps, uint8_t* out) {
+    // The run's weights without the zeros at either end, in whole pairs or quads of taps; the span is
+    // a multiple of 8, so rounding stays inside it.
+    const int16_t* w = taps.weights + static_cast<size_t>(taps.runFrom) * taps.span;
+    const int32_t group = taps.runStride;
     int32_t lo = 0, hi = taps.span;
     while (lo < hi && w[lo] == 0) ++lo;
     while (hi > lo && w[hi - 1] == 0) --hi;
-    lo &= ~1;
-    hi = (hi + 1) & ~1;  // the span is a multiple of 8, so this stays inside it
-    const int32_t pairs = (hi - lo) / 2;
-    switch (pairs) {
+    lo -= lo % group;
+    hi = (hi + group - 1) / group * group;
+    const int32_t groups = (hi - lo) / group;
+    const int16_t* s = src + taps.runOffset + lo;
+    if (group == 2) {
+        switch (groups) {
+            case 6:
+                return HalvingRunAvx2<6>(s, taps, w + lo, groups, out);
+            case 7:
+                return HalvingRunAvx2<7>(s, taps, w + lo, groups, out);
+            case 8:
+                return HalvingRunAvx2<8>(s, taps, w + lo, groups, out);
+            default:
+                return HalvingRunAvx2<0>(s, taps, w + lo, groups, out);
+        }
+    }
+    switch (groups) {
         case 6:
-            return HalvingRunAvx2<6>(src + taps.halfOffset + lo, taps, w + lo, pairs, out);
+            return QuarteringRunAvx2<6>(s, taps, w + lo, groups, out);
         case 7:
-            return HalvingRunAvx2<7>(src + taps.halfOffset + lo, taps, w + lo, pairs, out);
+            return QuarteringRunAvx2<7>(s, taps, w + lo, groups, out);
         case 8:
-            return HalvingRunAvx2<8>(src + taps.halfOffset + lo, taps, w + lo, pairs, out);
+            return QuarteringRunAvx2<8>(s, taps, w + lo, groups, out);
         default:
-            return HalvingRunAvx2<0>(src + taps.halfOffset + lo, taps, w + lo, pairs, out);
+            return QuarteringRunAvx2<0>(s, taps, w + lo, groups, out);
     }
 }
 
@@ -250,10 +298,10 @@ void DotPlaneBytes(const ScaleJob& job, const int16_t* src, const DenseTaps& tap
         for (; p < taps.positions; ++p) out[p] = ClampByte(src[p]);
         return;
     }
-    if (job.avx2 && taps.halfTo > taps.halfFrom) {
-        DotRangeBytes(job, src, taps, out, 0, taps.halfFrom);
-        HalvingBytesAvx2(src, taps, out);
-        DotRangeBytes(job, src, taps, out, taps.halfTo, taps.positions);
+    if (job.avx2 && taps.runTo > taps.runFrom) {
+        DotRangeBytes(job, src, taps, out, 0, taps.runFrom);
+        StridedRunBytesAvx2(src, taps, out);
+        DotRangeBytes(job, src, taps, out, taps.runTo, taps.positions);
         return;
     }
     DotRangeBytes(job, src, taps, out, 0, taps.positions);
@@ -283,46 +331,93 @@ VerticalPairs TrimmedVerticalTaps(const DenseTaps& taps, int32_t y) {
     return VerticalPairs{taps.first[y] + lo, w + lo, hi - lo};
 }
 
-// Byte-multiply form of the vertical 8-bit sums for rows of at most 16 taps, 32 bytes at a time. Each
-// weight w is split as 16 wh + wl with wl in -8..7, so every product fits a signed byte multiply-add;
-// the sums H of s x wh and L of s x wl are checked to stay within 16 bits, and (16 H + L) >> 8 equals
-// (H + (L >> 4)) >> 4. Returns the bytes done (0 when the row's weights do not allow this form).
-constexpr int32_t kMaxByteMultiplyTaps = 16;
+// Byte-multiply forms of the vertical 8-bit sums, 32 bytes at a time. Each weight w is split as
+// 16 wh + wl with wl in -8..7, so every product fits a signed byte multiply-add. Taps go in groups of
+// at most 16 whose sums H of s x wh and L of s x wl are checked to stay within 16 bits; one group
+// finishes in 16 bits, since (16 H + L) >> 8 equals (H + (L >> 4)) >> 4, and two groups add their
+// 16 H + L in 32 bits. They return the bytes done (0 when the row's weights do not allow this form).
+constexpr int32_t kMaxGroupTaps = 16;
 
-__attribute__((target("avx2"))) int32_t VerticalBytesSplitAvx2(const ScaleJob& job, const VerticalPairs& taps,
-                                                               int32_t bytes, uint8_t* out, uint32_t orMask) {
-    if (taps.count > kMaxByteMultiplyTaps) return 0;
-    __m256i high[kMaxByteMultiplyTaps / 2], low[kMaxByteMultiplyTaps / 2];
+// The split weights of one group of taps as (wh, wh') and (wl, wl') byte pairs; false when a partial
+// sum could leave 16 bits.
+__attribute__((target("avx2"))) bool SplitWeightPairs(const int16_t* w, int32_t count, __m256i* high, __m256i* low) {
     int32_t highMagnitude = 0, lowMagnitude = 0;
-    for (int32_t m = 0; m < taps.count; m += 2) {
-        const int32_t h0 = (taps.w[m] + 8) >> 4, h1 = (taps.w[m + 1] + 8) >> 4;
-        const int32_t l0 = taps.w[m] - 16 * h0, l1 = taps.w[m + 1] - 16 * h1;
+    for (int32_t m = 0; m < count; m += 2) {
+        const int32_t h0 = (w[m] + 8) >> 4, h1 = (w[m + 1] + 8) >> 4;
+        const int32_t l0 = w[m] - 16 * h0, l1 = w[m + 1] - 16 * h1;
         highMagnitude += (h0 < 0 ? -h0 : h0) + (h1 < 0 ? -h1 : h1);
         lowMagnitude += (l0 < 0 ? -l0 : l0) + (l1 < 0 ? -l1 : l1);
-        if (h0 < -128 || h0 > 127 || h1 < -128 || h1 > 127) return 0;
+        if (h0 < -128 || h0 > 127 || h1 < -128 || h1 > 127) return false;
         high[m / 2] = _mm256_set1_epi16(static_cast<int16_t>((h0 & 0xFF) | ((h1 & 0xFF) << 8)));
         low[m / 2] = _mm256_set1_epi16(static_cast<int16_t>((l0 & 0xFF) | ((l1 & 0xFF) << 8)));
     }
-    // Every partial sum is bounded by 255 times these magnitudes; beyond 16 bits the wide form runs.
-    if (255 * highMagnitude > 32767 || 255 * lowMagnitude > 32767) return 0;
+    // Every partial sum is bounded by 255 times these magnitudes.
+    return 255 * highMagnitude <= 32767 && 255 * lowMagnitude <= 32767;
+}
+
+// H and L sums of one group over 32 bytes: h0, l0 for the low bytes of each row pair, h1, l1 for the high.
+struct GroupSums {
+    __m256i h0, h1, l0, l1;
+};
+
+__attribute__((target("avx2"))) inline GroupSums SumGroup(const uint8_t* row, intptr_t pitch, int32_t pairs,
+                                                          const __m256i* high, const __m256i* low) {
+    GroupSums g{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
+    for (int32_t k = 0; k < pairs; ++k, row += 2 * pitch) {
+        const __m256i r0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row));
+        const __m256i r1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + pitch));
+        const __m256i lo = _mm256_unpacklo_epi8(r0, r1);
+        const __m256i hi = _mm256_unpackhi_epi8(r0, r1);
+        g.h0 = _mm256_add_epi16(g.h0, _mm256_maddubs_epi16(lo, high[k]));
+        g.h1 = _mm256_add_epi16(g.h1, _mm256_maddubs_epi16(hi, high[k]));
+        g.l0 = _mm256_add_epi16(g.l0, _mm256_maddubs_epi16(lo, low[k]));
+        g.l1 = _mm256_add_epi16(g.l1, _mm256_maddubs_epi16(hi, low[k]));
+    }
+    return g;
+}
+
+// (16 Ha + La + 16 Hb + Lb) >> 8 in 32 bits, for the low or the high four words of each lane.
+template <bool kHigh>
+__attribute__((target("avx2"))) inline __m256i GroupTotal(__m256i ha, __m256i la, __m256i hb, __m256i lb,
+                                                           __m256i combine) {
+    const __m256i a = kHigh ? _mm256_unpackhi_epi16(ha, la) : _mm256_unpacklo_epi16(ha, la);
+    const __m256i b = kHigh ? _mm256_unpackhi_epi16(hb, lb) : _mm256_unpacklo_epi16(hb, lb);
+    return _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(a, combine), _mm256_madd_epi16(b, combine)), 8);
+}
+
+__attribute__((target("avx2"))) int32_t VerticalBytesSplitAvx2(const ScaleJob& job, const VerticalPairs& taps,
+                                                               int32_t bytes, uint8_t* out, uint32_t orMask) {
+    if (taps.count > 2 * kMaxGroupTaps) return 0;
+    __m256i high[kMaxGroupTaps], low[kMaxGroupTaps];
+    const int32_t firstCount = taps.count < kMaxGroupTaps ? taps.count : kMaxGroupTaps;
+    const int32_t secondCount = taps.count - firstCount;
+    if (!SplitWeightPairs(taps.w, firstCount, high, low) ||
+        !SplitWeightPairs(taps.w + firstCount, secondCount, high + kMaxGroupTaps / 2, low + kMaxGroupTaps / 2))
+        return 0;
     const __m256i mask = _mm256_set1_epi32(static_cast<int32_t>(orMask));
     const intptr_t pitch = job.intermediatePitch;
+    const uint8_t* rows = RowAt(job.intermediate, taps.first, job.intermediatePitch);
     int32_t c = 0;
-    for (; c + 32 <= bytes; c += 32) {
-        __m256i h0 = _mm256_setzero_si256(), h1 = h0, l0 = h0, l1 = h0;
-        const uint8_t* row = RowAt(job.intermediate, taps.first, job.intermediatePitch) + c;
-        for (int32_t k = 0; k < taps.count / 2; ++k, row += 2 * pitch) {
-            const __m256i r0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row));
-            const __m256i r1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + pitch));
-            const __m256i lo = _mm256_unpacklo_epi8(r0, r1);
-            const __m256i hi = _mm256_unpackhi_epi8(r0, r1);
-            h0 = _mm256_add_epi16(h0, _mm256_maddubs_epi16(lo, high[k]));
-            h1 = _mm256_add_epi16(h1, _mm256_maddubs_epi16(hi, high[k]));
-            l0 = _mm256_add_epi16(l0, _mm256_maddubs_epi16(lo, low[k]));
-            l1 = _mm256_add_epi16(l1, _mm256_maddubs_epi16(hi, low[k]));
+    if (secondCount == 0) {
+        for (; c + 32 <= bytes; c += 32) {
+            const GroupSums g = SumGroup(rows + c, pitch, firstCount / 2, high, low);
+            const __m256i s0 = _mm256_srai_epi16(_mm256_add_epi16(g.h0, _mm256_srai_epi16(g.l0, 4)), 4);
+            const __m256i s1 = _mm256_srai_epi16(_mm256_add_epi16(g.h1, _mm256_srai_epi16(g.l1, 4)), 4);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + c),
+                                _mm256_or_si256(_mm256_packus_epi16(s0, s1), mask));
         }
-        const __m256i s0 = _mm256_srai_epi16(_mm256_add_epi16(h0, _mm256_srai_epi16(l0, 4)), 4);
-        const __m256i s1 = _mm256_srai_epi16(_mm256_add_epi16(h1, _mm256_srai_epi16(l1, 4)), 4);
+        return c;
+    }
+    // 16 H + L of each group as 32-bit lanes: a multiply-add of (H, L) word pairs by (16, 1).
+    const __m256i combine = _mm256_set1_epi32(16 | (1 << 16));
+    for (; c + 32 <= bytes; c += 32) {
+        const GroupSums a = SumGroup(rows + c, pitch, firstCount / 2, high, low);
+        const GroupSums b = SumGroup(rows + c + firstCount * pitch, pitch, secondCount / 2,
+                                     high + kMaxGroupTaps / 2, low + kMaxGroupTaps / 2);
+        const __m256i s0 = _mm256_packs_epi32(GroupTotal<false>(a.h0, a.l0, b.h0, b.l0, combine),
+                                              GroupTotal<true>(a.h0, a.l0, b.h0, b.l0, combine));
+        const __m256i s1 = _mm256_packs_epi32(GroupTotal<false>(a.h1, a.l1, b.h1, b.l1, combine),
+                                              GroupTotal<true>(a.h1, a.l1, b.h1, b.l1, combine));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + c), _mm256_or_si256(_mm256_packus_epi16(s0, s1), mask));
     }
     return c;

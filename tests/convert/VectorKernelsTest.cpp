@@ -165,7 +165,7 @@ TEST(VectorScaling, EveryPathMatchesTheReference) {
     KernelLevelGuard restore;
     const Sizes sizes[] = {{64, 48, 32, 24}, {67, 33, 17, 9},  {33, 17, 70, 41}, {200, 40, 39, 7},
                            {9, 9, 9, 9},     {48, 30, 48, 13}, {1, 3, 5, 2},     {7, 5, 3, 1},
-                           {131, 20, 25, 3}, {17, 1, 17, 1}};
+                           {131, 20, 25, 3}, {17, 1, 17, 1},  {128, 64, 32, 16}};
     test::MallocAllocator allocator;
     for (const ScalePath& path : kScalePaths) {
         for (const Sizes& s : sizes) {
