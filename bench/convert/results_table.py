@@ -27,6 +27,8 @@ def main(path):
             rows[key] = {}
             order.append(key)
         rows[key][kind] = (b["real_time"], b["cpu_time"])
+    # Random interleaving mixes the order: same-size cases first, then the scaled ones, each by name.
+    order.sort(key=lambda key: (key.startswith("1080p_to_"), key.split("/")[1], key))
     print("| case | ours ms | ours scalar ms | libswscale ms | memcpy ms | swscale / ours | ours / memcpy "
           "| ours CPU ms | swscale CPU ms |")
     print("|---|---:|---:|---:|---:|---:|---:|---:|---:|")
