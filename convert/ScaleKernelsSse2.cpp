@@ -162,6 +162,14 @@ int32_t DotPlaneBytesAvx2(const int16_t* src, const DenseTaps& taps, uint8_t* ou
     }
 }
 
+// The weights lo .. hi - 1 of a dense row of `span` that lie between its first and last non-zero one.
+void NonZeroWeights(const int16_t* w, int32_t span, int32_t* lo, int32_t* hi) {
+    *lo = 0;
+    *hi = span;
+    while (*lo < *hi && w[*lo] == 0) ++*lo;
+    while (*hi > *lo && w[*hi - 1] == 0) --*hi;
+}
+
 // The halving run of a pass: eight positions per step, each 32-bit lane of a multiply-add being one
 // position's pair of taps, so no sums need folding across lanes. Position p's taps start at src[2 p]
 // with weights w. kPairs > 0 fixes the number of tap pairs when compiling, so that their weights stay
@@ -225,9 +233,8 @@ void StridedRunBytesAvx2(const int16_t* src, const DenseTaps& taps, uint8_t* out
     // a multiple of 8, so rounding stays inside it.
     const int16_t* w = taps.weights + static_cast<size_t>(taps.runFrom) * taps.span;
     const int32_t group = taps.runStride;
-    int32_t lo = 0, hi = taps.span;
-    while (lo < hi && w[lo] == 0) ++lo;
-    while (hi > lo && w[hi - 1] == 0) --hi;
+    int32_t lo = 0, hi = 0;
+    NonZeroWeights(w, taps.span, &lo, &hi);
     lo -= lo % group;
     hi = (hi + group - 1) / group * group;
     const int32_t groups = (hi - lo) / group;
@@ -318,9 +325,8 @@ struct VerticalPairs {
 
 VerticalPairs TrimmedVerticalTaps(const DenseTaps& taps, int32_t y) {
     const int16_t* w = taps.weights + static_cast<size_t>(y) * taps.span;
-    int32_t lo = 0, hi = taps.span;
-    while (lo < hi && w[lo] == 0) ++lo;
-    while (hi > lo && w[hi - 1] == 0) --hi;
+    int32_t lo = 0, hi = 0;
+    NonZeroWeights(w, taps.span, &lo, &hi);
     if ((hi - lo) & 1) {
         // One zero weight more, inside the span (which lies within the source).
         if (hi < taps.span)
