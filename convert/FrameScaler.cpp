@@ -8,7 +8,7 @@ uint32_t CFrameScaler::PrivateThreadCount(uint32_t processors) {
     return CapThreadCount(processors > 2 ? processors - 1 : processors);
 }
 
-CFrameScaler::CFrameScaler(CMemAlloc* allocator, int32_t bytesPerPixel)
+CFrameScaler::CFrameScaler(IScratchAllocator* allocator, int32_t bytesPerPixel)
     : m_allocator(allocator),
       m_bytesPerPixel(bytesPerPixel),
       m_buffers(allocator),
@@ -35,7 +35,7 @@ int32_t CFrameScaler::Scale(const ScaleGeometry& g) {
     return 0;
 }
 
-CFrameScaler_BGRA_8u::CFrameScaler_BGRA_8u(CMemAlloc* allocator, bool alpha) : CFrameScaler(allocator, 4) {
+CFrameScaler_BGRA_8u::CFrameScaler_BGRA_8u(IScratchAllocator* allocator, bool alpha) : CFrameScaler(allocator, 4) {
     m_job.alpha = alpha;
 }
 
@@ -46,7 +46,7 @@ CFrameScaler::RowRoutine CFrameScaler_BGRA_8u::VerticalRoutine() const {
     return &ScaleBgra8VerticalRow;
 }
 
-int32_t ScaleBgra8(const ScaleGeometry& geometry, CMemAlloc* allocator, bool alpha) {
+int32_t ScaleBgra8(const ScaleGeometry& geometry, IScratchAllocator* allocator, bool alpha) {
     CFrameScaler_BGRA_8u scaler(allocator, alpha);
     return scaler.Scale(geometry);
 }

@@ -7,7 +7,7 @@
 #include "convert/ScaleJob.h"
 #include "convert/ScalingPool.h"
 #include "convert/WorkerPool.h"
-#include "host/CMemAlloc.h"
+#include "convert/ScratchAllocator.h"
 
 namespace krvx {
 
@@ -15,7 +15,7 @@ class CFrameScaler {
 public:
     using RowRoutine = void (*)(const ScaleJob& job, int32_t row, uint32_t worker);
 
-    CFrameScaler(CMemAlloc* allocator, int32_t bytesPerPixel);
+    CFrameScaler(IScratchAllocator* allocator, int32_t bytesPerPixel);
     virtual ~CFrameScaler() = default;
     CFrameScaler(const CFrameScaler&) = delete;
     CFrameScaler& operator=(const CFrameScaler&) = delete;
@@ -40,7 +40,7 @@ protected:
 private:
     static void RunItem(void* context, int32_t item, uint32_t worker);
 
-    CMemAlloc* m_allocator;
+    IScratchAllocator* m_allocator;
     int32_t m_bytesPerPixel;
     RowRoutine m_routine = nullptr;
     CScaleBuffers m_buffers;  // declared before the pool: freed after the workers have quit
@@ -50,12 +50,12 @@ private:
 class CFrameScaler_BGRA_8u : public CFrameScaler {
 public:
     // With `alpha` the alpha channel is filtered too; otherwise it is written as 255.
-    explicit CFrameScaler_BGRA_8u(CMemAlloc* allocator, bool alpha = false);
+    explicit CFrameScaler_BGRA_8u(IScratchAllocator* allocator, bool alpha = false);
     RowRoutine HorizontalRoutine() const override;
     RowRoutine VerticalRoutine() const override;
 };
 
 // Scales a BGRA 8-bit frame on a private CFrameScaler_BGRA_8u built for this call.
-int32_t ScaleBgra8(const ScaleGeometry& geometry, CMemAlloc* allocator, bool alpha = false);
+int32_t ScaleBgra8(const ScaleGeometry& geometry, IScratchAllocator* allocator, bool alpha = false);
 
 }  // namespace krvx

@@ -4,8 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "entry/PrPixelFormat.h"
-#include "importer/KRVXPixelFormat.h"
+#include "convert/PixelLayouts.h"
 
 namespace krvx {
 
@@ -14,7 +13,7 @@ struct DecodedFrameView {
     int32_t pitch = 0;
     int32_t width = 0;
     int32_t height = 0;
-    uint32_t format = KRVX_PIXEL_FORMAT_UNKNOWN;
+    DecodedLayout format = DecodedLayout::Unknown;
     bool bottomUp = false;  // row 0 (at data) is the bottom of the picture
 };
 
@@ -23,24 +22,24 @@ struct HostFrameView {
     int32_t rowBytes = 0;
     int32_t width = 0;
     int32_t height = 0;
-    PrPixelFormat format = 0;
+    HostLayout format = HostLayout::Unknown;
 };
 
 // The decoder's row order: BGRA bottom-up, every other format top-down.
-inline bool DecoderRowsBottomUp(uint32_t decodedFormat) {
-    return decodedFormat == KRVX_PIXEL_FORMAT_BGRA;
+inline bool DecoderRowsBottomUp(DecodedLayout decodedFormat) {
+    return decodedFormat == DecodedLayout::Bgra8;
 }
 
 // The host frame's row order (row 0 at its data): bottom-up for the unpacked formats, top-down for
 // packed 4:2:2.
-inline bool HostRowsBottomUp(PrPixelFormat format) {
-    return format != PrPixelFormat_YUYV_422_8u_709;
+inline bool HostRowsBottomUp(HostLayout format) {
+    return format != HostLayout::Yuyv8;
 }
 
 // A decoded frame as the decoder wrote it, row i at data + i x pitch: its rows come in the decoder's
 // order for the format whatever the sign of the pitch (a negative pitch only reverses the memory order).
 inline DecodedFrameView MakeDecodedView(const uint8_t* data, int32_t pitch, int32_t width, int32_t height,
-                                        uint32_t format) {
+                                        DecodedLayout format) {
     return DecodedFrameView{data, pitch, width, height, format, DecoderRowsBottomUp(format)};
 }
 

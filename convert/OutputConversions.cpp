@@ -28,8 +28,13 @@ void RunPooled(int32_t kind, const uint8_t* src, int32_t srcPitch, uint8_t* dst,
     RunStripeJob(job);
 }
 
-bool Is13Bit(uint32_t format) {
-    return format == KRVX_PIXEL_FORMAT_WP13 || format == KRVX_PIXEL_FORMAT_W13A;
+// The 13-bit layouts carry 4 samples per pixel with alpha, 3 without.
+int32_t SamplesPerPixel(DecodedLayout format) {
+    return format == DecodedLayout::Rgba13 ? 4 : 3;
+}
+
+bool Is13Bit(DecodedLayout format) {
+    return format == DecodedLayout::Rgb13 || format == DecodedLayout::Rgba13;
 }
 
 // How a (decoded, host) pair is served.
@@ -57,50 +62,50 @@ enum class Route {
     ScaleBgraToArgb8,
 };
 
-Route SameSizeRoute(uint32_t decoded, PrPixelFormat host) {
-    if ((decoded == KRVX_PIXEL_FORMAT_BGRA && host == PrPixelFormat_BGRA_4444_8u) ||
-        (decoded == KRVX_PIXEL_FORMAT_YUYV && host == PrPixelFormat_YUYV_422_8u_709))
+Route SameSizeRoute(DecodedLayout decoded, HostLayout host) {
+    if ((decoded == DecodedLayout::Bgra8 && host == HostLayout::Bgra8) ||
+        (decoded == DecodedLayout::Yuyv8 && host == HostLayout::Yuyv8))
         return Route::RowCopy;
     switch (host) {
-        case PrPixelFormat_BGRA_4444_8u:
-            return decoded == KRVX_PIXEL_FORMAT_YUYV ? Route::YuyvToBgra8 : Route::Unsupported;
-        case PrPixelFormat_VUYA_4444_8u:
-            if (decoded == KRVX_PIXEL_FORMAT_YUYV) return Route::YuyvToVuya8;
-            return decoded == KRVX_PIXEL_FORMAT_BGRA ? Route::BgraToVuya8 : Route::Unsupported;
-        case PrPixelFormat_VUYA_4444_32f:
-            if (decoded == KRVX_PIXEL_FORMAT_YU64) return Route::Yu64ToVuyaFloat;
+        case HostLayout::Bgra8:
+            return decoded == DecodedLayout::Yuyv8 ? Route::YuyvToBgra8 : Route::Unsupported;
+        case HostLayout::Vuya8:
+            if (decoded == DecodedLayout::Yuyv8) return Route::YuyvToVuya8;
+            return decoded == DecodedLayout::Bgra8 ? Route::BgraToVuya8 : Route::Unsupported;
+        case HostLayout::VuyaFloat:
+            if (decoded == DecodedLayout::Yu64) return Route::Yu64ToVuyaFloat;
             return Is13Bit(decoded) ? Route::Rgb13ToVuyaFloat : Route::Unsupported;
-        case PrPixelFormat_BGRA_4444_32f:
+        case HostLayout::BgraFloat:
             return Is13Bit(decoded) ? Route::Rgb13ToBgraFloat : Route::Unsupported;
-        case PrPixelFormat_ARGB_4444_32f:
+        case HostLayout::ArgbFloat:
             return Is13Bit(decoded) ? Route::Rgb13ToArgbFloat : Route::Unsupported;
-        case PrPixelFormat_BGRA_4444_16u:
-            return decoded == KRVX_PIXEL_FORMAT_B64A ? Route::Rgba16ToBgra16 : Route::Unsupported;
-        case PrPixelFormat_ARGB_4444_8u:
-            if (decoded == KRVX_PIXEL_FORMAT_BGRA) return Route::ByteReversal;
+        case HostLayout::Bgra16:
+            return decoded == DecodedLayout::Rgba16 ? Route::Rgba16ToBgra16 : Route::Unsupported;
+        case HostLayout::Argb8:
+            if (decoded == DecodedLayout::Bgra8) return Route::ByteReversal;
             return Is13Bit(decoded) ? Route::Rgb13ToArgb8 : Route::Nothing;
         default:
             return Route::Unsupported;
     }
 }
 
-Route ScaledRoute(uint32_t decoded, PrPixelFormat host, bool scaleArgb8) {
+Route ScaledRoute(DecodedLayout decoded, HostLayout host, bool scaleArgb8) {
     switch (host) {
-        case PrPixelFormat_VUYA_4444_8u:
-            return decoded == KRVX_PIXEL_FORMAT_YUYV ? Route::ScaleYuyvToVuya8 : Route::Unsupported;
-        case PrPixelFormat_VUYA_4444_32f:
-            if (decoded == KRVX_PIXEL_FORMAT_YU64) return Route::ScaleYu64ToVuyaFloat;
+        case HostLayout::Vuya8:
+            return decoded == DecodedLayout::Yuyv8 ? Route::ScaleYuyvToVuya8 : Route::Unsupported;
+        case HostLayout::VuyaFloat:
+            if (decoded == DecodedLayout::Yu64) return Route::ScaleYu64ToVuyaFloat;
             return Is13Bit(decoded) ? Route::ScaleRgb13ToVuyaFloat : Route::Unsupported;
-        case PrPixelFormat_BGRA_4444_8u:
-            return decoded == KRVX_PIXEL_FORMAT_BGRA ? Route::ScaleBgra8 : Route::Unsupported;
-        case PrPixelFormat_BGRA_4444_32f:
+        case HostLayout::Bgra8:
+            return decoded == DecodedLayout::Bgra8 ? Route::ScaleBgra8 : Route::Unsupported;
+        case HostLayout::BgraFloat:
             return Is13Bit(decoded) ? Route::ScaleRgb13ToBgraFloat : Route::Unsupported;
-        case PrPixelFormat_ARGB_4444_32f:
+        case HostLayout::ArgbFloat:
             return Is13Bit(decoded) ? Route::ScaleRgb13ToArgbFloat : Route::Unsupported;
-        case PrPixelFormat_BGRA_4444_16u:
-            return decoded == KRVX_PIXEL_FORMAT_B64A ? Route::ScaleRgba16ToBgra16 : Route::Unsupported;
-        case PrPixelFormat_ARGB_4444_8u:
-            return scaleArgb8 && decoded == KRVX_PIXEL_FORMAT_BGRA ? Route::ScaleBgraToArgb8
+        case HostLayout::Bgra16:
+            return decoded == DecodedLayout::Rgba16 ? Route::ScaleRgba16ToBgra16 : Route::Unsupported;
+        case HostLayout::Argb8:
+            return scaleArgb8 && decoded == DecodedLayout::Bgra8 ? Route::ScaleBgraToArgb8
                                                                    : Route::Unsupported;
         default:
             return Route::Unsupported;
@@ -165,23 +170,27 @@ void ConvertYu64ToVuyaFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, 
 }
 
 void ConvertRgb13ToVuyaFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
-                             int32_t width, int32_t height, uint32_t decodedFormat) {
-    RunPooled(kStripeRgb13ToVuyaFloat, src, srcPitch, dst, dstPitch, width, height, decodedFormat);
+                             int32_t width, int32_t height, DecodedLayout decodedFormat) {
+    RunPooled(kStripeRgb13ToVuyaFloat, src, srcPitch, dst, dstPitch, width, height,
+              static_cast<uint32_t>(SamplesPerPixel(decodedFormat)));
 }
 
 void ConvertRgb13ToBgraFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
-                             int32_t width, int32_t height, uint32_t decodedFormat) {
-    RunPooled(kStripeRgb13ToBgraFloat, src, srcPitch, dst, dstPitch, width, height, decodedFormat);
+                             int32_t width, int32_t height, DecodedLayout decodedFormat) {
+    RunPooled(kStripeRgb13ToBgraFloat, src, srcPitch, dst, dstPitch, width, height,
+              static_cast<uint32_t>(SamplesPerPixel(decodedFormat)));
 }
 
 void ConvertRgb13ToArgbFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
-                             int32_t width, int32_t height, uint32_t decodedFormat) {
-    RunPooled(kStripeRgb13ToArgbFloat, src, srcPitch, dst, dstPitch, width, height, decodedFormat);
+                             int32_t width, int32_t height, DecodedLayout decodedFormat) {
+    RunPooled(kStripeRgb13ToArgbFloat, src, srcPitch, dst, dstPitch, width, height,
+              static_cast<uint32_t>(SamplesPerPixel(decodedFormat)));
 }
 
 void ConvertRgb13ToArgb8(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
-                         int32_t height, uint32_t decodedFormat) {
-    RunPooled(kStripeRgb13ToArgb8, src, srcPitch, dst, dstPitch, width, height, decodedFormat);
+                         int32_t height, DecodedLayout decodedFormat) {
+    RunPooled(kStripeRgb13ToArgb8, src, srcPitch, dst, dstPitch, width, height,
+              static_cast<uint32_t>(SamplesPerPixel(decodedFormat)));
 }
 
 void ConvertRgba16ToBgra16(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
@@ -190,7 +199,7 @@ void ConvertRgba16ToBgra16(const uint8_t* src, int32_t srcPitch, uint8_t* dst, i
 }
 
 int32_t ConvertOutputFrame(const DecodedFrameView& decoded, int32_t clipWidth, int32_t clipHeight,
-                           const HostFrameView& host, CMemAlloc* allocator, bool scaleArgb8) {
+                           const HostFrameView& host, IScratchAllocator* allocator, bool scaleArgb8) {
     const bool sameSize = decoded.width == host.width && decoded.height == host.height;
     const Route route = sameSize ? SameSizeRoute(decoded.format, host.format)
                                  : ScaledRoute(decoded.format, host.format, scaleArgb8);
@@ -208,7 +217,7 @@ int32_t ConvertOutputFrame(const DecodedFrameView& decoded, int32_t clipWidth, i
     uint8_t* dst = host.data;
     const int32_t dp = host.rowBytes;
     const ScaleGeometry geometry{src.data, src.width, src.height, src.pitch, dst, w, h, dp};
-    const int32_t samples = decoded.format == KRVX_PIXEL_FORMAT_W13A ? 4 : 3;
+    const int32_t samples = SamplesPerPixel(decoded.format);
     switch (route) {
         case Route::RowCopy: {
             const int32_t pitch = std::abs(src.pitch);

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "convert/FrameViews.h"
-#include "host/CMemAlloc.h"
+#include "convert/ScratchAllocator.h"
 
 namespace krvx {
 
@@ -29,13 +29,13 @@ void ConvertYuyvToVuya8(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int3
 void ConvertYu64ToVuyaFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
                             int32_t width, int32_t height, bool highDefinition, bool interpolate);
 void ConvertRgb13ToVuyaFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
-                             int32_t width, int32_t height, uint32_t decodedFormat);
+                             int32_t width, int32_t height, DecodedLayout decodedFormat);
 void ConvertRgb13ToBgraFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
-                             int32_t width, int32_t height, uint32_t decodedFormat);
+                             int32_t width, int32_t height, DecodedLayout decodedFormat);
 void ConvertRgb13ToArgbFloat(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
-                             int32_t width, int32_t height, uint32_t decodedFormat);
+                             int32_t width, int32_t height, DecodedLayout decodedFormat);
 void ConvertRgb13ToArgb8(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch, int32_t width,
-                         int32_t height, uint32_t decodedFormat);
+                         int32_t height, DecodedLayout decodedFormat);
 void ConvertRgba16ToBgra16(const uint8_t* src, int32_t srcPitch, uint8_t* dst, int32_t dstPitch,
                            int32_t width, int32_t height);
 
@@ -47,6 +47,6 @@ void ConvertRgba16ToBgra16(const uint8_t* src, int32_t srcPitch, uint8_t* dst, i
 // Returns 0 when done (also when nothing needed writing), 3 when the pair of formats is not
 // supported, 4 when the scaler cannot get its buffers.
 int32_t ConvertOutputFrame(const DecodedFrameView& source, int32_t clipWidth, int32_t clipHeight,
-                           const HostFrameView& destination, CMemAlloc* allocator, bool scaleArgb8 = false);
+                           const HostFrameView& destination, IScratchAllocator* allocator, bool scaleArgb8 = false);
 
 }  // namespace krvx

@@ -5,13 +5,13 @@
 
 #include "convert/ScaleJob.h"
 #include "convert/WorkerPool.h"
-#include "host/CMemAlloc.h"
+#include "convert/ScratchAllocator.h"
 
 namespace krvx {
 
 class CScaleBuffers {
 public:
-    explicit CScaleBuffers(CMemAlloc* allocator) : m_allocator(allocator) {}
+    explicit CScaleBuffers(IScratchAllocator* allocator) : m_allocator(allocator) {}
     ~CScaleBuffers() { Release(); }
     CScaleBuffers(const CScaleBuffers&) = delete;
     CScaleBuffers& operator=(const CScaleBuffers&) = delete;
@@ -27,7 +27,7 @@ private:
     void* Allocate(uint32_t bytes);
 
     static constexpr int kMaxBlocks = 12;
-    CMemAlloc* m_allocator;
+    IScratchAllocator* m_allocator;
     void* m_blocks[kMaxBlocks] = {};
     int m_count = 0;
 };

@@ -12,7 +12,7 @@ void RunItem(void* context, int32_t item, uint32_t worker) {
     RunScaleItem(*static_cast<const ScaleJob*>(context), item, worker);
 }
 
-int32_t RunSharedScale(const ScaleGeometry& g, CMemAlloc* allocator, int32_t horizontalKind, ScaleJob job) {
+int32_t RunSharedScale(const ScaleGeometry& g, IScratchAllocator* allocator, int32_t horizontalKind, ScaleJob job) {
     if (!allocator) return 4;
     if (g.IsEmpty()) return 0;
     job.kind = horizontalKind;
@@ -46,20 +46,20 @@ CWorkerPool& ScalingPool() {
     return *pool;
 }
 
-int32_t ScaleYuyvToVuya8(const ScaleGeometry& geometry, CMemAlloc* allocator, bool highDefinition) {
+int32_t ScaleYuyvToVuya8(const ScaleGeometry& geometry, IScratchAllocator* allocator, bool highDefinition) {
     ScaleJob job;
     job.highDefinition = highDefinition;
     return RunSharedScale(geometry, allocator, kScaleYuyvHorizontal, job);
 }
 
-int32_t ScaleYu64ToVuyaFloat(const ScaleGeometry& geometry, CMemAlloc* allocator, bool rematrix) {
+int32_t ScaleYu64ToVuyaFloat(const ScaleGeometry& geometry, IScratchAllocator* allocator, bool rematrix) {
     ScaleJob job;
     job.rematrix = rematrix;
     return RunSharedScale(geometry, allocator, kScaleYu64Horizontal, job);
 }
 
 namespace {
-int32_t ScaleRgb13(const ScaleGeometry& geometry, CMemAlloc* allocator, int32_t samplesPerPixel,
+int32_t ScaleRgb13(const ScaleGeometry& geometry, IScratchAllocator* allocator, int32_t samplesPerPixel,
                    int32_t kind) {
     ScaleJob job;
     job.samplesPerPixel = samplesPerPixel == 4 ? 4 : 3;
@@ -67,19 +67,19 @@ int32_t ScaleRgb13(const ScaleGeometry& geometry, CMemAlloc* allocator, int32_t 
 }
 }  // namespace
 
-int32_t ScaleRgb13ToBgraFloat(const ScaleGeometry& geometry, CMemAlloc* allocator, int32_t samplesPerPixel) {
+int32_t ScaleRgb13ToBgraFloat(const ScaleGeometry& geometry, IScratchAllocator* allocator, int32_t samplesPerPixel) {
     return ScaleRgb13(geometry, allocator, samplesPerPixel, kScaleRgb13BgraHorizontal);
 }
 
-int32_t ScaleRgb13ToArgbFloat(const ScaleGeometry& geometry, CMemAlloc* allocator, int32_t samplesPerPixel) {
+int32_t ScaleRgb13ToArgbFloat(const ScaleGeometry& geometry, IScratchAllocator* allocator, int32_t samplesPerPixel) {
     return ScaleRgb13(geometry, allocator, samplesPerPixel, kScaleRgb13ArgbHorizontal);
 }
 
-int32_t ScaleRgb13ToVuyaFloat(const ScaleGeometry& geometry, CMemAlloc* allocator, int32_t samplesPerPixel) {
+int32_t ScaleRgb13ToVuyaFloat(const ScaleGeometry& geometry, IScratchAllocator* allocator, int32_t samplesPerPixel) {
     return ScaleRgb13(geometry, allocator, samplesPerPixel, kScaleRgb13VuyaHorizontal);
 }
 
-int32_t ScaleRgba16ToBgra16(const ScaleGeometry& geometry, CMemAlloc* allocator) {
+int32_t ScaleRgba16ToBgra16(const ScaleGeometry& geometry, IScratchAllocator* allocator) {
     return RunSharedScale(geometry, allocator, kScaleRgba16Horizontal, ScaleJob());
 }
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "convert/WorkerPool.h"
-#include "host/CMemAlloc.h"
+#include "convert/ScratchAllocator.h"
 
 namespace krvx {
 
@@ -35,16 +35,16 @@ void SetJobGeometry(ScaleJob& job, const ScaleGeometry& geometry);
 
 // YUYV 8-bit to VUYA 8-bit; the frame is turned over. The re-matrixing of high-definition sources
 // applies when the destination is at most 576 rows high.
-int32_t ScaleYuyvToVuya8(const ScaleGeometry& geometry, CMemAlloc* allocator, bool highDefinition);
+int32_t ScaleYuyvToVuya8(const ScaleGeometry& geometry, IScratchAllocator* allocator, bool highDefinition);
 // YU64 to VUYA float; the frame is turned over; `rematrix` applies BT.709 to BT.601 on output.
-int32_t ScaleYu64ToVuyaFloat(const ScaleGeometry& geometry, CMemAlloc* allocator, bool rematrix);
+int32_t ScaleYu64ToVuyaFloat(const ScaleGeometry& geometry, IScratchAllocator* allocator, bool rematrix);
 // 13-bit RGB (3 samples per pixel, or 4 with alpha, which is not carried) to BGRA, ARGB or VUYA
 // float with alpha 1.0; rows keep their order.
-int32_t ScaleRgb13ToBgraFloat(const ScaleGeometry& geometry, CMemAlloc* allocator, int32_t samplesPerPixel);
-int32_t ScaleRgb13ToArgbFloat(const ScaleGeometry& geometry, CMemAlloc* allocator, int32_t samplesPerPixel);
-int32_t ScaleRgb13ToVuyaFloat(const ScaleGeometry& geometry, CMemAlloc* allocator, int32_t samplesPerPixel);
+int32_t ScaleRgb13ToBgraFloat(const ScaleGeometry& geometry, IScratchAllocator* allocator, int32_t samplesPerPixel);
+int32_t ScaleRgb13ToArgbFloat(const ScaleGeometry& geometry, IScratchAllocator* allocator, int32_t samplesPerPixel);
+int32_t ScaleRgb13ToVuyaFloat(const ScaleGeometry& geometry, IScratchAllocator* allocator, int32_t samplesPerPixel);
 // Four 16-bit samples s0..s3 per pixel to s3, s2, s1, s0 halved (the same form as the same-size
 // conversion); rows keep their order.
-int32_t ScaleRgba16ToBgra16(const ScaleGeometry& geometry, CMemAlloc* allocator);
+int32_t ScaleRgba16ToBgra16(const ScaleGeometry& geometry, IScratchAllocator* allocator);
 
 }  // namespace krvx

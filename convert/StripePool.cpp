@@ -1,7 +1,6 @@
 #include "convert/StripePool.h"
 
 #include "convert/RowKernels.h"
-#include "importer/KRVXPixelFormat.h"
 #include "platform/system.h"
 
 namespace krvx {
@@ -13,18 +12,14 @@ struct StripeContext {
     const RowKernels* kernels;
 };
 
-// Decoded 13-bit formats carry 4 samples per pixel with alpha (W13A), 3 without (WP13).
-int32_t SamplesPerPixel(uint32_t decodedFormat) {
-    return decodedFormat == KRVX_PIXEL_FORMAT_W13A ? 4 : 3;
-}
-
 void ConvertRow(const StripeContext& context, int32_t row) {
     const StripeJob& job = context.job;
     const RowKernels& k = *context.kernels;
     const uint8_t* src = job.source + static_cast<intptr_t>(job.height - 1 - row) * job.sourcePitch;
     uint8_t* dst = job.destination + static_cast<intptr_t>(row) * job.destinationPitch;
     const int16_t* src13 = reinterpret_cast<const int16_t*>(src);
-    const int32_t samples = SamplesPerPixel(job.argument[0]);
+    // The 13-bit kinds carry their samples per pixel (3, or 4 with alpha) in the first argument.
+    const int32_t samples = static_cast<int32_t>(job.argument[0]);
     switch (job.kind) {
         case kStripeYu64ToVuyaFloat:
             k.yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(src), reinterpret_cast<float*>(dst),

@@ -11,11 +11,11 @@ enum StripeKind : int32_t {
     kStripeYu64ToVuyaFloat = 18,   // row items; args: high definition, interpolate
     kStripeYuyvToVuya8 = 19,       // row items; arg: high definition
     kStripeYuyvToBgra8 = 20,       // bands
-    kStripeRgb13ToBgraFloat = 21,  // bands; arg: decoded format
-    kStripeRgb13ToVuyaFloat = 22,  // bands; arg: decoded format
-    kStripeRgb13ToArgbFloat = 23,  // bands; arg: decoded format
+    kStripeRgb13ToBgraFloat = 21,  // bands; arg: samples per pixel (3 or 4)
+    kStripeRgb13ToVuyaFloat = 22,  // bands; arg: samples per pixel (3 or 4)
+    kStripeRgb13ToArgbFloat = 23,  // bands; arg: samples per pixel (3 or 4)
     kStripeBgraToVuya8 = 24,       // bands
-    kStripeRgb13ToArgb8 = 25,      // bands; arg: decoded format
+    kStripeRgb13ToArgb8 = 25,      // bands; arg: samples per pixel (3 or 4)
     kStripeRgba16ToBgra16 = 26,    // bands
 };
 

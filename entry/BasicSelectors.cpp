@@ -2,7 +2,9 @@
 
 #include <new>
 
-#include "entry/HostRecords.h"
+#include "host/HostRecords.h"
+#include "host/HostResults.h"
+#include "host/HostTables.h"
 #include "entry/ObjectSizes.h"
 #include "importer/CAVIFileImporter.h"
 #include "platform/debug.h"

@@ -3,9 +3,11 @@
 #include <cinttypes>
 
 #include "avi/AVIReader.h"
-#include "entry/HostRecords.h"
+#include "host/HostRecords.h"
+#include "host/HostResults.h"
+#include "host/HostTables.h"
 #include "entry/ImporterHandle.h"
-#include "entry/PrPixelFormat.h"
+#include "host/PrPixelFormat.h"
 #include "importer/CAVIFileImporter.h"
 #include "importer/DecoderFormats.h"
 #include "platform/debug.h"
@@ -115,12 +117,12 @@ int32_t HandleGetInfo8(const imStdParms* stdParms, const FileAccessRecord* acces
         info->ticksPerFrame = ticksPerFrame;
         int64_t duration = static_cast<int64_t>(reader->TotalFrames()) * ticksPerFrame;
         info->durationTicks = static_cast<int32_t>(duration > kMaxDurationTicks ? kMaxDurationTicks : duration);
-        info->value26 = 0;
-        info->value31 = 0;
-        info->value42 = 0;
-        info->value50 = 0;
-        info->value54 = 1;
-        info->value58 = 0;
+        info->alphaInverted = 0;
+        info->stillAndNoDuration = 0;
+        info->rollCrawl = 0;
+        info->supportsAsyncIO = 0;
+        info->supportsGetSourceVideo = 1;
+        info->hasPulldown = 0;
     }
     if (hasAudio) {
         const AVIStreamHeader& header = reader->Audio().Header();
@@ -129,8 +131,8 @@ int32_t HandleGetInfo8(const imStdParms* stdParms, const FileAccessRecord* acces
         info->audioSampleType = 8;
         info->audioDurationFrames = static_cast<int64_t>(static_cast<int32_t>(header.length));
     }
-    info->value206 = 1;
-    info->value211 = 0;
+    info->hasDataRate = 1;
+    info->streamsAsComposition = 0;
     info->accessValue = stdParms && stdParms->interfaceVersion >= 6 ? 4 : 0;
     importer->SetImporterId(info->importerId);
     if (access && access->path) importer->SetPath(access->path);

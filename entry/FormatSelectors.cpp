@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-#include "entry/HostRecords.h"
+#include "host/HostRecords.h"
+#include "host/HostResults.h"
+#include "host/HostTables.h"
 
 namespace krvx {
 
@@ -28,7 +30,7 @@ int32_t HandleGetIndFormat(int32_t index, FormatRecord* record) {
     if (!record) return kImNoErr;
     record->fileType = kFileTypeAVIV;
     record->flags = kFormatFlags;
-    record->value8 = 1;
+    record->canWriteTimecode = 1;
     CopyBounded(record->formatName, sizeof(record->formatName), "AVI File");
     CopyBounded(record->shortName, sizeof(record->shortName), "KRVX File");
     CopyBounded(record->platformExtension, sizeof(record->platformExtension), "avi");

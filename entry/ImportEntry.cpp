@@ -6,8 +6,10 @@
 #include "entry/ImporterHandle.h"
 #include "entry/PixelFormatSelector.h"
 #include "importer/CAVIFileImporter.h"
-#include "entry/HostRecords.h"
-#include "entry/SelectorNames.h"
+#include "host/HostRecords.h"
+#include "host/HostResults.h"
+#include "host/HostTables.h"
+#include "host/Selectors.h"
 #include "platform/debug.h"
 
 using namespace krvx;

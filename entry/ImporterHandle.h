@@ -1,6 +1,7 @@
 // The importer that lives in the host's private-data handle.
 #pragma once
-#include "entry/HostRecords.h"
+#include "host/HostRecords.h"
+#include "host/HostTables.h"
 
 namespace krvx {
 

@@ -2,8 +2,9 @@
 
 #include <cstring>
 
-#include "entry/HostRecords.h"
-#include "entry/PrPixelFormat.h"
+#include "host/HostRecords.h"
+#include "host/HostResults.h"
+#include "host/PrPixelFormat.h"
 #include "platform/system.h"
 
 namespace krvx {

@@ -1,6 +1,6 @@
 #include "host/CAdobeFileImporter.h"
 
-#include "entry/HostRecords.h"
+#include "host/HostTables.h"
 #include "host/CAllocator.h"
 #include "host/HostMemory.h"
 

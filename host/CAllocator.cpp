@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "entry/HostRecords.h"
+#include "host/HostTables.h"
 #include "host/HostAddress.h"
 #include "platform/debug.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <map>
 
-#include "host/IAllocator.h"
+#include <IAllocator.h>
 #include "platform/sync.h"
 
 namespace krvx {

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "entry/HostRecords.h"
+#include "host/HostTables.h"
 #include "host/CAdobeFileImporter.h"
 
 namespace krvx {

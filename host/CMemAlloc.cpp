@@ -1,6 +1,6 @@
 #include "host/CMemAlloc.h"
 
-#include "entry/HostRecords.h"
+#include "host/HostTables.h"
 
 namespace krvx {
 

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "entry/HostRecords.h"
+#include "host/HostTables.h"
 
 namespace krvx {
 

@@ -6,7 +6,8 @@
 
 #include "avi/AVIReader.h"
 #include "avi/BlockFileIO.h"
-#include "entry/HostRecords.h"
+#include "host/HostTables.h"
+#include "host/HostTime.h"
 #include "importer/CDecoderList.h"
 #include "importer/DecoderLibrary.h"
 #include "importer/KrvxFourCC.h"
@@ -17,7 +18,6 @@
 namespace krvx {
 
 namespace {
-constexpr int64_t kDefaultTicksPerSecond = 254016000000LL;
 
 // A path longer than the member holds is refused rather than cut.
 bool CopyWidePath(const char16_t* from, char16_t* to) {
@@ -143,7 +143,7 @@ int32_t CAVIFileImporter::GetFrameInfo(FrameInfo* info) const {
 }
 
 int32_t CAVIFileImporter::TimeToFrame(int64_t time) const {
-    int64_t ticksPerSecond = kDefaultTicksPerSecond;
+    int64_t ticksPerSecond = kHostTicksPerSecond;
     auto getTicks = HostSlot<HostGetTicksPerSecondFn>(static_cast<const HostSuite*>(TimeSuite()),
                                                       kTimeGetTicksPerSecond);
     if (getTicks) getTicks(&ticksPerSecond);

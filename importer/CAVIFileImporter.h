@@ -6,7 +6,7 @@
 
 #include "host/CAdobeFileImporter.h"
 #include "importer/CSampleBuffer.h"
-#include "importer/KRVXDecoder.h"
+#include <KRVXDecoder.h>
 
 namespace krvx {
 

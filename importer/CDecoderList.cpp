@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "importer/KRVXDecoder.h"
+#include <KRVXDecoder.h>
 
 namespace krvx {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/IAllocator.h"
+#include <IAllocator.h>
 #include "platform/debug.h"
 
 namespace krvx {

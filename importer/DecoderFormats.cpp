@@ -1,8 +1,8 @@
 #include "importer/DecoderFormats.h"
 
-#include "entry/HostRecords.h"
-#include "entry/PrPixelFormat.h"
-#include "importer/KRVXPixelFormat.h"
+#include "host/HostResults.h"
+#include "host/PrPixelFormat.h"
+#include <KRVXPixelFormat.h>
 
 namespace krvx {
 

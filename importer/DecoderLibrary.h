@@ -1,6 +1,6 @@
 // The decoder library, loaded by name on first use and shared by the whole process.
 #pragma once
-#include "importer/KRVXDecoder.h"
+#include <KRVXDecoder.h>
 
 namespace krvx {
 

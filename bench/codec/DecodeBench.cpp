@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "codec/encoder/KrvxEncoder.h"
-#include "importer/KRVXDecoder.h"
+#include <KRVXDecoder.h>
 
 namespace {
 

@@ -21,14 +21,10 @@ using namespace krvx;
 
 constexpr int32_t kW = 1920, kH = 1080;
 
-class MallocAllocator : public CMemAlloc {
+class MallocAllocator : public IScratchAllocator {
 public:
     void* Alloc(uint32_t size) override { return std::malloc(size); }
-    void* AllocClear(uint32_t size) override { return std::calloc(1, size); }
-    int32_t Free(void* block) override {
-        std::free(block);
-        return 0;
-    }
+    void Free(void* block) override { std::free(block); }
 };
 
 struct Buffer {
@@ -46,35 +42,35 @@ int32_t Pitch(int32_t width, int32_t bytesPerPixel) {
 
 // Decoded formats and their bytes per pixel; 13-bit samples are kept within 0..8191.
 struct Source {
-    uint32_t format;
+    DecodedLayout format;
     int32_t bytesPerPixel;
 };
 
 Buffer MakeSource(const Source& source) {
     Buffer buffer(static_cast<size_t>(Pitch(kW, source.bytesPerPixel)) * kH);
-    if (source.format == KRVX_PIXEL_FORMAT_WP13 || source.format == KRVX_PIXEL_FORMAT_W13A) {
+    if (source.format == DecodedLayout::Rgb13 || source.format == DecodedLayout::Rgba13) {
         int16_t* samples = reinterpret_cast<int16_t*>(buffer.data());
         for (size_t i = 0; i < buffer.bytes.size() / 2 - 32; ++i) samples[i] &= 0x1FFF;
     }
     return buffer;
 }
 
-int32_t HostBytesPerPixel(PrPixelFormat format) {
+int32_t HostBytesPerPixel(HostLayout format) {
     switch (format) {
-        case PrPixelFormat_BGRA_4444_32f:
-        case PrPixelFormat_ARGB_4444_32f:
-        case PrPixelFormat_VUYA_4444_32f:
+        case HostLayout::BgraFloat:
+        case HostLayout::ArgbFloat:
+        case HostLayout::VuyaFloat:
             return 16;
-        case PrPixelFormat_BGRA_4444_16u:
+        case HostLayout::Bgra16:
             return 8;
-        case PrPixelFormat_YUYV_422_8u_709:
+        case HostLayout::Yuyv8:
             return 2;
         default:
             return 4;
     }
 }
 
-void Ours(benchmark::State& state, Source source, PrPixelFormat host, int32_t dw, int32_t dh) {
+void Ours(benchmark::State& state, Source source, HostLayout host, int32_t dw, int32_t dh) {
     SetKernelLevel(state.range(0) ? SupportedKernelLevel() : KernelLevel::Scalar);
     Buffer src = MakeSource(source);
     const int32_t dstPitch = dw * HostBytesPerPixel(host);
@@ -134,35 +130,35 @@ void Memcpy(benchmark::State& state, int64_t bytes) {
     state.SetBytesProcessed(state.iterations() * bytes);
 }
 
-const Source kBgra{KRVX_PIXEL_FORMAT_BGRA, 4}, kYuyv{KRVX_PIXEL_FORMAT_YUYV, 2},
-    kYu64{KRVX_PIXEL_FORMAT_YU64, 4}, kWp13{KRVX_PIXEL_FORMAT_WP13, 6}, kW13a{KRVX_PIXEL_FORMAT_W13A, 8},
-    kB64a{KRVX_PIXEL_FORMAT_B64A, 8};
+const Source kBgra{DecodedLayout::Bgra8, 4}, kYuyv{DecodedLayout::Yuyv8, 2},
+    kYu64{DecodedLayout::Yu64, 4}, kWp13{DecodedLayout::Rgb13, 6}, kW13a{DecodedLayout::Rgba13, 8},
+    kB64a{DecodedLayout::Rgba16, 8};
 
 struct Case {
     const char* name;
     Source source;
-    PrPixelFormat host;
+    HostLayout host;
     AVPixelFormat swsIn, swsOut;
 };
 
 const Case kSameSize[] = {
-    {"RowCopy_BGRA", kBgra, PrPixelFormat_BGRA_4444_8u, AV_PIX_FMT_BGRA, AV_PIX_FMT_BGRA},
-    {"YUYV_to_BGRA8", kYuyv, PrPixelFormat_BGRA_4444_8u, AV_PIX_FMT_YUYV422, AV_PIX_FMT_BGRA},
-    {"YUYV_to_VUYA8_HD", kYuyv, PrPixelFormat_VUYA_4444_8u, AV_PIX_FMT_YUYV422, AV_PIX_FMT_YUVA444P},
-    {"BGRA_to_VUYA8", kBgra, PrPixelFormat_VUYA_4444_8u, AV_PIX_FMT_BGRA, AV_PIX_FMT_YUVA444P},
-    {"BGRA_to_ARGB8", kBgra, PrPixelFormat_ARGB_4444_8u, AV_PIX_FMT_BGRA, AV_PIX_FMT_ARGB},
-    {"YU64_to_VUYA32f", kYu64, PrPixelFormat_VUYA_4444_32f, AV_PIX_FMT_Y210LE, AV_PIX_FMT_GBRAPF32LE},
-    {"WP13_to_BGRA32f", kWp13, PrPixelFormat_BGRA_4444_32f, AV_PIX_FMT_RGB48LE, AV_PIX_FMT_GBRAPF32LE},
-    {"WP13_to_ARGB32f", kWp13, PrPixelFormat_ARGB_4444_32f, AV_PIX_FMT_RGB48LE, AV_PIX_FMT_GBRAPF32LE},
-    {"WP13_to_VUYA32f", kWp13, PrPixelFormat_VUYA_4444_32f, AV_PIX_FMT_RGB48LE, AV_PIX_FMT_GBRAPF32LE},
-    {"W13A_to_ARGB8", kW13a, PrPixelFormat_ARGB_4444_8u, AV_PIX_FMT_RGBA64LE, AV_PIX_FMT_ARGB},
-    {"B64A_to_BGRA16", kB64a, PrPixelFormat_BGRA_4444_16u, AV_PIX_FMT_RGBA64LE, AV_PIX_FMT_BGRA64LE},
+    {"RowCopy_BGRA", kBgra, HostLayout::Bgra8, AV_PIX_FMT_BGRA, AV_PIX_FMT_BGRA},
+    {"YUYV_to_BGRA8", kYuyv, HostLayout::Bgra8, AV_PIX_FMT_YUYV422, AV_PIX_FMT_BGRA},
+    {"YUYV_to_VUYA8_HD", kYuyv, HostLayout::Vuya8, AV_PIX_FMT_YUYV422, AV_PIX_FMT_YUVA444P},
+    {"BGRA_to_VUYA8", kBgra, HostLayout::Vuya8, AV_PIX_FMT_BGRA, AV_PIX_FMT_YUVA444P},
+    {"BGRA_to_ARGB8", kBgra, HostLayout::Argb8, AV_PIX_FMT_BGRA, AV_PIX_FMT_ARGB},
+    {"YU64_to_VUYA32f", kYu64, HostLayout::VuyaFloat, AV_PIX_FMT_Y210LE, AV_PIX_FMT_GBRAPF32LE},
+    {"WP13_to_BGRA32f", kWp13, HostLayout::BgraFloat, AV_PIX_FMT_RGB48LE, AV_PIX_FMT_GBRAPF32LE},
+    {"WP13_to_ARGB32f", kWp13, HostLayout::ArgbFloat, AV_PIX_FMT_RGB48LE, AV_PIX_FMT_GBRAPF32LE},
+    {"WP13_to_VUYA32f", kWp13, HostLayout::VuyaFloat, AV_PIX_FMT_RGB48LE, AV_PIX_FMT_GBRAPF32LE},
+    {"W13A_to_ARGB8", kW13a, HostLayout::Argb8, AV_PIX_FMT_RGBA64LE, AV_PIX_FMT_ARGB},
+    {"B64A_to_BGRA16", kB64a, HostLayout::Bgra16, AV_PIX_FMT_RGBA64LE, AV_PIX_FMT_BGRA64LE},
 };
 
 const Case kScaled[] = {
-    {"Lanczos_BGRA8", kBgra, PrPixelFormat_BGRA_4444_8u, AV_PIX_FMT_BGRA, AV_PIX_FMT_BGRA},
-    {"Lanczos_VUYA8", kYuyv, PrPixelFormat_VUYA_4444_8u, AV_PIX_FMT_YUYV422, AV_PIX_FMT_YUVA444P},
-    {"Lanczos_BGRA32f", kWp13, PrPixelFormat_BGRA_4444_32f, AV_PIX_FMT_RGB48LE, AV_PIX_FMT_GBRAPF32LE},
+    {"Lanczos_BGRA8", kBgra, HostLayout::Bgra8, AV_PIX_FMT_BGRA, AV_PIX_FMT_BGRA},
+    {"Lanczos_VUYA8", kYuyv, HostLayout::Vuya8, AV_PIX_FMT_YUYV422, AV_PIX_FMT_YUVA444P},
+    {"Lanczos_BGRA32f", kWp13, HostLayout::BgraFloat, AV_PIX_FMT_RGB48LE, AV_PIX_FMT_GBRAPF32LE},
 };
 
 void Register() {

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "host/IAllocator.h"
+#include <IAllocator.h>
 
 namespace krvx {
 namespace codec {

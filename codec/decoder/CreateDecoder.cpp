@@ -3,7 +3,7 @@
 #include <new>
 
 #include "codec/decoder/SampleDecoderImpl.h"
-#include "importer/KRVXDecoder.h"
+#include <KRVXDecoder.h>
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "codec/core/Bitstream.h"
 #include "codec/decoder/SampleDecoderImpl.h"
 #include "codec/decoder/SampleLayout.h"
-#include "importer/KRVXDecoder.h"
+#include <KRVXDecoder.h>
 
 using krvx::codec::kMetadataItemHeader;
 using krvx::codec::ReadU32;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "codec/core/ColourMath.h"
-#include "importer/KRVXPixelFormat.h"
+#include <KRVXPixelFormat.h>
 
 namespace krvx {
 namespace codec {

@@ -5,7 +5,7 @@
 #include "codec/core/Bitstream.h"
 #include "codec/decoder/AllocatorBuffer.h"
 #include "codec/decoder/SampleLayout.h"
-#include "importer/KRVXDecoder.h"
+#include <KRVXDecoder.h>
 
 namespace krvx {
 namespace codec {

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "codec/core/Bitstream.h"
-#include "importer/KRVXDecoder.h"
+#include <KRVXDecoder.h>
 
 namespace krvx {
 namespace codec {

@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "importer/KRVXDecoder.h"
+#include <KRVXDecoder.h>
 
 namespace krvx {
 namespace encode {

@@ -7,7 +7,7 @@
 
 #include "codec/core/Bitstream.h"
 #include "codec/encoder/KrvxEncoder.h"
-#include "importer/KRVXDecoder.h"
+#include <KRVXDecoder.h>
 
 namespace {
 

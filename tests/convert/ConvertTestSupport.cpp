@@ -14,16 +14,9 @@ void* MallocAllocator::Alloc(uint32_t size) {
     return block;
 }
 
-void* MallocAllocator::AllocClear(uint32_t size) {
-    void* block = Alloc(size);
-    if (block) std::memset(block, 0, size);
-    return block;
-}
-
-int32_t MallocAllocator::Free(void* block) {
+void MallocAllocator::Free(void* block) {
     if (block) --m_live;
     std::free(block);
-    return 0;
 }
 
 std::vector<uint8_t> RandomBytes(size_t size, uint32_t seed) {

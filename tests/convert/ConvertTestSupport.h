@@ -6,16 +6,15 @@
 #include <random>
 #include <vector>
 
-#include "host/CMemAlloc.h"
+#include "convert/ScratchAllocator.h"
 
 namespace krvx {
 namespace test {
 
-class MallocAllocator : public CMemAlloc {
+class MallocAllocator : public IScratchAllocator {
 public:
     void* Alloc(uint32_t size) override;
-    void* AllocClear(uint32_t size) override;
-    int32_t Free(void* block) override;
+    void Free(void* block) override;
 
     int32_t Live() const { return m_live.load(); }
     // The allocation with this number (1 = the next one) and every later one fail; 0 = none fails.

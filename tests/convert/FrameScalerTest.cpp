@@ -71,26 +71,26 @@ TEST(FrameScaler, ScaledRoutesAreUprightInTheHostFrame) {
     test::MallocAllocator allocator;
     const int32_t sw = 40, sh = 32, dw = 20, dh = 16;
     struct Case {
-        uint32_t decoded;
-        PrPixelFormat host;
+        DecodedLayout decoded;
+        HostLayout host;
         int32_t bytesIn;
         int32_t sampleBytes;  // of the source
         int32_t probe;        // index of a brightness-carrying sample in the host pixel
         int32_t outBytes;     // bytes of that sample: 1, 2 (unsigned) or 4 (float)
     };
-    const Case cases[] = {{KRVX_PIXEL_FORMAT_YUYV, PrPixelFormat_VUYA_4444_8u, 2, 1, 2, 1},
-                          {KRVX_PIXEL_FORMAT_YU64, PrPixelFormat_VUYA_4444_32f, 4, 2, 2, 4},
-                          {KRVX_PIXEL_FORMAT_WP13, PrPixelFormat_BGRA_4444_32f, 6, 2, 1, 4},
-                          {KRVX_PIXEL_FORMAT_W13A, PrPixelFormat_ARGB_4444_32f, 8, 2, 2, 4},
-                          {KRVX_PIXEL_FORMAT_WP13, PrPixelFormat_VUYA_4444_32f, 6, 2, 2, 4},
-                          {KRVX_PIXEL_FORMAT_B64A, PrPixelFormat_BGRA_4444_16u, 8, 2, 1, 2},
-                          {KRVX_PIXEL_FORMAT_BGRA, PrPixelFormat_BGRA_4444_8u, 4, 1, 1, 1},
-                          {KRVX_PIXEL_FORMAT_BGRA, PrPixelFormat_ARGB_4444_8u, 4, 1, 2, 1}};
+    const Case cases[] = {{DecodedLayout::Yuyv8, HostLayout::Vuya8, 2, 1, 2, 1},
+                          {DecodedLayout::Yu64, HostLayout::VuyaFloat, 4, 2, 2, 4},
+                          {DecodedLayout::Rgb13, HostLayout::BgraFloat, 6, 2, 1, 4},
+                          {DecodedLayout::Rgba13, HostLayout::ArgbFloat, 8, 2, 2, 4},
+                          {DecodedLayout::Rgb13, HostLayout::VuyaFloat, 6, 2, 2, 4},
+                          {DecodedLayout::Rgba16, HostLayout::Bgra16, 8, 2, 1, 2},
+                          {DecodedLayout::Bgra8, HostLayout::Bgra8, 4, 1, 1, 1},
+                          {DecodedLayout::Bgra8, HostLayout::Argb8, 4, 1, 2, 1}};
     for (const Case& c : cases) {
         // The top half of the picture is bright, the bottom half dark.
         std::vector<uint8_t> src(sw * c.bytesIn * sh, 0);
         const bool bottomUp = DecoderRowsBottomUp(c.decoded);
-        const bool is13 = c.decoded == KRVX_PIXEL_FORMAT_WP13 || c.decoded == KRVX_PIXEL_FORMAT_W13A;
+        const bool is13 = c.decoded == DecodedLayout::Rgb13 || c.decoded == DecodedLayout::Rgba13;
         for (int32_t picture = 0; picture < sh / 2; ++picture) {
             uint8_t* row = Row(src.data(), sw * c.bytesIn, bottomUp ? sh - 1 - picture : picture);
             for (int32_t i = 0; i < sw * c.bytesIn; ++i)
@@ -107,7 +107,7 @@ TEST(FrameScaler, ScaledRoutesAreUprightInTheHostFrame) {
             if (c.outBytes == 2) return static_cast<double>(*reinterpret_cast<const uint16_t*>(p));
             return static_cast<double>(*reinterpret_cast<const float*>(p));
         };
-        EXPECT_GT(brightness(dh - 1), brightness(0)) << std::hex << c.host << " from " << c.decoded;
+        EXPECT_GT(brightness(dh - 1), brightness(0)) << static_cast<uint32_t>(c.host) << " from " << static_cast<uint32_t>(c.decoded);
     }
     EXPECT_EQ(0, allocator.Live());
 }
@@ -120,8 +120,8 @@ TEST(FrameScaler, MissingAllocatorOrFailedAllocationWritesNothing) {
     EXPECT_EQ(4, ScaleBgra8(g, nullptr));
     EXPECT_EQ(4, ScaleYuyvToVuya8(g, nullptr, true));
     test::MallocAllocator allocator;
-    auto scalers = {+[](const ScaleGeometry& g, CMemAlloc* a) { return ScaleBgra8(g, a); },
-                    +[](const ScaleGeometry& g, CMemAlloc* a) {
+    auto scalers = {+[](const ScaleGeometry& g, IScratchAllocator* a) { return ScaleBgra8(g, a); },
+                    +[](const ScaleGeometry& g, IScratchAllocator* a) {
                         // 8 bytes per pixel on both sides: half the width at the same pitches
                         return ScaleRgba16ToBgra16({g.source, 16, 16, 128, g.destination, 8, 8, 64}, a);
                     }};

@@ -58,8 +58,8 @@ TEST(OutputConversions, HighDefinitionRule) {
     // A saturated pixel passes unchanged for standard definition and is re-matrixed for high definition.
     const std::vector<uint8_t> yuyv = {100, 200, 110, 60};
     std::vector<uint8_t> out(8);
-    DecodedFrameView src{yuyv.data(), 4, 2, 1, KRVX_PIXEL_FORMAT_YUYV, false};
-    HostFrameView dst{out.data(), 8, 2, 1, PrPixelFormat_VUYA_4444_8u};
+    DecodedFrameView src{yuyv.data(), 4, 2, 1, DecodedLayout::Yuyv8, false};
+    HostFrameView dst{out.data(), 8, 2, 1, HostLayout::Vuya8};
     for (auto clip : {std::pair<int, int>{720, 576}, {1280, 576}}) {
         ASSERT_EQ(0, ConvertOutputFrame(src, clip.first, clip.second, dst, nullptr));
         EXPECT_EQ((std::vector<uint8_t>{60, 200, 100, 255, 60, 200, 110, 255}), out);
@@ -74,22 +74,22 @@ TEST(OutputConversions, WideSampleKnownPixels) {
     const int16_t w13a[] = {8191, 0, 4096, 8191, -32, 8191, 0, 0};
     float f[8];
     ConvertRgb13ToBgraFloat(reinterpret_cast<const uint8_t*>(w13a), 16, reinterpret_cast<uint8_t*>(f), 32, 2,
-                            1, KRVX_PIXEL_FORMAT_W13A);
+                            1, DecodedLayout::Rgba13);
     EXPECT_FLOAT_EQ(4096 / 8191.0f, f[0]);
     EXPECT_FLOAT_EQ(0.0f, f[1]);
     EXPECT_FLOAT_EQ(1.0f, f[2]);
     EXPECT_FLOAT_EQ(1.0f, f[3]);
     ConvertRgb13ToArgbFloat(reinterpret_cast<const uint8_t*>(w13a), 12, reinterpret_cast<uint8_t*>(f), 32, 2,
-                            1, KRVX_PIXEL_FORMAT_WP13);
+                            1, DecodedLayout::Rgb13);
     EXPECT_EQ(1.0f, f[0]);  // no alpha in WP13
     EXPECT_FLOAT_EQ(1.0f, f[1]);
     EXPECT_FLOAT_EQ(1.0f, f[4 + 1]);  // the second pixel starts at sample 3: R = 8191
     uint8_t argb[8];
-    ConvertRgb13ToArgb8(reinterpret_cast<const uint8_t*>(w13a), 16, argb, 8, 2, 1, KRVX_PIXEL_FORMAT_W13A);
+    ConvertRgb13ToArgb8(reinterpret_cast<const uint8_t*>(w13a), 16, argb, 8, 2, 1, DecodedLayout::Rgba13);
     // -32 is 0xFFE0 unsigned: >> 5 is 2047, whose low byte is 255
     EXPECT_EQ((std::vector<uint8_t>{255, 255, 0, 128, 0, 255, 255, 0}), std::vector<uint8_t>(argb, argb + 8));
     ConvertRgb13ToVuyaFloat(reinterpret_cast<const uint8_t*>(w13a), 16, reinterpret_cast<uint8_t*>(f), 32, 1,
-                            1, KRVX_PIXEL_FORMAT_W13A);
+                            1, DecodedLayout::Rgba13);
     EXPECT_NEAR(0.500177 - 0.082854 * 4096 / 8191, f[0], 1e-5);
     EXPECT_NEAR(-0.168759 + 0.500177 * 4096 / 8191, f[1], 1e-5);
     EXPECT_NEAR(0.298173 + 0.116258 * 4096 / 8191, f[2], 1e-5);
@@ -114,51 +114,51 @@ TEST(OutputConversions, Yu64InterpolationStopsAtTheLastPair) {
 }
 
 struct Route {
-    uint32_t decoded;
-    PrPixelFormat host;
+    DecodedLayout decoded;
+    HostLayout host;
     int32_t bytesIn, bytesOut;
     // The row kernel the route applies, for the expected output.
     void (*row)(const uint8_t* in, uint8_t* out, int32_t width);
 };
 
 const Route kRoutes[] = {
-    {KRVX_PIXEL_FORMAT_BGRA, PrPixelFormat_BGRA_4444_8u, 4, 4,
+    {DecodedLayout::Bgra8, HostLayout::Bgra8, 4, 4,
      [](const uint8_t* in, uint8_t* out, int32_t w) { std::memcpy(out, in, 4 * w); }},
-    {KRVX_PIXEL_FORMAT_YUYV, PrPixelFormat_YUYV_422_8u_709, 2, 2,
+    {DecodedLayout::Yuyv8, HostLayout::Yuyv8, 2, 2,
      [](const uint8_t* in, uint8_t* out, int32_t w) { std::memcpy(out, in, 2 * w); }},
-    {KRVX_PIXEL_FORMAT_YUYV, PrPixelFormat_BGRA_4444_8u, 2, 4,
+    {DecodedLayout::Yuyv8, HostLayout::Bgra8, 2, 4,
      [](const uint8_t* in, uint8_t* out, int32_t w) { ReferenceRowKernels().yuyvToBgra(in, out, w); }},
-    {KRVX_PIXEL_FORMAT_YUYV, PrPixelFormat_VUYA_4444_8u, 2, 4,
+    {DecodedLayout::Yuyv8, HostLayout::Vuya8, 2, 4,
      [](const uint8_t* in, uint8_t* out, int32_t w) { ReferenceRowKernels().yuyvToVuya(in, out, w, true); }},
-    {KRVX_PIXEL_FORMAT_BGRA, PrPixelFormat_VUYA_4444_8u, 4, 4,
+    {DecodedLayout::Bgra8, HostLayout::Vuya8, 4, 4,
      [](const uint8_t* in, uint8_t* out, int32_t w) { ReferenceRowKernels().bgraToVuya(in, out, w); }},
-    {KRVX_PIXEL_FORMAT_BGRA, PrPixelFormat_ARGB_4444_8u, 4, 4,
+    {DecodedLayout::Bgra8, HostLayout::Argb8, 4, 4,
      [](const uint8_t* in, uint8_t* out, int32_t w) { ReferenceRowKernels().reverseBytes(in, out, w); }},
-    {KRVX_PIXEL_FORMAT_YU64, PrPixelFormat_VUYA_4444_32f, 4, 16,
+    {DecodedLayout::Yu64, HostLayout::VuyaFloat, 4, 16,
      [](const uint8_t* in, uint8_t* out, int32_t w) {
          ReferenceRowKernels().yu64ToVuyaFloat(reinterpret_cast<const uint16_t*>(in),
                                                reinterpret_cast<float*>(out), w, true, true);
      }},
-    {KRVX_PIXEL_FORMAT_WP13, PrPixelFormat_VUYA_4444_32f, 6, 16,
+    {DecodedLayout::Rgb13, HostLayout::VuyaFloat, 6, 16,
      [](const uint8_t* in, uint8_t* out, int32_t w) {
          ReferenceRowKernels().rgb13ToVuyaFloat(reinterpret_cast<const int16_t*>(in), 3,
                                                 reinterpret_cast<float*>(out), w);
      }},
-    {KRVX_PIXEL_FORMAT_W13A, PrPixelFormat_BGRA_4444_32f, 8, 16,
+    {DecodedLayout::Rgba13, HostLayout::BgraFloat, 8, 16,
      [](const uint8_t* in, uint8_t* out, int32_t w) {
          ReferenceRowKernels().rgb13ToBgraFloat(reinterpret_cast<const int16_t*>(in), 4,
                                                 reinterpret_cast<float*>(out), w);
      }},
-    {KRVX_PIXEL_FORMAT_WP13, PrPixelFormat_ARGB_4444_32f, 6, 16,
+    {DecodedLayout::Rgb13, HostLayout::ArgbFloat, 6, 16,
      [](const uint8_t* in, uint8_t* out, int32_t w) {
          ReferenceRowKernels().rgb13ToArgbFloat(reinterpret_cast<const int16_t*>(in), 3,
                                                 reinterpret_cast<float*>(out), w);
      }},
-    {KRVX_PIXEL_FORMAT_W13A, PrPixelFormat_ARGB_4444_8u, 8, 4,
+    {DecodedLayout::Rgba13, HostLayout::Argb8, 8, 4,
      [](const uint8_t* in, uint8_t* out, int32_t w) {
          ReferenceRowKernels().rgb13ToArgb8(reinterpret_cast<const int16_t*>(in), 4, out, w);
      }},
-    {KRVX_PIXEL_FORMAT_B64A, PrPixelFormat_BGRA_4444_16u, 8, 8,
+    {DecodedLayout::Rgba16, HostLayout::Bgra16, 8, 8,
      [](const uint8_t* in, uint8_t* out, int32_t w) {
          ReferenceRowKernels().rgba16ToBgra16(reinterpret_cast<const uint16_t*>(in),
                                               reinterpret_cast<uint16_t*>(out), w);
@@ -173,7 +173,7 @@ TEST(OutputConversions, EveryRouteIsUprightAndLeavesPaddingAlone) {
             const int32_t w = size.first, h = size.second;
             const int32_t srcPitch = w * route.bytesIn + 20, dstPitch = w * route.bytesOut + 36;
             std::vector<uint8_t> src = test::RandomBytes(srcPitch * h, w * 7 + route.bytesIn);
-            if (route.decoded == KRVX_PIXEL_FORMAT_WP13 || route.decoded == KRVX_PIXEL_FORMAT_W13A) {
+            if (route.decoded == DecodedLayout::Rgb13 || route.decoded == DecodedLayout::Rgba13) {
                 for (size_t i = 1; i < src.size(); i += 2) src[i] &= 0x1F;  // keep samples within 13 bits
             }
             std::vector<uint8_t> dst(dstPitch * h, 0x5A);
@@ -191,7 +191,7 @@ TEST(OutputConversions, EveryRouteIsUprightAndLeavesPaddingAlone) {
                 const int32_t written =
                     copy ? srcPitch : w * route.bytesOut;  // the copy takes the shorter pitch
                 ASSERT_EQ(0, std::memcmp(expected.data(), out, w * route.bytesOut))
-                    << std::hex << route.host << std::dec << " " << w << "x" << h << " row " << m;
+                    << static_cast<uint32_t>(route.host) << " " << w << "x" << h << " row " << m;
                 for (int32_t i = written; i < dstPitch; ++i) ASSERT_EQ(0x5A, out[i]);
             }
         }
@@ -201,27 +201,27 @@ TEST(OutputConversions, EveryRouteIsUprightAndLeavesPaddingAlone) {
 TEST(OutputConversions, SameSizeBgraIsARowCopyWithoutFlip) {
     std::vector<uint8_t> src = test::RandomBytes(3 * 16, 3);
     std::vector<uint8_t> dst(3 * 16);
-    ConvertOutputFrame({src.data(), 16, 4, 3, KRVX_PIXEL_FORMAT_BGRA, true}, 4, 3,
-                       {dst.data(), 16, 4, 3, PrPixelFormat_BGRA_4444_8u}, nullptr);
+    ConvertOutputFrame({src.data(), 16, 4, 3, DecodedLayout::Bgra8, true}, 4, 3,
+                       {dst.data(), 16, 4, 3, HostLayout::Bgra8}, nullptr);
     EXPECT_EQ(src, dst);
 }
 
 TEST(OutputConversions, UnsupportedPairsAndEmptyFrames) {
     std::vector<uint8_t> src(64 * 64, 9), dst(64 * 64, 0x77);
     const std::vector<uint8_t> untouched = dst;
-    const DecodedFrameView yuyv{src.data(), 16, 8, 4, KRVX_PIXEL_FORMAT_YUYV, false};
-    const PrPixelFormat uyvy = MakePrPixelFormat('u', 'y', 'v', 'y');
+    const DecodedFrameView yuyv{src.data(), 16, 8, 4, DecodedLayout::Yuyv8, false};
+    const HostLayout uyvy = HostLayout::Unknown;  // a layout no conversion writes
     EXPECT_EQ(3, ConvertOutputFrame(yuyv, 8, 4, {dst.data(), 32, 8, 4, uyvy}, nullptr));
     EXPECT_EQ(3, ConvertOutputFrame(yuyv, 8, 4, {dst.data(), 32, 4, 2, uyvy}, nullptr));
     // ARGB 8-bit from YUYV: nothing written, result 0; at another size only when scaling ARGB is allowed
-    EXPECT_EQ(0, ConvertOutputFrame(yuyv, 8, 4, {dst.data(), 32, 8, 4, PrPixelFormat_ARGB_4444_8u}, nullptr));
-    EXPECT_EQ(3, ConvertOutputFrame(yuyv, 8, 4, {dst.data(), 32, 4, 2, PrPixelFormat_ARGB_4444_8u}, nullptr));
+    EXPECT_EQ(0, ConvertOutputFrame(yuyv, 8, 4, {dst.data(), 32, 8, 4, HostLayout::Argb8}, nullptr));
+    EXPECT_EQ(3, ConvertOutputFrame(yuyv, 8, 4, {dst.data(), 32, 4, 2, HostLayout::Argb8}, nullptr));
     // zero height converts nothing
-    const DecodedFrameView empty{src.data(), 16, 8, 0, KRVX_PIXEL_FORMAT_YUYV, false};
+    const DecodedFrameView empty{src.data(), 16, 8, 0, DecodedLayout::Yuyv8, false};
     EXPECT_EQ(0,
-              ConvertOutputFrame(empty, 8, 0, {dst.data(), 32, 8, 0, PrPixelFormat_VUYA_4444_8u}, nullptr));
+              ConvertOutputFrame(empty, 8, 0, {dst.data(), 32, 8, 0, HostLayout::Vuya8}, nullptr));
     EXPECT_EQ(0,
-              ConvertOutputFrame(empty, 8, 0, {dst.data(), 32, 8, 0, PrPixelFormat_BGRA_4444_8u}, nullptr));
+              ConvertOutputFrame(empty, 8, 0, {dst.data(), 32, 8, 0, HostLayout::Bgra8}, nullptr));
     EXPECT_EQ(untouched, dst);
 }
 

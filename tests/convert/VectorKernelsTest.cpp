@@ -134,27 +134,27 @@ struct ScalePath {
     const char* name;
     int32_t bytesPerPixel;
     bool samples13;
-    int32_t (*run)(const ScaleGeometry&, CMemAlloc*);
+    int32_t (*run)(const ScaleGeometry&, IScratchAllocator*);
 };
 
 const ScalePath kScalePaths[] = {
     {"YUYV to VUYA 8-bit SD", 2, false,
-     [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleYuyvToVuya8(g, a, false); }},
+     [](const ScaleGeometry& g, IScratchAllocator* a) { return ScaleYuyvToVuya8(g, a, false); }},
     {"YUYV to VUYA 8-bit HD", 2, false,
-     [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleYuyvToVuya8(g, a, true); }},
+     [](const ScaleGeometry& g, IScratchAllocator* a) { return ScaleYuyvToVuya8(g, a, true); }},
     {"YU64 to VUYA float", 4, false,
-     [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleYu64ToVuyaFloat(g, a, true); }},
+     [](const ScaleGeometry& g, IScratchAllocator* a) { return ScaleYu64ToVuyaFloat(g, a, true); }},
     {"13-bit to BGRA float", 6, true,
-     [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleRgb13ToBgraFloat(g, a, 3); }},
+     [](const ScaleGeometry& g, IScratchAllocator* a) { return ScaleRgb13ToBgraFloat(g, a, 3); }},
     {"13-bit with alpha to ARGB float", 8, true,
-     [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleRgb13ToArgbFloat(g, a, 4); }},
+     [](const ScaleGeometry& g, IScratchAllocator* a) { return ScaleRgb13ToArgbFloat(g, a, 4); }},
     {"13-bit to VUYA float", 6, true,
-     [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleRgb13ToVuyaFloat(g, a, 3); }},
+     [](const ScaleGeometry& g, IScratchAllocator* a) { return ScaleRgb13ToVuyaFloat(g, a, 3); }},
     {"16-bit to BGRA 16-bit", 8, false,
-     [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleRgba16ToBgra16(g, a); }},
-    {"BGRA 8-bit", 4, false, [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleBgra8(g, a); }},
+     [](const ScaleGeometry& g, IScratchAllocator* a) { return ScaleRgba16ToBgra16(g, a); }},
+    {"BGRA 8-bit", 4, false, [](const ScaleGeometry& g, IScratchAllocator* a) { return ScaleBgra8(g, a); }},
     {"BGRA 8-bit with alpha", 4, false,
-     [](const ScaleGeometry& g, CMemAlloc* a) { return ScaleBgra8(g, a, true); }},
+     [](const ScaleGeometry& g, IScratchAllocator* a) { return ScaleBgra8(g, a, true); }},
 };
 
 struct Sizes {

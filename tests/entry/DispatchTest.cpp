@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "entry/SelectorNames.h"
+#include "host/HostRecords.h"
+#include "host/HostResults.h"
+#include "host/HostTables.h"
+#include "host/Selectors.h"
 #include "tests/support/ModuleTest.h"
 
 using namespace krvx;
@@ -119,7 +122,7 @@ TEST_F(DispatchTest, TheOneFormatIsAviWithItsNamesAndTheSecondIndexIsPastTheEnd)
     EXPECT_EQ(Call(imGetIndFormat, 0, reinterpret_cast<intptr_t>(&record)), 0);
     EXPECT_EQ(record.fileType, 0x41564956);
     EXPECT_EQ(record.flags, 0xE008);
-    EXPECT_EQ(record.value8, 1);
+    EXPECT_EQ(record.canWriteTimecode, 1);
     EXPECT_STREQ(record.formatName, "AVI File");
     EXPECT_STREQ(record.shortName, "KRVX File");
     EXPECT_STREQ(record.platformExtension, "avi");

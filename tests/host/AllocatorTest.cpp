@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "entry/HostRecords.h"
+#include "host/HostTables.h"
 #include "host/CAllocator.h"
 #include "host/CImporterAllocator.h"
 #include "host/CMemAlloc.h"

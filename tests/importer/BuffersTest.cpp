@@ -7,8 +7,8 @@
 #include "importer/CFrameBuffer.h"
 #include "importer/CSampleBuffer.h"
 #include "importer/DecoderFormats.h"
-#include "importer/KRVXPixelFormat.h"
-#include "entry/PrPixelFormat.h"
+#include <KRVXPixelFormat.h>
+#include "host/PrPixelFormat.h"
 #include "tests/host/DebugCapture.h"
 
 using namespace krvx;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "importer/CDecoderList.h"
-#include "importer/KRVXDecoder.h"
+#include <KRVXDecoder.h>
 
 using namespace krvx;
 

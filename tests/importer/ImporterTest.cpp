@@ -78,7 +78,7 @@ TEST_F(ImporterTest, HostTimesRoundToTheNearestFrame) {
     CAVIFileImporter importer(m_host.StdParms());
     std::u16string path = Path("ntsc.avi", options);
     ASSERT_EQ(importer.Open(path.c_str()), 0);
-    const int64_t ticksPerFrame = host::HostSim::kTicksPerSecond / 30000 * 1001;
+    const int64_t ticksPerFrame = kHostTicksPerSecond / 30000 * 1001;
     EXPECT_EQ(importer.TimeToFrame(0), 0);
     EXPECT_EQ(importer.TimeToFrame(ticksPerFrame), 1);
     EXPECT_EQ(importer.TimeToFrame(ticksPerFrame * 100), 100);

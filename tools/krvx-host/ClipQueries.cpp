@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "entry/SelectorNames.h"
+#include "host/HostResults.h"
+#include "host/Selectors.h"
 
 namespace krvx {
 namespace host {

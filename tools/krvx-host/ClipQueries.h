@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "entry/HostRecords.h"
+#include "host/HostRecords.h"
 #include "tools/krvx-host/Session.h"
 
 namespace krvx {

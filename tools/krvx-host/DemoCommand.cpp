@@ -6,7 +6,7 @@
 #include <string>
 
 #include "codec/encoder/KrvxEncoder.h"
-#include "entry/PrPixelFormat.h"
+#include "host/PrPixelFormat.h"
 #include "platform/system.h"
 #include "tools/krvx-host/ClipQueries.h"
 #include "tools/krvx-host/Command.h"

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "host/HostResults.h"
 #include "tools/krvx-host/ClipQueries.h"
 #include "tools/krvx-host/Command.h"
 

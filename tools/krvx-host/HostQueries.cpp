@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "entry/SelectorNames.h"
+#include "host/Selectors.h"
 
 namespace krvx {
 namespace host {

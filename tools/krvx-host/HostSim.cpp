@@ -95,7 +95,7 @@ struct HostCallbacks {
         return kSuiteUnknown;
     }
     static int32_t GetTicksPerSecond(int64_t* ticks) {
-        if (ticks) *ticks = HostSim::kTicksPerSecond;
+        if (ticks) *ticks = kHostTicksPerSecond;
         return 0;
     }
     static int32_t ReserveMemory(int32_t importerId, uint32_t bytes) {

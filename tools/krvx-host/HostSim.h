@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "entry/HostRecords.h"
+#include "host/HostTables.h"
+#include "host/HostTime.h"
 
 namespace krvx {
 namespace host {
@@ -38,9 +39,6 @@ public:
 
     // Host memory reservations asked for through the Memory Manager Suite: (importer id, bytes).
     std::vector<std::pair<int32_t, uint32_t>> Reservations() const;
-
-    // The host's clock: 254016000000 ticks per second.
-    static constexpr int64_t kTicksPerSecond = 254016000000LL;
 
     // Acquire and release calls per suite name, and the names in call order.
     int Acquired(const std::string& name) const;

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "entry/PrPixelFormat.h"
+#include "host/PrPixelFormat.h"
 #include "tools/krvx-host/ClipQueries.h"
 #include "tools/krvx-host/Command.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "entry/HostRecords.h"
+#include "host/HostTables.h"
 
 namespace krvx {
 namespace platform {

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "entry/SelectorNames.h"
+#include "host/Selectors.h"
 #include "tools/krvx-host/Command.h"
 #include "tools/krvx-host/HostQueries.h"
 

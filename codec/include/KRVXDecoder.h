@@ -6,8 +6,8 @@
 #pragma once
 #include <cstdint>
 
-#include "host/IAllocator.h"
-#include "importer/KRVXPixelFormat.h"
+#include "IAllocator.h"
+#include "KRVXPixelFormat.h"
 
 #if defined(_WIN32)
 #if defined(KRVX_DECODER_BUILD)

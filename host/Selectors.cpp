@@ -1,4 +1,4 @@
-#include "entry/SelectorNames.h"
+#include "host/Selectors.h"
 
 namespace krvx {
 

@@ -1,4 +1,4 @@
-// The allocator interface handed to the buffers and to the decoder library.
+// The allocator interface the decoder library is handed: every block it and the buffers around it use.
 #pragma once
 #include <cstdint>
 
