@@ -140,7 +140,7 @@ HResult AVIReader::Open(const char* path) {
 
     FileIO* file = m_parseFile;
     RiffChunk chunk;
-    if (Failed(ReadChunk(file, &chunk)) || chunk.id != fourcc::kRiff || chunk.listType != fourcc::kAvi) {
+    if (Failed(ReadChunk(file, &chunk)) || chunk.id != fourcc::kRiff || chunk.listType != fourcc::kAVI) {
         return kHrFail;
     }
     bool sawMainHeader = false;

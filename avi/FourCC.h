@@ -42,7 +42,7 @@ namespace fourcc {
 constexpr uint32_t kRiff = MakeFourCC('R', 'I', 'F', 'F');
 constexpr uint32_t kList = MakeFourCC('L', 'I', 'S', 'T');
 constexpr uint32_t kJunk = MakeFourCC('J', 'U', 'N', 'K');
-constexpr uint32_t kAvi = MakeFourCC('A', 'V', 'I', ' ');
+constexpr uint32_t kAVI = MakeFourCC('A', 'V', 'I', ' ');
 constexpr uint32_t kStrl = MakeFourCC('s', 't', 'r', 'l');
 constexpr uint32_t kMovi = MakeFourCC('m', 'o', 'v', 'i');
 constexpr uint32_t kAvih = MakeFourCC('a', 'v', 'i', 'h');

@@ -1,5 +1,5 @@
 // The reference row conversions: the arithmetic exactly as the product defines it, one pixel at a time.
-#include "convert/ColorConstants.h"
+#include "convert/ColourConstants.h"
 #include "convert/CpuDispatch.h"
 #include "convert/RowKernels.h"
 

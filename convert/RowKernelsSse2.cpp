@@ -3,7 +3,7 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <emmintrin.h>
 
-#include "convert/ColorConstants.h"
+#include "convert/ColourConstants.h"
 #include "convert/RowKernels.h"
 
 namespace krvx {

@@ -1,7 +1,7 @@
 // The reference row routines of the scaling passes, reading the 16-bit coefficient tables directly.
 #include <cstring>
 
-#include "convert/ColorConstants.h"
+#include "convert/ColourConstants.h"
 #include "convert/ScaleJob.h"
 
 namespace krvx {

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "convert/ColorConstants.h"
+#include "convert/ColourConstants.h"
 #include "convert/ScaleJob.h"
 #include "convert/ScaleVectorKernels.h"
 

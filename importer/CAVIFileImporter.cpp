@@ -10,7 +10,7 @@
 #include "host/HostTime.h"
 #include "importer/CDecoderList.h"
 #include "importer/DecoderLibrary.h"
-#include "importer/KrvxFourCC.h"
+#include "importer/KRVXFourCC.h"
 #include "platform/debug.h"
 #include "platform/system.h"
 #include "platform/text.h"

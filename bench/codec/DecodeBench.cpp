@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "codec/encoder/KrvxEncoder.h"
+#include "codec/encoder/KRVXEncoder.h"
 #include <KRVXDecoder.h>
 
 namespace {

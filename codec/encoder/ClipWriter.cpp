@@ -2,7 +2,7 @@
 #include <cmath>
 #include <new>
 
-#include "codec/encoder/KrvxEncoder.h"
+#include "codec/encoder/KRVXEncoder.h"
 
 namespace krvx {
 namespace encode {
@@ -58,17 +58,17 @@ int WriteClipUnchecked(const ClipOptions& options, const char* path, const Progr
          (options.audioBits != 16 && options.audioBits != 24 && options.audioBits != 8))) {
         return kEncodeBadArgument;
     }
-    AviVideoParams video;
+    AVIVideoParams video;
     video.width = options.width;
     video.height = options.height;
     video.rate = options.rate;
     video.scale = options.scale;
     video.format = options.format;
-    AviAudioParams audio;
+    AVIAudioParams audio;
     audio.sampleRate = options.audioRate;
     audio.channels = options.audioChannels;
     audio.bitsPerSample = options.audioBits;
-    AviWriter writer;
+    AVIWriter writer;
     int rc = writer.Open(path, video, audio, options.openDml, options.riffLimit);
     if (rc != kEncodeOkay) return rc;
 

@@ -6,7 +6,7 @@
 #include "codec/core/Bitstream.h"
 #include "codec/core/BlockCoder.h"
 #include "codec/core/Wavelet.h"
-#include "codec/encoder/KrvxEncoder.h"
+#include "codec/encoder/KRVXEncoder.h"
 
 namespace krvx {
 namespace encode {

@@ -1,7 +1,7 @@
 // Moving test patterns, drawn in 12-bit RGBA and converted to the requested format.
 #include <cmath>
 
-#include "codec/encoder/KrvxEncoder.h"
+#include "codec/encoder/KRVXEncoder.h"
 
 namespace krvx {
 namespace encode {

@@ -4,7 +4,7 @@
 
 #include "codec/core/Bitstream.h"
 #include "codec/core/ColourMath.h"
-#include "codec/encoder/KrvxEncoder.h"
+#include "codec/encoder/KRVXEncoder.h"
 
 namespace krvx {
 namespace encode {

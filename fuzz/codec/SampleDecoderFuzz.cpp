@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "codec/core/Bitstream.h"
-#include "codec/encoder/KrvxEncoder.h"
+#include "codec/encoder/KRVXEncoder.h"
 #include <KRVXDecoder.h>
 
 namespace {

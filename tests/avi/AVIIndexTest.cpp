@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "AviParts.h"
+#include "AVIParts.h"
 #include "TestSupport.h"
 
 namespace krvx {
@@ -29,7 +29,7 @@ TEST(AVIOldIndex, SortsEntriesAndFindsTheirData) {
         Idx1Entry(w, "02wb", 0, 600, 60);
     };
     AVIReader reader;
-    ASSERT_EQ(OpenBytes(dir, Avi({}, between, movi, idx1), reader), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes({}, between, movi, idx1), reader), kHrOk);
     AVIOldIndex& video = reader.Video().OldIndex();
     AVIOldIndex& audio = reader.Audio().OldIndex();
     ASSERT_EQ(video.Count(), 2u);
@@ -147,7 +147,7 @@ TEST(AVIStreamIndex, EmptyIndexesFailEveryOperation) {
         w.End(list);
     };
     AVIReader reader;
-    ASSERT_EQ(OpenBytes(dir, Avi(hdrl, {}, {}, [](RiffWriter&) {}), reader), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl, {}, {}, [](RiffWriter&) {}), reader), kHrOk);
     EXPECT_EQ(reader.IsVideoKeyFrame(0), 0x80004005u);
     EXPECT_EQ(reader.GetVideoFrameSize(0), 0u);
     EXPECT_EQ(reader.Video().GetAlignedFrameLocation(0, 512, nullptr, nullptr, nullptr, nullptr), kHrFail);

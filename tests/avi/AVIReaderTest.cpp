@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "AviParts.h"
+#include "AVIParts.h"
 #include "TestSupport.h"
 #include "avi/FourCC.h"
 
@@ -60,7 +60,7 @@ TEST(AVIReaderOpen, TolerantWalk) {
         };
     };
     AVIReader reader;
-    ASSERT_EQ(OpenBytes(dir, Avi(hdrl(true)), reader), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl(true)), reader), kHrOk);
     EXPECT_EQ(reader.TotalFrames(), 54000u);
     EXPECT_EQ(reader.MainHeader().totalFrames, 12000u);
     EXPECT_EQ(reader.MainHeader().reserved[3], 1013u);  // bytes 52..55; 56..63 are not kept
@@ -73,7 +73,7 @@ TEST(AVIReaderOpen, TolerantWalk) {
     EXPECT_FALSE(reader.Audio().IsValid());
 
     AVIReader plain;
-    ASSERT_EQ(OpenBytes(dir, Avi(hdrl(false)), plain, "plain.avi"), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl(false)), plain, "plain.avi"), kHrOk);
     EXPECT_EQ(plain.TotalFrames(), 12000u);
 }
 
@@ -97,7 +97,7 @@ TEST(AVIReaderOpen, RefusesMalformedFiles) {
         std::vector<uint8_t> bytes;
     };
     std::vector<Case> cases;
-    std::vector<uint8_t> good = Avi();
+    std::vector<uint8_t> good = AVIFileBytes();
     auto patched = [&good](size_t at, const char* four) {
         std::vector<uint8_t> bytes = good;
         std::memcpy(&bytes[at], four, 4);
@@ -105,26 +105,26 @@ TEST(AVIReaderOpen, RefusesMalformedFiles) {
     };
     cases.push_back({"not RIFF", patched(0, "RIFX")});
     cases.push_back({"continuation form", patched(8, "AVIX")});
-    cases.push_back({"JUNK before strh", Avi(hdrlWith(rawStrl([](RiffWriter& w) {
+    cases.push_back({"JUNK before strh", AVIFileBytes(hdrlWith(rawStrl([](RiffWriter& w) {
                          w.Chunk("JUNK", "1234", 4);
                          Strh(w, "vids");
                      })))});
-    cases.push_back({"no strf", Avi(hdrlWith(rawStrl([](RiffWriter& w) {
+    cases.push_back({"no strf", AVIFileBytes(hdrlWith(rawStrl([](RiffWriter& w) {
                          Strh(w, "vids");
                          w.Chunk("strd", "1234", 4);
                      })))});
-    cases.push_back({"empty video strf", Avi(hdrlWith([](RiffWriter& w) { Strl(w, "vids", 0); }))});
-    cases.push_back({"empty audio strf", Avi(hdrlWith([](RiffWriter& w) { Strl(w, "auds", 0); }))});
-    cases.push_back({"short indx", Avi(hdrlWith([](RiffWriter& w) {
+    cases.push_back({"empty video strf", AVIFileBytes(hdrlWith([](RiffWriter& w) { Strl(w, "vids", 0); }))});
+    cases.push_back({"empty audio strf", AVIFileBytes(hdrlWith([](RiffWriter& w) { Strl(w, "auds", 0); }))});
+    cases.push_back({"short indx", AVIFileBytes(hdrlWith([](RiffWriter& w) {
                          Strl(w, "vids", 40, [](RiffWriter& s) { s.Chunk("indx", "01234567", 8); });
                      }))});
-    cases.push_back({"no avih", Avi([](RiffWriter& w) { Strl(w, "vids"); })});
-    cases.push_back({"JUNK before idx1", Avi({}, {}, {}, {}, false)});
+    cases.push_back({"no avih", AVIFileBytes([](RiffWriter& w) { Strl(w, "vids"); })});
+    cases.push_back({"JUNK before idx1", AVIFileBytes({}, {}, {}, {}, false)});
     cases.back().bytes.insert(cases.back().bytes.end(),
                               {'J', 'U', 'N', 'K', 0, 0, 0, 0, 'i', 'd', 'x', '1', 0, 0, 0, 0});
-    cases.push_back({"no idx1", Avi({}, {}, {}, {}, false)});
+    cases.push_back({"no idx1", AVIFileBytes({}, {}, {}, {}, false)});
     // A chunk that claims 4 GiB, an index larger than the file, a list running past the end.
-    cases.push_back({"huge chunk", Avi(hdrlWith([](RiffWriter& w) {
+    cases.push_back({"huge chunk", AVIFileBytes(hdrlWith([](RiffWriter& w) {
                          Strl(w, "vids", 40, [](RiffWriter& s) {
                              s.Id("strd");
                              s.U32(0xFFFFFFF0u);
@@ -133,7 +133,7 @@ TEST(AVIReaderOpen, RefusesMalformedFiles) {
     std::vector<uint8_t> bigIndex = good;
     bigIndex[bigIndex.size() - 17] = 0xFF;  // high byte of the idx1 size
     cases.push_back({"idx1 past the end", bigIndex});
-    cases.push_back({"stream list past the end", Avi(hdrlWith([](RiffWriter& w) {
+    cases.push_back({"stream list past the end", AVIFileBytes(hdrlWith([](RiffWriter& w) {
                          uint64_t at = w.Tell();
                          Strl(w, "vids");
                          w.PatchU32(at + 4, 5000);
@@ -152,7 +152,7 @@ TEST(AVIReaderOpen, RefusesMalformedFiles) {
     EXPECT_EQ(reader.Open(std::string(300, 'a').c_str()), kHrFail);
 
     // Files without a video or an audio stream open; the missing stream stays invalid.
-    ASSERT_EQ(OpenBytes(dir, Avi([](RiffWriter& w) { Avih(w, 1); }), reader, "nostreams.avi"), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes([](RiffWriter& w) { Avih(w, 1); }), reader, "nostreams.avi"), kHrOk);
     EXPECT_FALSE(reader.Video().IsValid());
     EXPECT_FALSE(reader.Audio().IsValid());
 }

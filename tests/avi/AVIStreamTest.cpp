@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "AviParts.h"
+#include "AVIParts.h"
 #include "TestSupport.h"
 #include "platform/debug.h"
 
@@ -58,7 +58,7 @@ TEST(AVIVideoStream, AlignedLocations) {
         Idx1Entry(w, "00dc", 0x10, static_cast<uint32_t>(w.Tell() + 16 - 40 - 8 - moviType),
                   40);  // the last 40 bytes
     };
-    std::vector<uint8_t> bytes = Avi({}, {}, movi, idx1);
+    std::vector<uint8_t> bytes = AVIFileBytes({}, {}, movi, idx1);
     AVIReader reader;
     ASSERT_EQ(OpenBytes(dir, bytes, reader), kHrOk);
     ASSERT_EQ(reader.Video().OldIndex().Count(), 4u);
@@ -178,7 +178,7 @@ TEST_F(AudioRead, ShortReadsAndBadArguments) {
         w.End(list);
     };
     AVIReader zero;
-    ASSERT_EQ(OpenBytes(dir, Avi(hdrl, {}, {}, [](RiffWriter& w) { Idx1Entry(w, "01wb", 0, 4, 100); }), zero,
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl, {}, {}, [](RiffWriter& w) { Idx1Entry(w, "01wb", 0, 4, 100); }), zero,
                         "zero.avi"),
               kHrOk);
     EXPECT_EQ(zero.Audio().SeekToStart(), kHrFail);

@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 
-#include "codec/encoder/KrvxEncoder.h"
+#include "codec/encoder/KRVXEncoder.h"
 #include <KRVXDecoder.h>
 
 namespace krvx {

@@ -117,7 +117,7 @@ protected:
         if (!m_folder.empty()) std::system(("rm -rf '" + m_folder + "'").c_str());
     }
     std::string m_folder;
-    const char* m_key = "Software\\KrvxTest\\Store";
+    const char* m_key = "Software\\KRVXTest\\Store";
 };
 
 TEST_F(StoreTest, ValuesRoundTripPerHiveAndType) {
@@ -140,7 +140,7 @@ TEST_F(StoreTest, MissingWrongTypeAndTooSmallBuffersAreRefused) {
     char text[64];
     uint32_t value;
     EXPECT_FALSE(StoreReadString(StoreHive::CurrentUser, m_key, "Absent", text, sizeof(text)));
-    EXPECT_FALSE(StoreReadString(StoreHive::CurrentUser, "Software\\KrvxTest\\NoSuchKey", "Name", text, sizeof(text)));
+    EXPECT_FALSE(StoreReadString(StoreHive::CurrentUser, "Software\\KRVXTest\\NoSuchKey", "Name", text, sizeof(text)));
     EXPECT_FALSE(StoreReadDword(StoreHive::CurrentUser, m_key, "Name", &value));
     EXPECT_FALSE(StoreReadString(StoreHive::CurrentUser, m_key, "Name", text, 5));
 }

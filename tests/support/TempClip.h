@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "codec/encoder/KrvxEncoder.h"
+#include "codec/encoder/KRVXEncoder.h"
 
 namespace krvx {
 namespace testing_support {

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "codec/encoder/KrvxEncoder.h"
+#include "codec/encoder/KRVXEncoder.h"
 
 namespace krvx {
 namespace tools {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/encoder/KrvxEncoder.h"
+#include "codec/encoder/KRVXEncoder.h"
 #include "tools/krvx-encode/PngInput.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "codec/encoder/KrvxEncoder.h"
+#include "codec/encoder/KRVXEncoder.h"
 #include "host/PrPixelFormat.h"
 #include "platform/system.h"
 #include "tools/krvx-host/ClipQueries.h"

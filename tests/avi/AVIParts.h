@@ -45,7 +45,7 @@ inline void Idx1Entry(RiffWriter& w, const char* id, uint32_t flags, uint32_t of
 
 // RIFF "AVI " { LIST hdrl { hdrl } between LIST movi { movi } idx1 { idx1 } }. Defaults: one video
 // stream and one 100-byte key frame, indexed.
-inline std::vector<uint8_t> Avi(const Part& hdrl = {}, const Part& between = {}, const Part& movi = {},
+inline std::vector<uint8_t> AVIFileBytes(const Part& hdrl = {}, const Part& between = {}, const Part& movi = {},
                                 const Part& idx1 = {}, bool withIdx1 = true) {
     RiffWriter w;
     uint64_t riff = w.BeginList("RIFF", "AVI ");

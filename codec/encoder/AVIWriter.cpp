@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "codec/encoder/KrvxEncoder.h"
+#include "codec/encoder/KRVXEncoder.h"
 
 namespace krvx {
 namespace encode {
@@ -13,8 +13,8 @@ namespace {
 
 constexpr uint32_t kSuperIndexCapacity = 256;
 constexpr uint32_t kKeyFrameFlag = 0x10;
-constexpr uint32_t kAviHasIndex = 0x10;
-constexpr uint32_t kAviIsInterleaved = 0x100;
+constexpr uint32_t kAVIHasIndex = 0x10;
+constexpr uint32_t kAVIIsInterleaved = 0x100;
 constexpr uint32_t kNotKeyFrameBit = 0x80000000u;
 
 class Bytes {
@@ -76,10 +76,10 @@ struct LegacyEntry {
 
 }  // namespace
 
-struct AviWriter::State {
+struct AVIWriter::State {
     std::ofstream file;
-    AviVideoParams video;
-    AviAudioParams audio;
+    AVIVideoParams video;
+    AVIAudioParams audio;
     bool openDml = false;
     uint64_t riffLimit = 0;
     uint64_t pos = 0;
@@ -120,7 +120,7 @@ struct AviWriter::State {
     void WriteChunk(const char* id, const uint8_t* data, uint32_t size, bool video, bool key);
 };
 
-Bytes AviWriter::State::Headers() const {
+Bytes AVIWriter::State::Headers() const {
     Bytes b;
     const size_t hdrl = b.Begin("LIST", "hdrl");
     const size_t avih = b.Begin("avih");
@@ -132,7 +132,7 @@ Bytes AviWriter::State::Headers() const {
     const uint64_t totalBytes = pos;
     b.U32(static_cast<uint32_t>(seconds ? totalBytes / seconds : totalBytes));
     b.U32(0);
-    b.U32(kAviHasIndex | kAviIsInterleaved);
+    b.U32(kAVIHasIndex | kAVIIsInterleaved);
     b.U32(openDml ? firstFormFrames : videoFrames);
     b.U32(0);
     b.U32(HasAudio() ? 2 : 1);
@@ -240,7 +240,7 @@ Bytes AviWriter::State::Headers() const {
     return b;
 }
 
-void AviWriter::State::BeginForm() {
+void AVIWriter::State::BeginForm() {
     riffPos = pos;
     Bytes b;
     b.FourCC("RIFF");
@@ -258,14 +258,14 @@ void AviWriter::State::BeginForm() {
     formAudio.clear();
 }
 
-uint64_t AviWriter::State::FormIndexReserve() const {
+uint64_t AVIWriter::State::FormIndexReserve() const {
     uint64_t bytes = 0;
     if (openDml) bytes += 2 * 32 + 8 * uint64_t(formVideo.size() + formAudio.size() + 2);
     if (firstForm) bytes += 8 + 16 * uint64_t(legacy.size() + 2);
     return bytes;
 }
 
-void AviWriter::State::EndForm() {
+void AVIWriter::State::EndForm() {
     if (openDml) {
         auto standardIndex = [&](const char* id, const char* chunkId, const std::vector<ChunkRef>& refs,
                                  std::vector<SuperEntry>& super, bool video) {
@@ -316,7 +316,7 @@ void AviWriter::State::EndForm() {
     firstForm = false;
 }
 
-void AviWriter::State::WriteChunk(const char* id, const uint8_t* data, uint32_t size, bool video, bool key) {
+void AVIWriter::State::WriteChunk(const char* id, const uint8_t* data, uint32_t size, bool video, bool key) {
     const uint64_t padded = size + (size & 1u);
     if (openDml && !(formVideo.empty() && formAudio.empty()) &&
         pos + 8 + padded + FormIndexReserve() - riffPos > riffLimit) {
@@ -340,13 +340,13 @@ void AviWriter::State::WriteChunk(const char* id, const uint8_t* data, uint32_t 
     }
 }
 
-AviWriter::AviWriter() : m_state(nullptr) {}
+AVIWriter::AVIWriter() : m_state(nullptr) {}
 
-AviWriter::~AviWriter() {
+AVIWriter::~AVIWriter() {
     if (m_state != nullptr) Close();
 }
 
-int AviWriter::Open(const char* path, const AviVideoParams& video, const AviAudioParams& audio, bool openDml,
+int AVIWriter::Open(const char* path, const AVIVideoParams& video, const AVIAudioParams& audio, bool openDml,
                     uint64_t riffLimit) {
     if (m_state != nullptr || path == nullptr || video.width == 0 || video.height == 0 || video.rate == 0 ||
         video.scale == 0) {
@@ -369,7 +369,7 @@ int AviWriter::Open(const char* path, const AviVideoParams& video, const AviAudi
     return m_state->failed ? kEncodeIoError : kEncodeOkay;
 }
 
-int AviWriter::WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame) {
+int AVIWriter::WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame) {
     if (m_state == nullptr) return kEncodeBadArgument;
     try {
         m_state->WriteChunk("00dc", sample, size, true, keyFrame);
@@ -381,7 +381,7 @@ int AviWriter::WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame) {
     return m_state->failed ? kEncodeIoError : kEncodeOkay;
 }
 
-int AviWriter::WriteAudio(const uint8_t* data, uint32_t size) {
+int AVIWriter::WriteAudio(const uint8_t* data, uint32_t size) {
     if (m_state == nullptr || !m_state->HasAudio()) return kEncodeBadArgument;
     try {
         m_state->WriteChunk("01wb", data, size, false, true);
@@ -393,7 +393,7 @@ int AviWriter::WriteAudio(const uint8_t* data, uint32_t size) {
     return m_state->failed ? kEncodeIoError : kEncodeOkay;
 }
 
-int AviWriter::Close() {
+int AVIWriter::Close() {
     if (m_state == nullptr) return kEncodeBadArgument;
     State& s = *m_state;
     bool ok = true;

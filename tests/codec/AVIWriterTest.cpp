@@ -26,9 +26,9 @@ struct Chunk {
     uint32_t size;
 };
 
-class AviFile {
+class AVIFile {
 public:
-    explicit AviFile(const std::string& path) {
+    explicit AVIFile(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
@@ -63,7 +63,7 @@ std::string TempPath(const char* name) {
     return ::testing::TempDir() + name;
 }
 
-TEST(AviWriter, PlainClipHasHeadersMovieDataAndLegacyIndex) {
+TEST(AVIWriter, PlainClipHasHeadersMovieDataAndLegacyIndex) {
     encode::ClipOptions options;
     options.width = 64;
     options.height = 36;
@@ -86,7 +86,7 @@ TEST(AviWriter, PlainClipHasHeadersMovieDataAndLegacyIndex) {
               0);
     EXPECT_EQ(progressCalls, 7u);
 
-    AviFile avi(path);
+    AVIFile avi(path);
     const auto top = avi.Level(0, avi.bytes.size());
     ASSERT_EQ(top.size(), 1u);
     ASSERT_EQ(top[0].listType, "AVI ");
@@ -187,7 +187,7 @@ TEST(AviWriter, PlainClipHasHeadersMovieDataAndLegacyIndex) {
     std::remove(path.c_str());
 }
 
-TEST(AviWriter, OpenDmlClipSplitsIntoContinuationFormsWithTwoLevelIndexes) {
+TEST(AVIWriter, OpenDmlClipSplitsIntoContinuationFormsWithTwoLevelIndexes) {
     encode::ClipOptions options;
     options.width = 160;
     options.height = 90;
@@ -199,7 +199,7 @@ TEST(AviWriter, OpenDmlClipSplitsIntoContinuationFormsWithTwoLevelIndexes) {
     const std::string path = TempPath("krvx_odml.avi");
     ASSERT_EQ(encode::WriteClip(options, path.c_str(), nullptr), 0);
 
-    AviFile avi(path);
+    AVIFile avi(path);
     const auto top = avi.Level(0, avi.bytes.size());
     ASSERT_GE(top.size(), 3u);
     EXPECT_EQ(top[0].listType, "AVI ");
@@ -271,7 +271,7 @@ TEST(AviWriter, OpenDmlClipSplitsIntoContinuationFormsWithTwoLevelIndexes) {
     std::remove(path.c_str());
 }
 
-TEST(AviWriter, RefusesBadOptionsAndUnwritablePaths) {
+TEST(AVIWriter, RefusesBadOptionsAndUnwritablePaths) {
     encode::ClipOptions options;
     options.width = 16;
     options.height = 16;

@@ -18,7 +18,7 @@
 //     bool key = false;
 //     encoder.Encode(picture, /*wantKeyFrame=*/true, sample, &key);
 //
-// AviWriter writes the container alone, for callers with samples of their own.
+// AVIWriter writes the container alone, for callers with samples of their own.
 // Every function returns 0 on success and a nonzero EncodeError otherwise; nothing throws.
 #pragma once
 #include <cstdint>
@@ -110,13 +110,13 @@ enum Pattern : int { kPatternBars = 0, kPatternGradient, kPatternZonePlate, kPat
 // Built-in moving test patterns; the box pattern carries a soft-edged alpha matte.
 Picture RenderPattern(Pattern pattern, uint32_t width, uint32_t height, uint32_t format, uint32_t frame);
 
-struct AviVideoParams {
+struct AVIVideoParams {
     uint32_t width = 0, height = 0;
     uint32_t rate = 25, scale = 1;
     uint32_t format = kFormatYuv;  // picks the bit count written in the format record
 };
 
-struct AviAudioParams {
+struct AVIAudioParams {
     uint32_t sampleRate = 0;  // 0: no audio stream
     uint16_t channels = 2;
     uint16_t bitsPerSample = 16;
@@ -125,14 +125,14 @@ struct AviAudioParams {
 // Writes RIFF "AVI " with "hdrl", "movi" ("00dc" video, "01wb" audio) and "idx1"; with OpenDML also
 // "odml"/"dmlh", an "indx" super index per stream, "ix00"/"ix01" standard index chunks per RIFF form and
 // "AVIX" continuation forms once a form would grow past riffLimit bytes.
-class AviWriter {
+class AVIWriter {
 public:
-    AviWriter();
-    ~AviWriter();
-    AviWriter(const AviWriter&) = delete;
-    AviWriter& operator=(const AviWriter&) = delete;
+    AVIWriter();
+    ~AVIWriter();
+    AVIWriter(const AVIWriter&) = delete;
+    AVIWriter& operator=(const AVIWriter&) = delete;
 
-    int Open(const char* path, const AviVideoParams& video, const AviAudioParams& audio, bool openDml,
+    int Open(const char* path, const AVIVideoParams& video, const AVIAudioParams& audio, bool openDml,
              uint64_t riffLimit = uint64_t(1) << 30);
     int WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame);
     int WriteAudio(const uint8_t* data, uint32_t size);

@@ -11,8 +11,9 @@ constexpr float kChromaRange = 1.1383928f;            // 255/224
 constexpr float kLumaRange = 1.1643835f;              // 255/219
 constexpr float kLumaFloor = 0.0627451f;              // 16/255
 
-// Full-range RGB to Y, U, V (no offset); the U and V rows are stored as magnitudes with their signs
-// written out in the expressions below: U = -c0 r - c1 g + c2 b, V = c0 r - c1 g - c2 b.
+// Full-range RGB to Y, U, V (no offset). The red weight of U is stored with its sign; every other
+// negative weight is stored as a magnitude, its sign written in the expressions below:
+// U = u0 r - u1 g + u2 b (u0 < 0), V = v0 r - v1 g - v2 b.
 constexpr float kRgbToY[3] = {0.298173f, 0.585569f, 0.116258f};
 constexpr float kRgbToU[3] = {-0.168759f, 0.331418f, 0.500177f};
 constexpr float kRgbToV[3] = {0.500177f, 0.417323f, 0.082854f};
