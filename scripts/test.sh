@@ -4,6 +4,7 @@
 #                   threaded tests with TSan; the fuzz targets for a bounded time.
 #   Windows x86_64: build, and the test programs under Wine.
 #   Windows i686:   build of the shipping module, and the check of its export table.
+# First of all, the include order between folders (scripts/check-layers.py).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -15,6 +16,9 @@ step() { printf '\n==== %s [%s]\n' "$1" "$(date +%H:%M:%S)"; }
 
 step "dependencies"
 bash scripts/install-deps.sh
+
+step "layers: every folder includes only folders below it"
+python3 scripts/check-layers.py
 
 configure() {  # dir, extra cmake arguments...
   local dir=$1
