@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64
   ffmpeg libavformat-dev libswscale-dev
-  libpng-dev
+  libpng-dev python3
   clang libclang-rt-14-dev
 )
 
