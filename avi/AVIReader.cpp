@@ -149,8 +149,9 @@ HResult AVIReader::Open(const char* path) {
         if (Failed(ReadChunk(file, &chunk))) return kHrFail;
         if (chunk.id == fourcc::kList) {
             if (chunk.listType == fourcc::kMovi) break;
+            // The list's data runs from behind its 8-byte header for its declared size.
             if (chunk.listType == fourcc::kStrl &&
-                Failed(ParseStreamList(static_cast<int64_t>(chunk.position + chunk.size)))) {
+                Failed(ParseStreamList(static_cast<int64_t>(chunk.position + 8 + chunk.size)))) {
                 return kHrFail;
             }
         } else if (chunk.id == fourcc::kAvih) {
@@ -180,12 +181,19 @@ HResult AVIReader::Open(const char* path) {
     return kHrOk;
 }
 
+// A chunk must end within the list that holds it: one that claims more would swallow the chunks that
+// follow the list (the next stream's, say) as its own data. A last pad byte the list leaves out is let be.
+static bool EndsWithinList(const RiffChunk& chunk, int64_t listEnd) {
+    const uint64_t end = chunk.position + 8 + chunk.size;
+    return end <= static_cast<uint64_t>(listEnd) + 1;
+}
+
 HResult AVIReader::ParseStreamList(int64_t end) {
     FileIO* file = m_parseFile;
     RiffChunk strh;
-    if (Failed(ReadChunk(file, &strh)) || strh.id != fourcc::kStrh) return kHrFail;
+    if (Failed(ReadChunk(file, &strh)) || strh.id != fourcc::kStrh || !EndsWithinList(strh, end)) return kHrFail;
     RiffChunk strf;
-    if (Failed(ReadChunk(file, &strf)) || strf.id != fourcc::kStrf) return kHrFail;
+    if (Failed(ReadChunk(file, &strf)) || strf.id != fourcc::kStrf || !EndsWithinList(strf, end)) return kHrFail;
     AVIStream* stream = nullptr;
     uint32_t type = 0;
     if (strh.data)
@@ -202,7 +210,7 @@ HResult AVIReader::ParseStreamList(int64_t end) {
     }
     while (static_cast<int64_t>(file->Tell()) < end) {
         RiffChunk chunk;
-        if (Failed(ReadChunk(file, &chunk))) return kHrFail;
+        if (Failed(ReadChunk(file, &chunk)) || !EndsWithinList(chunk, end)) return kHrFail;
         if (chunk.id == fourcc::kIndx && Failed(stream->SuperIndex().Load(chunk))) return kHrFail;
     }
     return kHrOk;

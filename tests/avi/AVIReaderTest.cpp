@@ -138,6 +138,15 @@ TEST(AVIReaderOpen, RefusesMalformedFiles) {
                          Strl(w, "vids");
                          w.PatchU32(at + 4, 5000);
                      }))});
+    // A chunk of the video list whose size reaches over the audio stream's list, which follows it in
+    // the file: read as the list's own, it would hide the audio stream.
+    cases.push_back({"chunk running past its stream list", AVIFileBytes(hdrlWith([](RiffWriter& w) {
+                         Strl(w, "vids", 40, [](RiffWriter& s) {
+                             s.Id("strd");
+                             s.U32(100);  // the size of the audio list below
+                         });
+                         Strl(w, "auds", 16);
+                     }))});
     cases.push_back({"ends inside hdrl", std::vector<uint8_t>(good.begin(), good.begin() + 60)});
 
     for (size_t i = 0; i < cases.size(); ++i) {
