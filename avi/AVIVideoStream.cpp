@@ -9,7 +9,7 @@
 namespace krvx {
 
 AVIVideoStream::AVIVideoStream()
-    : m_bitmapHeader(), m_formatData(), aspectNumerator(1), aspectDenominator(1) {}
+    : m_bitmapHeader(), m_formatData() {}
 
 void AVIVideoStream::Reset() {
     AVIStream::Reset();

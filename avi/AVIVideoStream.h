@@ -24,14 +24,16 @@ public:
 
     const BitmapInfoHeader& BitmapHeader() const { return m_bitmapHeader; }
     const uint8_t* FormatData() const { return m_formatData; }
+    // The pixel aspect ratio the clip description reports. AVI headers carry none that this reader
+    // trusts, so it stays 1 : 1 for the stream's life.
     uint32_t AspectNumerator() const { return aspectNumerator; }
     uint32_t AspectDenominator() const { return aspectDenominator; }
 
 private:
     BitmapInfoHeader m_bitmapHeader;
     uint8_t m_formatData[kVideoFormatDataBytes];
-    uint32_t aspectNumerator;
-    uint32_t aspectDenominator;
+    const uint32_t aspectNumerator = 1;
+    const uint32_t aspectDenominator = 1;
 };
 
 }  // namespace krvx

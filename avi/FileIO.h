@@ -21,6 +21,8 @@ public:
 
     virtual uint32_t Open(const char* path);
     virtual uint32_t Create(const char* path, uint32_t truncate);
+    // The open-with-flags operation of the file interface, which no file of this reader offers: it
+    // answers 3. (A block file first sets its flags and sector size, as Create does.)
     virtual uint32_t OpenUnsupported(const char* path, uint32_t flag);
     virtual uint32_t Close();
     virtual uint32_t ReadAt(void* buffer, uint64_t size, uint64_t* bytesRead, uint64_t offset);

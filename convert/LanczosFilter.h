@@ -19,7 +19,8 @@ constexpr int32_t kMaxLanczosTaps = 64;
 int32_t ComputeLanczosTaps(int32_t sourceLength, int32_t destinationLength, int32_t position,
                            LanczosTap* taps);
 
-// The table is at least this many bytes, as the product has always allocated it.
+// The table is at least this many bytes: enough for every position and tap of a full-HD pass, so the
+// common sizes never need a larger block; larger passes get one sized for their taps.
 constexpr uint32_t kCoefficientTableMinBytes = 128000;
 constexpr uint16_t kTableEnd = 0xFFFF;
 

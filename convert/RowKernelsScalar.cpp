@@ -1,4 +1,5 @@
-// The reference row conversions: the arithmetic exactly as the product defines it, one pixel at a time.
+// The reference row conversions, one pixel at a time. The vector forms must give the same bytes, so this
+// arithmetic (its constants, order of operations and rounding) is the definition they are checked against.
 #include "convert/ColourConstants.h"
 #include "convert/CpuDispatch.h"
 #include "convert/RowKernels.h"

@@ -1,6 +1,6 @@
 // A fixed set of worker threads that take numbered work items of one job until none is left.
-// Every worker is woken for every job; items are handed out one at a time under the pool lock, so
-// faster workers take more of them.
+// Every worker is woken for every job; items are handed out one at a time by an atomic counter, so
+// faster workers take more of them. The pool lock guards the workers' states, not the items.
 #pragma once
 #include <atomic>
 #include <cstdint>

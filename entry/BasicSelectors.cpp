@@ -17,10 +17,15 @@ struct InfoAnswer {
     int32_t value;
 };
 
-// imInit's answer: the 32-bit words written, by byte offset. Offset 72 follows from interface version 6.
+// The one word of the answer that is a number rather than a 0 or 1 flag. Its meaning is the host's: the
+// host reads it at offset 52 and expects this value from an importer of this kind.
+constexpr int32_t kInfoValueAt52 = 15300;
+
+// imInit's answer: the 32-bit words written, by byte offset; the host reads them as the importer's
+// capabilities. Offset 72 follows from interface version 6.
 constexpr InfoAnswer kInfoAnswers[] = {
-    {8, 0},  {12, 0}, {24, 0}, {28, 0}, {32, 0},     {36, 1},
-    {40, 1}, {44, 0}, {48, 0}, {52, 15300}, {64, 0}, {68, 1},
+    {8, 0},  {12, 0}, {24, 0}, {28, 0},              {32, 0}, {36, 1},
+    {40, 1}, {44, 0}, {48, 0}, {52, kInfoValueAt52}, {64, 0}, {68, 1},
 };
 constexpr InfoAnswer kInfoAnswerFromVersion6 = {72, 1};
 }  // namespace

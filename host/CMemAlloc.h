@@ -1,12 +1,11 @@
-// The small allocator pair used by the conversion code: CMemAlloc over a host memory-function table,
-// and CImporterAllocator, which reads its importer's table at every call.
+// Blocks from a host memory-function table (allocate, allocate cleared, dispose of). Without a table
+// it allocates nothing. CImporterAllocator (its own header) reads an importer's table at every call.
 #pragma once
 #include <cstdint>
 
 namespace krvx {
 
 struct HostMemoryFunctions;
-class CAVIFileImporter;
 
 class CMemAlloc {
 public:

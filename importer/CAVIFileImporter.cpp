@@ -10,6 +10,7 @@
 #include "host/HostTime.h"
 #include "importer/CDecoderList.h"
 #include "importer/DecoderLibrary.h"
+#include "importer/ImportResult.h"
 #include "importer/KRVXFourCC.h"
 #include "platform/debug.h"
 #include "platform/system.h"
@@ -86,17 +87,17 @@ void CAVIFileImporter::SetPath(const char16_t* path) {
 }
 
 int32_t CAVIFileImporter::Open(const char16_t* path) {
-    if (m_isOpen) return 0;
-    if (!path) return 2;
+    if (m_isOpen) return kImportOk;
+    if (!path) return kImportReadFailed;
     if (!m_reader) {
         m_reader = new (std::nothrow) AVIReader;
-        if (!m_reader) return 4;
+        if (!m_reader) return kImportNoMemory;
     }
     char16_t widePath[kImporterPathChars];
     char multibyte[kMultibytePathBytes];
     if (!CopyWidePath(path, widePath) || !platform::WideToMultibyte(path, multibyte, sizeof(multibyte))) {
         DeleteReader();
-        return 2;
+        return kImportReadFailed;
     }
     // The sector size is asked for the drive behind any "\\?\" prefix; the path opens as given.
     uint32_t sectorSize = 0;
@@ -105,11 +106,11 @@ int32_t CAVIFileImporter::Open(const char16_t* path) {
     if (platform::UnbufferedReadsNeedAlignedMemory()) m_sampleBuffer.SetReadAlignment(m_sectorSize);
     if (Failed(m_reader->Open(multibyte))) {
         DeleteReader();
-        return 2;
+        return kImportReadFailed;
     }
     if (!m_reader->Video().IsValid() || !IsKrvxFourCC(m_reader->Video().GetHandler())) {
         DeleteReader();
-        return 2;
+        return kImportReadFailed;
     }
 
     CSampleBuffer firstSample;
@@ -131,15 +132,15 @@ int32_t CAVIFileImporter::Open(const char16_t* path) {
     }
     std::memcpy(m_path, widePath, sizeof(m_path));
     m_isOpen = true;
-    return 0;
+    return kImportOk;
 }
 
 int32_t CAVIFileImporter::GetFrameInfo(FrameInfo* info) const {
-    if (!info || !m_reader || !m_reader->Video().IsValid()) return 5;
+    if (!info || !m_reader || !m_reader->Video().IsValid()) return kImportBadState;
     info->width = m_reader->Video().BitmapHeader().width;
     info->height = m_reader->Video().BitmapHeader().height;
     info->handler = m_reader->Video().GetHandler();
-    return 0;
+    return kImportOk;
 }
 
 int32_t CAVIFileImporter::TimeToFrame(int64_t time) const {
@@ -161,7 +162,7 @@ int32_t CAVIFileImporter::ReadSampleInfo() {
     if (read != 0) return read;
     if (!EnsureDecoder()) {
         m_sampleBuffer.Release();
-        return 4;
+        return kImportNoMemory;
     }
     int32_t result = m_decoder->GetSampleInfo(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(), &m_sampleInfo);
     m_sampleBuffer.Release();

@@ -3,6 +3,7 @@
 #include <cinttypes>
 
 #include "avi/AVIReader.h"
+#include "importer/ImportResult.h"
 #include "platform/debug.h"
 
 namespace krvx {
@@ -15,30 +16,30 @@ bool CSampleBuffer::Alloc(uint32_t size) {
 }
 
 int32_t CSampleBuffer::ReadSample(AVIReader* reader, uint32_t frame, uint32_t sectorSize) {
-    if (!reader) return 5;
+    if (!reader) return kImportBadState;
     uint32_t size = 0, lead = 0, readSize = 0;
     uint64_t position = 0;
     if (Failed(reader->Video().GetAlignedFrameLocation(frame, sectorSize, &size, &lead, &position, &readSize)))
-        return 2;
+        return kImportReadFailed;
 
     uint32_t allocation = readSize ? readSize : size;
     if (!CGenericBuffer::Alloc(allocation, m_readAlignment)) {
         platform::DebugPrintf("CSampleBuffer::Alloc failed size: %d\n", static_cast<int>(allocation));
-        return 4;
+        return kImportNoMemory;
     }
     m_sampleSize = size;
     if (!Data() || allocation > Capacity()) {
         platform::DebugPrintf("CSampleBuffer::Alloc internal error buffer: 0x%08" PRIXPTR ", size: %d, actual: %d\n",
                               reinterpret_cast<uintptr_t>(Data()), static_cast<int>(allocation),
                               static_cast<int>(Capacity()));
-        return 4;
+        return kImportNoMemory;
     }
     m_offset = lead;
     uint64_t bytesRead = 0;
-    if (Failed(AVIReader::ReadFileData(reader->SampleFile(), position, readSize, Data(), &bytesRead))) return 2;
+    if (Failed(AVIReader::ReadFileData(reader->SampleFile(), position, readSize, Data(), &bytesRead))) return kImportReadFailed;
     // The last sector of a file may come back short; the sample itself must be whole.
-    if (bytesRead < static_cast<uint64_t>(lead) + size) return 2;
-    return 0;
+    if (bytesRead < static_cast<uint64_t>(lead) + size) return kImportReadFailed;
+    return kImportOk;
 }
 
 void CSampleBuffer::Release() {
