@@ -3,6 +3,7 @@
 #include "entry/BasicSelectors.h"
 #include "entry/ClipSelectors.h"
 #include "entry/FormatSelectors.h"
+#include "entry/FrameSelectors.h"
 #include "entry/ImporterHandle.h"
 #include "entry/PixelFormatSelector.h"
 #include "importer/CAVIFileImporter.h"
@@ -52,6 +53,10 @@ extern "C" int32_t xImportEntry(int32_t selector, imStdParms* stdParms, intptr_t
             if (!importer) return kImOtherErr;
             return HandleGetIndPixelFormat(importer->EncodedFormat(), static_cast<int32_t>(param1), record);
         }
+        case imGetSourceVideo:
+            return HandleGetSourceVideo(reinterpret_cast<SourceVideoRecord*>(param2));
+        case imImportImage:
+            return HandleImportImage(reinterpret_cast<ImageImportRecord*>(param2));
         case imGetMetaData:
             return HandleGetMetaData(reinterpret_cast<MetaDataRecord*>(param2));
         case imGetSupports7:

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "host/HostTables.h"
+
 namespace krvx {
 
 // The importer-information record filled by imInit: 32-bit fields at 8 .. 72. Its real size is the
@@ -129,6 +131,42 @@ struct PixelFormatRecord {
     int32_t pixelFormat;
 };
 
+// One entry of the frame formats a frame request accepts; the first is the one asked for.
+struct FrameFormatEntry {
+    int32_t width;
+    int32_t height;
+    uint32_t pixelFormat;
+};
+
+// imGetSourceVideo's record (param2): the frame at a time, in the first format, returned at outFrame.
+struct SourceVideoRecord {
+    PrivateDataHandle privateData;
+    int32_t reserved4;
+    int64_t frameTime;
+    FrameFormatEntry* formats;
+    int32_t formatCount;
+    int32_t reserved24;
+    PPixHand* outFrame;
+};
+
+// imImportImage's record (param2): the older request that converts straight into the host's buffer.
+// The frame number is time / timeScale.
+struct ImageImportRecord {
+    int32_t reserved0;
+    int32_t width;
+    int32_t height;
+    uint8_t reserved12[32];
+    int32_t rowBytes;
+    char* pixels;
+    uint8_t reserved52[4];
+    uint32_t pixelFormat;
+    uint8_t reserved60[12];
+    int32_t timeScale;
+    uint8_t reserved76[8];
+    int32_t time;
+    PrivateDataHandle privateData;
+};
+
 #if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(offsetof(MetaDataRecord, value8) == 8 && offsetof(MetaDataRecord, value16) == 16,
               "metadata fields at 8, 12, 16");
@@ -166,6 +204,15 @@ static_assert(offsetof(AsyncImporterCreationRecord, entry) == 8 &&
                   offsetof(AsyncImporterCreationRecord, asyncPrivateData) == 12,
               "asynchronous-importer creation record");
 static_assert(offsetof(PixelFormatRecord, pixelFormat) == 4, "pixel-format record");
+static_assert(offsetof(SourceVideoRecord, frameTime) == 8 && offsetof(SourceVideoRecord, formats) == 16 &&
+                  offsetof(SourceVideoRecord, formatCount) == 20 && offsetof(SourceVideoRecord, outFrame) == 28,
+              "source-video record");
+static_assert(offsetof(FrameFormatEntry, pixelFormat) == 8 && sizeof(FrameFormatEntry) == 12, "frame format entry");
+static_assert(offsetof(ImageImportRecord, width) == 4 && offsetof(ImageImportRecord, height) == 8 &&
+                  offsetof(ImageImportRecord, rowBytes) == 0x2C && offsetof(ImageImportRecord, pixels) == 0x30 &&
+                  offsetof(ImageImportRecord, pixelFormat) == 0x38 && offsetof(ImageImportRecord, timeScale) == 0x48 &&
+                  offsetof(ImageImportRecord, time) == 0x54 && offsetof(ImageImportRecord, privateData) == 88,
+              "image-import record");
 #endif
 
 }  // namespace krvx

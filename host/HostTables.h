@@ -53,6 +53,31 @@ using HostGetTicksPerSecondFn = int32_t (*)(int64_t* ticksPerSecond);
 enum HostMemoryManagerSlot : int { kMemoryManagerReserve = 0 };
 using HostReserveMemoryFn = int32_t (*)(int32_t importerId, uint32_t bytes);
 
+// Host frames ("PPix") are opaque handles the host creates and disposes of.
+struct HostFrame;
+using PPixHand = HostFrame**;
+
+// A host rectangle: left, top, right, bottom.
+struct HostRect {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
+// PPix Creator Suite: slot 0 creates a frame of a pixel format and bounds; 0 on success.
+enum HostPPixCreatorSlot : int { kPPixCreatorCreate = 0 };
+using HostCreatePPixFn = int32_t (*)(PPixHand* frame, int32_t access, uint32_t pixelFormat, const HostRect* bounds);
+
+// PPix Suite: slot 0 disposes of a frame, slot 1 gives the address of its first row in memory, slot 3
+// its row bytes. The unpacked formats keep their rows bottom-up (the first row in memory is the bottom
+// of the picture); packed 4:2:2 keeps them top-down.
+enum HostPPixSlot : int { kPPixDispose = 0, kPPixGetPixels = 1, kPPixGetBounds = 2, kPPixGetRowBytes = 3 };
+using HostDisposePPixFn = int32_t (*)(PPixHand frame);
+using HostGetPixelsFn = int32_t (*)(PPixHand frame, int32_t access, char** pixels);
+using HostGetBoundsFn = int32_t (*)(PPixHand frame, HostRect* bounds);
+using HostGetRowBytesFn = int32_t (*)(PPixHand frame, int32_t* rowBytes);
+
 // The suites are tables of slots too.
 struct HostSuite {
     HostFunction slot[16];

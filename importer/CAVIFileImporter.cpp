@@ -9,6 +9,7 @@
 #include "host/HostTables.h"
 #include "host/HostTime.h"
 #include "importer/CDecoderList.h"
+#include "importer/ColourSettings.h"
 #include "importer/DecoderLibrary.h"
 #include "importer/ImportResult.h"
 #include "importer/KRVXFourCC.h"
@@ -82,6 +83,75 @@ bool CAVIFileImporter::EnsureDecoder() {
     return m_decoder != nullptr;
 }
 
+int32_t CAVIFileImporter::ReadSample(uint32_t frame) {
+    return m_sampleBuffer.ReadSample(m_reader, frame, m_sectorSize);
+}
+
+int32_t CAVIFileImporter::PrepareWithColourSettings(const void* sample, uint32_t sampleSize, uint32_t format,
+                                                    int32_t resolution, int32_t decodeFlag, int32_t* decodedWidth,
+                                                    int32_t* decodedHeight) {
+    if (!EnsureDecoder()) return kImportNoMemory;
+    int32_t width = 0, height = 0;
+    m_decoder->PrepareDecode(0, 0, format, resolution, decodeFlag, sample, sampleSize, &width, &height, nullptr);
+    if (decodedWidth) *decodedWidth = width;
+    if (decodedHeight) *decodedHeight = height;
+    ColourSettings settings;
+    if (!ReadColourSettings(Allocator(), OverrideReading::WalkRecords, &settings)) return kImportBadState;
+    return ApplyColourSettings(m_decoder, sample, sampleSize, settings, true);
+}
+
+int32_t CAVIFileImporter::DecodeFrame(int32_t frame, CFrameBuffer* frameBuffer, int32_t resolution) {
+    const uint32_t format = frameBuffer ? frameBuffer->Format() : 0;
+    if (format == 0) return kImportReadFailed;
+    if (!m_reader || !m_reader->Video().IsValid() || frame < 0) return kImportBadState;
+    if (!m_reader->IsVideoKeyFrame(static_cast<uint32_t>(frame))) {
+        const bool holdsPrevious = frame == m_lastDecodedFrame + 1 && m_decoder &&
+                                   !m_decoder->ConfigurationDiffers(0, 0, format, resolution);
+        // A failure while priming does not stop the frame: it is decoded all the same.
+        if (!holdsPrevious) DecodePrecedingFrames(frame, format, resolution);
+    }
+    const int32_t read = ReadSample(static_cast<uint32_t>(frame));
+    if (read != kImportOk) return read;
+    CDecoderList::Instance().Remove(m_decoder);
+    int32_t width = 0, height = 0;
+    const int32_t prepared = PrepareWithColourSettings(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(), format,
+                                                       resolution, 0, &width, &height);
+    if (prepared == kImportNoMemory) return prepared;
+    // A sample whose picture is not the size the file declares must not be decoded into a buffer
+    // sized from that declaration.
+    if (width != frameBuffer->Width() || height != frameBuffer->Height()) {
+        platform::DebugPrintf("frame:%5d DecodeFrame 0x%08" PRIXPTR " sample picture %d x %d, buffer %d x %d\n",
+                              frame, reinterpret_cast<uintptr_t>(this), width, height, frameBuffer->Width(),
+                              frameBuffer->Height());
+        return kImportDecodeFailed;
+    }
+    m_decoder->DecodeSample(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(), frameBuffer->Data(),
+                            frameBuffer->Pitch());
+    m_lastDecodedFrame = frame;
+    return kImportOk;
+}
+
+int32_t CAVIFileImporter::DecodePrecedingFrames(int32_t frame, uint32_t format, int32_t resolution) {
+    if (!m_reader || !m_reader->Video().IsValid() || frame - 1 < 0) return kImportBadState;
+    int32_t key = frame - 1;
+    while (key >= 0 && !m_reader->IsVideoKeyFrame(static_cast<uint32_t>(key))) --key;
+    if (key < 0) return kImportBadState;
+    platform::DebugPrintf("frame:%5d DecodePrecedingFrames 0x%08" PRIXPTR " key frame: %d, frames: %d\n", frame,
+                          reinterpret_cast<uintptr_t>(this), key, frame - key);
+    for (int32_t j = key; j < frame; ++j) {
+        if (j > key && m_reader->GetVideoFrameSize(static_cast<uint32_t>(j)) == 0) return kImportBadState;
+        int32_t result = ReadSample(static_cast<uint32_t>(j));
+        if (result == kImportOk)
+            result = PrepareWithColourSettings(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(), format,
+                                               resolution, 1);
+        if (result == kImportOk)
+            result = m_decoder->DecodeSample(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(), nullptr, 0);
+        if (result != kImportOk) return result;
+        m_lastDecodedFrame = j;
+    }
+    return kImportOk;
+}
+
 void CAVIFileImporter::SetPath(const char16_t* path) {
     if (!path || !CopyWidePath(path, m_path)) m_path[0] = 0;
 }
@@ -109,6 +179,14 @@ int32_t CAVIFileImporter::Open(const char16_t* path) {
         return kImportReadFailed;
     }
     if (!m_reader->Video().IsValid() || !IsKrvxFourCC(m_reader->Video().GetHandler())) {
+        DeleteReader();
+        return kImportReadFailed;
+    }
+    // The declared frame size is a claim: everything sized from it later must stay within reason.
+    const int32_t width = m_reader->Video().BitmapHeader().width;
+    const int32_t height = m_reader->Video().BitmapHeader().height;
+    if (width < 1 || width > kMaxFrameSide || height < 1 || height > kMaxFrameSide) {
+        platform::DebugPrintf("CAVIFileImporter::Open refused frame size %d x %d\n", width, height);
         DeleteReader();
         return kImportReadFailed;
     }

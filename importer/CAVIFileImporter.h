@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "host/CAdobeFileImporter.h"
+#include "importer/CFrameBuffer.h"
 #include "importer/CSampleBuffer.h"
 #include <KRVXDecoder.h>
 
@@ -15,6 +16,9 @@ class AVIReader;
 // The wide path member holds 255 characters and a terminator; the multibyte form at most 260 bytes.
 constexpr int kImporterPathChars = 256;
 constexpr int kMultibytePathBytes = 260;
+
+// The largest frame width and height a clip may declare; a larger or non-positive one is refused at open.
+constexpr int32_t kMaxFrameSide = 32768;
 
 struct FrameInfo {
     int32_t width;
@@ -57,6 +61,26 @@ public:
 
     // Creates the importer's own decoder on first need; false when it cannot be had.
     bool EnsureDecoder();
+
+    // Reads frame's compressed sample into the importer's sample buffer: 0, 2, 4 or 5.
+    int32_t ReadSample(uint32_t frame);
+
+    // Prepares the importer's decoder (created on first need; 4 when it cannot be) for the sample in
+    // `format` at `resolution` and applies the colour settings: 0, 4 or 5. decodeFlag is 1 while
+    // priming. The prepared picture's size goes to decodedWidth and decodedHeight when given.
+    int32_t PrepareWithColourSettings(const void* sample, uint32_t sampleSize, uint32_t format, int32_t resolution,
+                                      int32_t decodeFlag, int32_t* decodedWidth = nullptr,
+                                      int32_t* decodedHeight = nullptr);
+
+    // Decodes frame with the importer's own decoder into the frame buffer, in the buffer's format,
+    // priming from the last key frame first unless the decoder holds frame - 1 in this configuration.
+    // 0, 2 (no format, or the sample cannot be read), 4, 5, or 9 when the sample's picture is not
+    // the size the buffer was made for.
+    int32_t DecodeFrame(int32_t frame, CFrameBuffer* frameBuffer, int32_t resolution);
+
+    // Decodes the nearest key frame before frame and the frames after it up to frame - 1, without
+    // output, so that the decoder's reference state holds frame - 1. 0, or the first failure.
+    int32_t DecodePrecedingFrames(int32_t frame, uint32_t format, int32_t resolution);
 
 protected:
     void OnAllocatorCreated(IAllocator* allocator) override;

@@ -7,7 +7,6 @@
 namespace krvx {
 
 namespace {
-constexpr uint32_t kFrameAlignment = 16;
 }
 
 int32_t CFrameBuffer::Alloc(int32_t width, int32_t height, uint32_t format) {

@@ -6,6 +6,9 @@
 
 namespace krvx {
 
+// Frame buffers and their pitches are aligned to this many bytes.
+constexpr uint32_t kFrameAlignment = 16;
+
 class CFrameBuffer : public CGenericBuffer {
 public:
     using CGenericBuffer::CGenericBuffer;

@@ -22,6 +22,7 @@ enum class SeekOrigin { Begin = 0, Current = 1, End = 2 };
 
 // Returns null when the file cannot be opened. With kFileFlagNoBuffering the POSIX backend reads
 // with O_DIRECT where the file system accepts it and falls back to ordinary reads where it does not.
+// The POSIX backend takes a backslash in the path as a folder separator, as Windows does.
 NativeFile* FileOpen(const char* path, FileDisposition disposition, uint32_t flagsAndAttributes);
 void FileClose(NativeFile* file);
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/PrPixelFormat.h"
 
 namespace krvx {
 namespace host {
@@ -24,6 +25,35 @@ OfferedSuite g_offered[] = {
 };
 constexpr int32_t kSuiteUnknown = -1;
 }  // namespace
+
+// A host frame: the handle the plug-in holds points at `self`, the first member.
+struct HostSim::SimFrame {
+    HostFrame* self = nullptr;
+    uint32_t pixelFormat = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t rowBytes = 0;
+    std::vector<uint8_t> pixels;
+};
+
+int32_t HostBytesPerPixel(uint32_t pixelFormat) {
+    switch (pixelFormat) {
+        case PrPixelFormat_BGRA_4444_8u:
+        case PrPixelFormat_ARGB_4444_8u:
+        case PrPixelFormat_VUYA_4444_8u:
+            return 4;
+        case PrPixelFormat_BGRA_4444_16u:
+            return 8;
+        case PrPixelFormat_BGRA_4444_32f:
+        case PrPixelFormat_ARGB_4444_32f:
+        case PrPixelFormat_VUYA_4444_32f:
+            return 16;
+        case PrPixelFormat_YUYV_422_8u_709:
+            return 2;
+        default:
+            return 0;
+    }
+}
 
 // Plain functions for the host's tables; they reach the one simulator of the process.
 struct HostCallbacks {
@@ -87,12 +117,68 @@ struct HostCallbacks {
             sim->m_acquireOrder.push_back(name);
         }
         for (OfferedSuite& offered : g_offered) {
-            if (std::strcmp(offered.name, name) == 0 && offered.version == version) {
+            if (std::strcmp(offered.name, name) == 0 && offered.version == version && !sim->IsWithheld(name)) {
                 if (suite) *suite = offered.table;
                 return 0;
             }
         }
         return kSuiteUnknown;
+    }
+    // Frames are as large as the host would make them: rows padded to 16 bytes, at most 1 GiB.
+    static int32_t CreatePPix(PPixHand* frame, int32_t, uint32_t pixelFormat, const HostRect* bounds) {
+        HostSim* sim = HostSim::s_current;
+        if (frame) *frame = nullptr;
+        if (!sim || !frame || !bounds) return -1;
+        const int64_t width = static_cast<int64_t>(bounds->right) - bounds->left;
+        const int64_t height = static_cast<int64_t>(bounds->bottom) - bounds->top;
+        const int32_t bytesPerPixel = HostBytesPerPixel(pixelFormat);
+        if (width < 1 || height < 1 || bytesPerPixel == 0) return -1;
+        const int64_t rowBytes = ((width + (width & 1)) * bytesPerPixel + 15) / 16 * 16;
+        if (rowBytes * height > (int64_t(1) << 30) || !sim->TakeAllocation()) return -1;
+        auto* made = new HostSim::SimFrame;
+        made->pixelFormat = pixelFormat;
+        made->width = static_cast<int32_t>(width);
+        made->height = static_cast<int32_t>(height);
+        made->rowBytes = static_cast<int32_t>(rowBytes);
+        made->pixels.assign(static_cast<size_t>(rowBytes * height), 0xCD);
+        std::lock_guard<std::mutex> lock(sim->m_lock);
+        sim->m_frames.insert(made);
+        ++sim->m_framesCreated;
+        *frame = &made->self;
+        return 0;
+    }
+    static HostSim::SimFrame* FrameOf(PPixHand frame) {
+        HostSim* sim = HostSim::s_current;
+        if (!sim || !frame) return nullptr;
+        auto* candidate = reinterpret_cast<HostSim::SimFrame*>(frame);
+        std::lock_guard<std::mutex> lock(sim->m_lock);
+        return sim->m_frames.count(candidate) ? candidate : nullptr;
+    }
+    static int32_t DisposePPix(PPixHand frame) {
+        HostSim* sim = HostSim::s_current;
+        HostSim::SimFrame* found = FrameOf(frame);
+        if (!found) return -1;
+        {
+            std::lock_guard<std::mutex> lock(sim->m_lock);
+            sim->m_frames.erase(found);
+        }
+        delete found;
+        return 0;
+    }
+    static int32_t GetPixels(PPixHand frame, int32_t, char** pixels) {
+        HostSim::SimFrame* found = FrameOf(frame);
+        if (pixels) *pixels = found ? reinterpret_cast<char*>(found->pixels.data()) : nullptr;
+        return found ? 0 : -1;
+    }
+    static int32_t GetBounds(PPixHand frame, HostRect* bounds) {
+        HostSim::SimFrame* found = FrameOf(frame);
+        if (found && bounds) *bounds = HostRect{0, 0, found->width, found->height};
+        return found ? 0 : -1;
+    }
+    static int32_t GetRowBytes(PPixHand frame, int32_t* rowBytes) {
+        HostSim::SimFrame* found = FrameOf(frame);
+        if (rowBytes) *rowBytes = found ? found->rowBytes : 0;
+        return found ? 0 : -1;
     }
     static int32_t GetTicksPerSecond(int64_t* ticks) {
         if (ticks) *ticks = kHostTicksPerSecond;
@@ -132,6 +218,13 @@ HostSim::HostSim(int32_t interfaceVersion) {
     s_current = this;
     FindOffered("Premiere Time Suite")->table[kTimeGetTicksPerSecond] = Slot(&HostCallbacks::GetTicksPerSecond);
     FindOffered("Premiere Memory Manager Suite")->table[kMemoryManagerReserve] = Slot(&HostCallbacks::ReserveMemory);
+    HostFunction* creator = FindOffered("Premiere PPix Creator Suite")->table;
+    creator[kPPixCreatorCreate] = Slot(&HostCallbacks::CreatePPix);
+    HostFunction* ppix = FindOffered("Premiere PPix Suite")->table;
+    ppix[kPPixDispose] = Slot(&HostCallbacks::DisposePPix);
+    ppix[kPPixGetPixels] = Slot(&HostCallbacks::GetPixels);
+    ppix[kPPixGetBounds] = Slot(&HostCallbacks::GetBounds);
+    ppix[kPPixGetRowBytes] = Slot(&HostCallbacks::GetRowBytes);
     m_memory.slot[kMemNewPtr] = Slot(&HostCallbacks::NewPtr);
     m_memory.slot[kMemDisposePtr] = Slot(&HostCallbacks::DisposePtr);
     m_memory.slot[kMemNewHandle] = Slot(&HostCallbacks::NewHandle);
@@ -149,10 +242,46 @@ HostSim::HostSim(int32_t interfaceVersion) {
 HostSim::~HostSim() {
     if (s_current == this) s_current = nullptr;
     for (void* block : m_blocks) std::free(block);
+    for (SimFrame* frame : m_frames) delete frame;
     for (char** handle : m_handles) {
         std::free(*handle);
         std::free(handle);
     }
+}
+
+void HostSim::WithholdSuite(const std::string& name, bool withheld) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (withheld) {
+        m_withheld.insert(name);
+    } else {
+        m_withheld.erase(name);
+    }
+}
+
+bool HostSim::IsWithheld(const char* name) const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_withheld.count(name) != 0;
+}
+
+size_t HostSim::LiveFrames() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_frames.size();
+}
+
+size_t HostSim::FramesCreated() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_framesCreated;
+}
+
+bool HostSim::Frame(PPixHand frame, FrameView* view) const {
+    HostSim::SimFrame* found = HostCallbacks::FrameOf(frame);
+    if (!found || !view) return false;
+    *view = FrameView{found->pixelFormat, found->width, found->height, found->rowBytes, found->pixels.data()};
+    return true;
+}
+
+void HostSim::DisposeFrame(PPixHand frame) {
+    HostCallbacks::DisposePPix(frame);
 }
 
 void HostSim::FailAllocationNumber(uint64_t n) {

@@ -40,6 +40,23 @@ public:
     // Host memory reservations asked for through the Memory Manager Suite: (importer id, bytes).
     std::vector<std::pair<int32_t, uint32_t>> Reservations() const;
 
+    // A suite withheld is answered as unknown when the plug-in asks for it.
+    void WithholdSuite(const std::string& name, bool withheld);
+
+    // Host frames the plug-in created and not yet given back, and a look at one of them.
+    struct FrameView {
+        uint32_t pixelFormat = 0;
+        int32_t width = 0;
+        int32_t height = 0;
+        int32_t rowBytes = 0;
+        const uint8_t* pixels = nullptr;  // first row in memory
+    };
+    size_t LiveFrames() const;
+    size_t FramesCreated() const;
+    bool Frame(PPixHand frame, FrameView* view) const;
+    // Gives back a frame the plug-in handed over, as the host does when it is done with it.
+    void DisposeFrame(PPixHand frame);
+
     // Acquire and release calls per suite name, and the names in call order.
     int Acquired(const std::string& name) const;
     int Released(const std::string& name) const;
@@ -51,6 +68,7 @@ private:
     static HostSim* s_current;
 
     bool TakeAllocation();
+    bool IsWithheld(const char* name) const;
 
     imStdParms m_stdParms{};
     HostSuiteTable m_suites{};
@@ -69,7 +87,14 @@ private:
     std::map<std::string, int> m_released;
     std::vector<std::string> m_acquireOrder;
     std::vector<std::string> m_releaseOrder;
+    std::set<std::string> m_withheld;
+    struct SimFrame;
+    std::set<SimFrame*> m_frames;
+    size_t m_framesCreated = 0;
 };
+
+// Bytes per pixel of a host pixel format the simulator makes frames of; 0 for any other.
+int32_t HostBytesPerPixel(uint32_t pixelFormat);
 
 }  // namespace host
 }  // namespace krvx

@@ -1,0 +1,25 @@
+#include "entry/FrameSelectors.h"
+
+#include "entry/ImporterHandle.h"
+#include "host/HostRecords.h"
+#include "importer/CAVIFileImporter.h"
+#include "importer/CFrameReader.h"
+#include "importer/ImportResult.h"
+
+namespace krvx {
+
+int32_t HandleGetSourceVideo(SourceVideoRecord* record) {
+    CAVIFileImporter* importer = record ? ImporterFromHandle(record->privateData) : nullptr;
+    if (!importer) return kImportBadState;
+    CFrameReader<CAVIFileImporter> reader(importer);
+    return reader.ImportImage(record);
+}
+
+int32_t HandleImportImage(ImageImportRecord* record) {
+    CAVIFileImporter* importer = record ? ImporterFromHandle(record->privateData) : nullptr;
+    if (!importer) return kImportBadState;
+    CFrameReader<CAVIFileImporter> reader(importer);
+    return reader.ImportImageIntoBuffer(record);
+}
+
+}  // namespace krvx
