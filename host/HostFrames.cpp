@@ -4,8 +4,8 @@
 
 namespace krvx {
 
-int32_t CreateHostFrame(const CAdobeFileImporter& importer, int32_t access, uint32_t pixelFormat, int32_t width,
-                        int32_t height, PPixHand* frame) {
+int32_t CreateHostFrame(const CAdobeFileImporter& importer, int32_t access, uint32_t pixelFormat,
+                        int32_t width, int32_t height, PPixHand* frame) {
     *frame = nullptr;
     auto create = HostSlot<HostCreatePPixFn>(static_cast<const HostSuite*>(importer.PPixCreatorSuite()),
                                              kPPixCreatorCreate);
@@ -30,7 +30,8 @@ bool HostFramePixels(const CAdobeFileImporter& importer, PPixHand frame, int32_t
 }
 
 void DisposeHostFrame(const CAdobeFileImporter& importer, PPixHand frame) {
-    auto dispose = HostSlot<HostDisposePPixFn>(static_cast<const HostSuite*>(importer.PPixSuite()), kPPixDispose);
+    auto dispose =
+        HostSlot<HostDisposePPixFn>(static_cast<const HostSuite*>(importer.PPixSuite()), kPPixDispose);
     if (frame && dispose) dispose(frame);
 }
 

@@ -13,8 +13,8 @@ constexpr int32_t kNoFrameCreatorSuite = static_cast<int32_t>(0x80000000u);
 
 // A frame of `pixelFormat` with bounds (0, 0, width, height): 0, kNoFrameCreatorSuite, or the host's
 // own nonzero answer (then *frame is null).
-int32_t CreateHostFrame(const CAdobeFileImporter& importer, int32_t access, uint32_t pixelFormat, int32_t width,
-                        int32_t height, PPixHand* frame);
+int32_t CreateHostFrame(const CAdobeFileImporter& importer, int32_t access, uint32_t pixelFormat,
+                        int32_t width, int32_t height, PPixHand* frame);
 
 // The address of the frame's first row in memory and its row bytes; false when the host gives none.
 bool HostFramePixels(const CAdobeFileImporter& importer, PPixHand frame, int32_t access, char** pixels,

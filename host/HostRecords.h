@@ -78,7 +78,7 @@ struct FileInfoRecord {
     uint8_t reserved19[3];
     uint8_t alphaCode;
     uint8_t reserved23[3];
-    uint8_t alphaInverted;     // 0: alpha is not inverted
+    uint8_t alphaInverted;  // 0: alpha is not inverted
     uint8_t reserved27[4];
     int16_t stillAndNoDuration;  // 0: a moving clip with a duration (two flag bytes)
     uint8_t reserved33;
@@ -171,46 +171,59 @@ struct ImageImportRecord {
 static_assert(offsetof(MetaDataRecord, value8) == 8 && offsetof(MetaDataRecord, value16) == 16,
               "metadata fields at 8, 12, 16");
 static_assert(sizeof(ImporterInfoRecord) == 76, "importer information up to offset 72");
-static_assert(offsetof(FormatRecord, canWriteTimecode) == 8 && offsetof(FormatRecord, formatName) == 12 && offsetof(FormatRecord, shortName) == 268 &&
+static_assert(offsetof(FormatRecord, canWriteTimecode) == 8 && offsetof(FormatRecord, formatName) == 12 &&
+                  offsetof(FormatRecord, shortName) == 268 &&
                   offsetof(FormatRecord, platformExtension) == 300,
               "format record strings");
 static_assert(sizeof(SubTypeEntry) == 516, "subtype entries of 516 bytes");
 static_assert(offsetof(FileOpenRecord, fileType) == 4 && offsetof(FileOpenRecord, path) == 8 &&
-                  offsetof(FileOpenRecord, fileReference) == 12 && offsetof(FileOpenRecord, privateData) == 20 &&
-                  offsetof(FileOpenRecord, access) == 28,
+                  offsetof(FileOpenRecord, fileReference) == 12 &&
+                  offsetof(FileOpenRecord, privateData) == 20 && offsetof(FileOpenRecord, access) == 28,
               "file-open record");
 static_assert(offsetof(FileAccessRecord, path) == 8, "file-access record path");
 static_assert(offsetof(FileInfoRecord, width) == 2 && offsetof(FileInfoRecord, height) == 6 &&
                   offsetof(FileInfoRecord, bitsPerPixel) == 12 && offsetof(FileInfoRecord, subtype) == 14 &&
                   offsetof(FileInfoRecord, fieldType) == 18 && offsetof(FileInfoRecord, alphaCode) == 22 &&
-                  offsetof(FileInfoRecord, alphaInverted) == 26 && offsetof(FileInfoRecord, stillAndNoDuration) == 31 &&
+                  offsetof(FileInfoRecord, alphaInverted) == 26 &&
+                  offsetof(FileInfoRecord, stillAndNoDuration) == 31 &&
                   offsetof(FileInfoRecord, pixelAspectNumerator) == 34 &&
-                  offsetof(FileInfoRecord, pixelAspectDenominator) == 38 && offsetof(FileInfoRecord, rollCrawl) == 42 &&
-                  offsetof(FileInfoRecord, importerId) == 46 && offsetof(FileInfoRecord, supportsAsyncIO) == 50 &&
-                  offsetof(FileInfoRecord, supportsGetSourceVideo) == 54 && offsetof(FileInfoRecord, hasPulldown) == 58,
+                  offsetof(FileInfoRecord, pixelAspectDenominator) == 38 &&
+                  offsetof(FileInfoRecord, rollCrawl) == 42 && offsetof(FileInfoRecord, importerId) == 46 &&
+                  offsetof(FileInfoRecord, supportsAsyncIO) == 50 &&
+                  offsetof(FileInfoRecord, supportsGetSourceVideo) == 54 &&
+                  offsetof(FileInfoRecord, hasPulldown) == 58,
               "file-information record, video part");
 static_assert(offsetof(FileInfoRecord, timeBase) == 162 && offsetof(FileInfoRecord, ticksPerFrame) == 166 &&
-                  offsetof(FileInfoRecord, durationTicks) == 170 && offsetof(FileInfoRecord, audioChannels) == 174 &&
+                  offsetof(FileInfoRecord, durationTicks) == 170 &&
+                  offsetof(FileInfoRecord, audioChannels) == 174 &&
                   offsetof(FileInfoRecord, audioSampleRate) == 178 &&
                   offsetof(FileInfoRecord, audioSampleType) == 182 &&
                   offsetof(FileInfoRecord, audioDurationFrames) == 186 &&
-                  offsetof(FileInfoRecord, accessValue) == 194 && offsetof(FileInfoRecord, privateData) == 198 &&
-                  offsetof(FileInfoRecord, hasDataRate) == 206 && offsetof(FileInfoRecord, streamsAsComposition) == 211,
+                  offsetof(FileInfoRecord, accessValue) == 194 &&
+                  offsetof(FileInfoRecord, privateData) == 198 &&
+                  offsetof(FileInfoRecord, hasDataRate) == 206 &&
+                  offsetof(FileInfoRecord, streamsAsComposition) == 211,
               "file-information record, audio and handle part");
-static_assert(offsetof(PreferredFrameSizeRecord, pixelFormat) == 8 && offsetof(PreferredFrameSizeRecord, index) == 12 &&
-                  offsetof(PreferredFrameSizeRecord, width) == 16 && offsetof(PreferredFrameSizeRecord, height) == 20,
+static_assert(offsetof(PreferredFrameSizeRecord, pixelFormat) == 8 &&
+                  offsetof(PreferredFrameSizeRecord, index) == 12 &&
+                  offsetof(PreferredFrameSizeRecord, width) == 16 &&
+                  offsetof(PreferredFrameSizeRecord, height) == 20,
               "preferred-frame-size record");
 static_assert(offsetof(AsyncImporterCreationRecord, entry) == 8 &&
                   offsetof(AsyncImporterCreationRecord, asyncPrivateData) == 12,
               "asynchronous-importer creation record");
 static_assert(offsetof(PixelFormatRecord, pixelFormat) == 4, "pixel-format record");
 static_assert(offsetof(SourceVideoRecord, frameTime) == 8 && offsetof(SourceVideoRecord, formats) == 16 &&
-                  offsetof(SourceVideoRecord, formatCount) == 20 && offsetof(SourceVideoRecord, outFrame) == 28,
+                  offsetof(SourceVideoRecord, formatCount) == 20 &&
+                  offsetof(SourceVideoRecord, outFrame) == 28,
               "source-video record");
-static_assert(offsetof(FrameFormatEntry, pixelFormat) == 8 && sizeof(FrameFormatEntry) == 12, "frame format entry");
+static_assert(offsetof(FrameFormatEntry, pixelFormat) == 8 && sizeof(FrameFormatEntry) == 12,
+              "frame format entry");
 static_assert(offsetof(ImageImportRecord, width) == 4 && offsetof(ImageImportRecord, height) == 8 &&
-                  offsetof(ImageImportRecord, rowBytes) == 0x2C && offsetof(ImageImportRecord, pixels) == 0x30 &&
-                  offsetof(ImageImportRecord, pixelFormat) == 0x38 && offsetof(ImageImportRecord, timeScale) == 0x48 &&
+                  offsetof(ImageImportRecord, rowBytes) == 0x2C &&
+                  offsetof(ImageImportRecord, pixels) == 0x30 &&
+                  offsetof(ImageImportRecord, pixelFormat) == 0x38 &&
+                  offsetof(ImageImportRecord, timeScale) == 0x48 &&
                   offsetof(ImageImportRecord, time) == 0x54 && offsetof(ImageImportRecord, privateData) == 88,
               "image-import record");
 #endif

@@ -29,7 +29,11 @@ struct HostMemoryFunctions {
 };
 
 // Basic suite: acquire and release other suites by name and version.
-enum HostBasicSuiteSlot : int { kBasicAcquireSuite = 0, kBasicReleaseSuite = 1, kHostBasicSuiteSlotCount = 8 };
+enum HostBasicSuiteSlot : int {
+    kBasicAcquireSuite = 0,
+    kBasicReleaseSuite = 1,
+    kHostBasicSuiteSlotCount = 8
+};
 using HostAcquireSuiteFn = int32_t (*)(const char* name, int32_t version, const void** suite);
 using HostReleaseSuiteFn = int32_t (*)(const char* name, int32_t version);
 
@@ -67,7 +71,8 @@ struct HostRect {
 
 // PPix Creator Suite: slot 0 creates a frame of a pixel format and bounds; 0 on success.
 enum HostPPixCreatorSlot : int { kPPixCreatorCreate = 0 };
-using HostCreatePPixFn = int32_t (*)(PPixHand* frame, int32_t access, uint32_t pixelFormat, const HostRect* bounds);
+using HostCreatePPixFn = int32_t (*)(PPixHand* frame, int32_t access, uint32_t pixelFormat,
+                                     const HostRect* bounds);
 
 // PPix Suite: slot 0 disposes of a frame, slot 1 gives the address of its first row in memory, slot 3
 // its row bytes. The unpacked formats keep their rows bottom-up (the first row in memory is the bottom

@@ -45,12 +45,14 @@ CAVIFileImporter::CAVIFileImporter(IAllocator* allocator) {
 
 void CAVIFileImporter::WriteInstantiatedLine() {
     if (platform::UnbufferedReadsNeedAlignedMemory()) m_sampleBuffer.SetReadAlignment(m_sectorSize);
-    platform::DebugPrintf("\n###################################### AVIFileImporter Instantiated:0X%08" PRIxPTR "\n",
-                          reinterpret_cast<uintptr_t>(this));
+    platform::DebugPrintf(
+        "\n###################################### AVIFileImporter Instantiated:0X%08" PRIxPTR "\n",
+        reinterpret_cast<uintptr_t>(this));
 }
 
 CAVIFileImporter::~CAVIFileImporter() {
-    platform::DebugPrintf("\n###################################### AVIFileImporter Destroyed:0X%08" PRIxPTR "\n",
+    platform::DebugPrintf("\n###################################### AVIFileImporter Destroyed:0X%08" PRIxPTR
+                          "\n",
                           reinterpret_cast<uintptr_t>(this));
     DeleteReader();
     ReleaseSuites();
@@ -88,11 +90,12 @@ int32_t CAVIFileImporter::ReadSample(uint32_t frame) {
 }
 
 int32_t CAVIFileImporter::PrepareWithColourSettings(const void* sample, uint32_t sampleSize, uint32_t format,
-                                                    int32_t resolution, int32_t decodeFlag, int32_t* decodedWidth,
-                                                    int32_t* decodedHeight) {
+                                                    int32_t resolution, int32_t decodeFlag,
+                                                    int32_t* decodedWidth, int32_t* decodedHeight) {
     if (!EnsureDecoder()) return kImportNoMemory;
     int32_t width = 0, height = 0;
-    m_decoder->PrepareDecode(0, 0, format, resolution, decodeFlag, sample, sampleSize, &width, &height, nullptr);
+    m_decoder->PrepareDecode(0, 0, format, resolution, decodeFlag, sample, sampleSize, &width, &height,
+                             nullptr);
     if (decodedWidth) *decodedWidth = width;
     if (decodedHeight) *decodedHeight = height;
     ColourSettings settings;
@@ -114,15 +117,15 @@ int32_t CAVIFileImporter::DecodeFrame(int32_t frame, CFrameBuffer* frameBuffer, 
     if (read != kImportOk) return read;
     CDecoderList::Instance().Remove(m_decoder);
     int32_t width = 0, height = 0;
-    const int32_t prepared = PrepareWithColourSettings(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(), format,
-                                                       resolution, 0, &width, &height);
+    const int32_t prepared = PrepareWithColourSettings(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(),
+                                                       format, resolution, 0, &width, &height);
     if (prepared == kImportNoMemory) return prepared;
     // A sample whose picture is not the size the file declares must not be decoded into a buffer
     // sized from that declaration.
     if (width != frameBuffer->Width() || height != frameBuffer->Height()) {
-        platform::DebugPrintf("frame:%5d DecodeFrame 0x%08" PRIXPTR " sample picture %d x %d, buffer %d x %d\n",
-                              frame, reinterpret_cast<uintptr_t>(this), width, height, frameBuffer->Width(),
-                              frameBuffer->Height());
+        platform::DebugPrintf(
+            "frame:%5d DecodeFrame 0x%08" PRIXPTR " sample picture %d x %d, buffer %d x %d\n", frame,
+            reinterpret_cast<uintptr_t>(this), width, height, frameBuffer->Width(), frameBuffer->Height());
         return kImportDecodeFailed;
     }
     m_decoder->DecodeSample(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(), frameBuffer->Data(),
@@ -136,8 +139,8 @@ int32_t CAVIFileImporter::DecodePrecedingFrames(int32_t frame, uint32_t format, 
     int32_t key = frame - 1;
     while (key >= 0 && !m_reader->IsVideoKeyFrame(static_cast<uint32_t>(key))) --key;
     if (key < 0) return kImportBadState;
-    platform::DebugPrintf("frame:%5d DecodePrecedingFrames 0x%08" PRIXPTR " key frame: %d, frames: %d\n", frame,
-                          reinterpret_cast<uintptr_t>(this), key, frame - key);
+    platform::DebugPrintf("frame:%5d DecodePrecedingFrames 0x%08" PRIXPTR " key frame: %d, frames: %d\n",
+                          frame, reinterpret_cast<uintptr_t>(this), key, frame - key);
     for (int32_t j = key; j < frame; ++j) {
         if (j > key && m_reader->GetVideoFrameSize(static_cast<uint32_t>(j)) == 0) return kImportBadState;
         int32_t result = ReadSample(static_cast<uint32_t>(j));
@@ -145,7 +148,8 @@ int32_t CAVIFileImporter::DecodePrecedingFrames(int32_t frame, uint32_t format, 
             result = PrepareWithColourSettings(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(), format,
                                                resolution, 1);
         if (result == kImportOk)
-            result = m_decoder->DecodeSample(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(), nullptr, 0);
+            result =
+                m_decoder->DecodeSample(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(), nullptr, 0);
         if (result != kImportOk) return result;
         m_lastDecodedFrame = j;
     }
@@ -223,8 +227,8 @@ int32_t CAVIFileImporter::GetFrameInfo(FrameInfo* info) const {
 
 int32_t CAVIFileImporter::TimeToFrame(int64_t time) const {
     int64_t ticksPerSecond = kHostTicksPerSecond;
-    auto getTicks = HostSlot<HostGetTicksPerSecondFn>(static_cast<const HostSuite*>(TimeSuite()),
-                                                      kTimeGetTicksPerSecond);
+    auto getTicks =
+        HostSlot<HostGetTicksPerSecondFn>(static_cast<const HostSuite*>(TimeSuite()), kTimeGetTicksPerSecond);
     if (getTicks) getTicks(&ticksPerSecond);
     if (!m_reader || ticksPerSecond == 0) return 0;
     const AVIStreamHeader& header = m_reader->Video().Header();
@@ -242,7 +246,8 @@ int32_t CAVIFileImporter::ReadSampleInfo() {
         m_sampleBuffer.Release();
         return kImportNoMemory;
     }
-    int32_t result = m_decoder->GetSampleInfo(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(), &m_sampleInfo);
+    int32_t result =
+        m_decoder->GetSampleInfo(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(), &m_sampleInfo);
     m_sampleBuffer.Release();
     return result;
 }

@@ -2,12 +2,13 @@
 // handle, holds the host suites and its tracking allocator, and owns the clip's reader, one sample
 // buffer and a decoder of its own.
 #pragma once
+#include <KRVXDecoder.h>
+
 #include <cstdint>
 
 #include "host/CAdobeFileImporter.h"
 #include "importer/CFrameBuffer.h"
 #include "importer/CSampleBuffer.h"
-#include <KRVXDecoder.h>
 
 namespace krvx {
 
@@ -68,8 +69,8 @@ public:
     // Prepares the importer's decoder (created on first need; 4 when it cannot be) for the sample in
     // `format` at `resolution` and applies the colour settings: 0, 4 or 5. decodeFlag is 1 while
     // priming. The prepared picture's size goes to decodedWidth and decodedHeight when given.
-    int32_t PrepareWithColourSettings(const void* sample, uint32_t sampleSize, uint32_t format, int32_t resolution,
-                                      int32_t decodeFlag, int32_t* decodedWidth = nullptr,
+    int32_t PrepareWithColourSettings(const void* sample, uint32_t sampleSize, uint32_t format,
+                                      int32_t resolution, int32_t decodeFlag, int32_t* decodedWidth = nullptr,
                                       int32_t* decodedHeight = nullptr);
 
     // Decodes frame with the importer's own decoder into the frame buffer, in the buffer's format,

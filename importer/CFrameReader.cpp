@@ -87,23 +87,23 @@ int32_t CFrameReader<Importer>::DecodeAndConvert(int32_t frame, char* pixels, in
     decoders.Touch(m_importer->Decoder(), m_outputWidth);
     if (decoded != kImportOk) return decoded;
     if (timed)
-        platform::DebugPrintf("Importer:0x%08" PRIXPTR " Frame:%5d Read/Decode Time:%0.12f\n", Address(this), frame,
-                              SecondsSince(start));
+        platform::DebugPrintf("Importer:0x%08" PRIXPTR " Frame:%5d Read/Decode Time:%0.12f\n", Address(this),
+                              frame, SecondsSince(start));
 
     start = platform::ClockMilliseconds();
     const DecodedFrameView source =
-        MakeDecodedView(m_frameBuffer.Data(), m_frameBuffer.Pitch(), m_frameBuffer.Width(), m_frameBuffer.Height(),
-                        DecodedLayoutFor(m_decodeFormat));
-    const HostFrameView destination{reinterpret_cast<uint8_t*>(pixels), rowBytes, m_outputWidth, m_outputHeight,
-                                    HostLayoutFor(m_outputFormat)};
+        MakeDecodedView(m_frameBuffer.Data(), m_frameBuffer.Pitch(), m_frameBuffer.Width(),
+                        m_frameBuffer.Height(), DecodedLayoutFor(m_decodeFormat));
+    const HostFrameView destination{reinterpret_cast<uint8_t*>(pixels), rowBytes, m_outputWidth,
+                                    m_outputHeight, HostLayoutFor(m_outputFormat)};
     CImporterAllocator hostMemory(m_importer);
     CHostScratchAllocator scratch(&hostMemory);
     // The synchronous path also scales into ARGB 8-bit (as BGRA, then byte-reversed).
     const int32_t converted =
         ConvertOutputFrame(source, m_sourceWidth, m_sourceHeight, destination, &scratch, /*scaleArgb8=*/true);
     if (timed)
-        platform::DebugPrintf("Importer:0x%08" PRIXPTR " Frame:%5d ConvertToOutputFrame Time:%0.12f\n", Address(this),
-                              frame, SecondsSince(start));
+        platform::DebugPrintf("Importer:0x%08" PRIXPTR " Frame:%5d ConvertToOutputFrame Time:%0.12f\n",
+                              Address(this), frame, SecondsSince(start));
     return converted;
 }
 
@@ -125,15 +125,17 @@ int32_t CFrameReader<Importer>::ImportImage(SourceVideoRecord* record) {
     const bool key = !reader || frame < 0 || reader->IsVideoKeyFrame(static_cast<uint32_t>(frame)) != 0;
     const int32_t geometry = SelectDecodeGeometry(m_outputFormat, key);
     if (geometry != kImportOk) return geometry;
-    if (m_frameBuffer.Alloc(m_decodeWidth, m_decodeHeight, m_decodeFormat) != kImportOk) return kImportNoMemory;
+    if (m_frameBuffer.Alloc(m_decodeWidth, m_decodeHeight, m_decodeFormat) != kImportOk)
+        return kImportNoMemory;
     if (!m_frameBuffer.IsValid()) return kImportBadState;
 
-    const int32_t created =
-        CreateHostFrame(*m_importer, kSyncFrameAccess, m_outputFormat, m_outputWidth, m_outputHeight, &m_hostFrame);
+    const int32_t created = CreateHostFrame(*m_importer, kSyncFrameAccess, m_outputFormat, m_outputWidth,
+                                            m_outputHeight, &m_hostFrame);
     if (created != 0) return created;
     char* pixels = nullptr;
     int32_t rowBytes = 0;
-    if (!HostFramePixels(*m_importer, m_hostFrame, kSyncFrameAccess, &pixels, &rowBytes)) return kImportBadState;
+    if (!HostFramePixels(*m_importer, m_hostFrame, kSyncFrameAccess, &pixels, &rowBytes))
+        return kImportBadState;
     const int32_t result = DecodeAndConvert(frame, pixels, rowBytes, true);
     // A failed request hands the host no frame: the destructor gives the one made here back.
     if (result != kImportOk) return result;
@@ -157,7 +159,8 @@ int32_t CFrameReader<Importer>::ImportImageIntoBuffer(ImageImportRecord* record)
     const bool key = !reader || frame < 0 || reader->IsVideoKeyFrame(static_cast<uint32_t>(frame)) != 0;
     const int32_t geometry = SelectDecodeGeometry(m_outputFormat, key);
     if (geometry != kImportOk) return geometry;
-    if (m_frameBuffer.Alloc(m_decodeWidth, m_decodeHeight, m_decodeFormat) != kImportOk) return kImportNoMemory;
+    if (m_frameBuffer.Alloc(m_decodeWidth, m_decodeHeight, m_decodeFormat) != kImportOk)
+        return kImportNoMemory;
     if (!m_frameBuffer.IsValid()) return kImportBadState;
     return DecodeAndConvert(frame, record->pixels, record->rowBytes, false);
 }

@@ -34,7 +34,8 @@ uint32_t LoadU32(const uint8_t* bytes) {
 class PathBuffer {
 public:
     explicit PathBuffer(IAllocator* allocator)
-        : m_allocator(allocator), m_data(allocator ? static_cast<char*>(allocator->Alloc(kPathBufferBytes)) : nullptr) {}
+        : m_allocator(allocator),
+          m_data(allocator ? static_cast<char*>(allocator->Alloc(kPathBufferBytes)) : nullptr) {}
     ~PathBuffer() {
         if (m_data) m_allocator->Free(m_data);
     }
@@ -67,7 +68,9 @@ public:
         }
         return total;
     }
-    bool Skip(int64_t distance) { return platform::FileSeek(m_file, distance, platform::SeekOrigin::Current, nullptr); }
+    bool Skip(int64_t distance) {
+        return platform::FileSeek(m_file, distance, platform::SeekOrigin::Current, nullptr);
+    }
 
 private:
     platform::NativeFile* m_file;
@@ -131,8 +134,8 @@ bool ReadColourSettings(IAllocator* allocator, OverrideReading reading, ColourSe
     PathBuffer path(allocator);
     if (!path.Data()) return false;
     const size_t room = kPathBufferBytes - std::strlen(kOverrideFileName);
-    if (!platform::StoreReadString(platform::StoreHive::CurrentUser, kOverrideKey, kOverrideValue, path.Data(),
-                                   room))
+    if (!platform::StoreReadString(platform::StoreHive::CurrentUser, kOverrideKey, kOverrideValue,
+                                   path.Data(), room))
         return true;
     std::strcat(path.Data(), kOverrideFileName);
     OverrideFile file(path.Data());
@@ -159,8 +162,8 @@ int32_t ApplyColourSettings(SampleDecoder* decoder, const void* sample, uint32_t
     } applied[] = {{kTagActive, settings.active}, {kTagMix, settings.mix}, {kTagLevel, settings.level}};
     const int count = withLevel ? 3 : 2;
     for (int i = 0; i < count; ++i) {
-        if (library->setActiveMetadata(decoder, handle.Get(), applied[i].tag, KRVX_METADATA_INT32, &applied[i].value,
-                                       sizeof(int32_t)) != KRVX_ERROR_OKAY)
+        if (library->setActiveMetadata(decoder, handle.Get(), applied[i].tag, KRVX_METADATA_INT32,
+                                       &applied[i].value, sizeof(int32_t)) != KRVX_ERROR_OKAY)
             return kImportBadState;
     }
     return kImportOk;

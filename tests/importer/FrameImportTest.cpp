@@ -69,8 +69,10 @@ RgbaImage Reduced(uint32_t frame, int32_t width, int32_t height) {
             for (int c = 0; c < 4; ++c) {
                 int32_t sum = 0;
                 for (int32_t j = 0; j < fy; ++j)
-                    for (int32_t i = 0; i < fx; ++i) sum += full[((static_cast<size_t>(y * fy + j)) * kWidth + x * fx + i) * 4 + c];
-                image.rgba[(static_cast<size_t>(y) * width + x) * 4 + c] = static_cast<uint8_t>(sum / (fx * fy));
+                    for (int32_t i = 0; i < fx; ++i)
+                        sum += full[((static_cast<size_t>(y * fy + j)) * kWidth + x * fx + i) * 4 + c];
+                image.rgba[(static_cast<size_t>(y) * width + x) * 4 + c] =
+                    static_cast<uint8_t>(sum / (fx * fy));
             }
     return image;
 }
@@ -119,10 +121,10 @@ protected:
     TempFolder m_folder;
 };
 
-const uint32_t kHostFormats[] = {PrPixelFormat_BGRA_4444_8u,   PrPixelFormat_ARGB_4444_8u,
-                                 PrPixelFormat_BGRA_4444_16u,  PrPixelFormat_BGRA_4444_32f,
-                                 PrPixelFormat_ARGB_4444_32f,  PrPixelFormat_VUYA_4444_8u,
-                                 PrPixelFormat_VUYA_4444_32f,  PrPixelFormat_YUYV_422_8u_709};
+const uint32_t kHostFormats[] = {PrPixelFormat_BGRA_4444_8u,  PrPixelFormat_ARGB_4444_8u,
+                                 PrPixelFormat_BGRA_4444_16u, PrPixelFormat_BGRA_4444_32f,
+                                 PrPixelFormat_ARGB_4444_32f, PrPixelFormat_VUYA_4444_8u,
+                                 PrPixelFormat_VUYA_4444_32f, PrPixelFormat_YUYV_422_8u_709};
 
 // Host formats whose decode format carries the clip's alpha.
 bool CarriesAlpha(uint32_t hostFormat) {
@@ -136,16 +138,18 @@ TEST_F(FrameImportTest, EveryFormatAtEverySizeIsUprightWithItsColoursAndAlpha) {
     };
     for (ClipCase clipCase : {ClipCase{encode::kFormatYuv, "yuv"}, ClipCase{encode::kFormatRgb, "rgb"},
                               ClipCase{encode::kFormatRgba, "rgba"}}) {
-        const std::string path = MakeClip(m_folder, std::string(clipCase.name) + ".avi", PictureClip(clipCase.format));
+        const std::string path =
+            MakeClip(m_folder, std::string(clipCase.name) + ".avi", PictureClip(clipCase.format));
         OpenClip clip(*s_session, path);
         ASSERT_EQ(clip.Open(), 0);
         const bool clipAlpha = clipCase.format == encode::kFormatRgba;
         for (uint32_t format : kHostFormats) {
             // Full size, each reduced decode resolution, and a size between two of them (scaled).
-            const std::pair<int32_t, int32_t> sizes[] = {{768, 592}, {384, 296}, {192, 148}, {96, 74}, {256, 200}};
+            const std::pair<int32_t, int32_t> sizes[] = {
+                {768, 592}, {384, 296}, {192, 148}, {96, 74}, {256, 200}};
             for (auto size : sizes) {
-                SCOPED_TRACE(std::string(clipCase.name) + " " + FourChars(format) + " " + std::to_string(size.first) +
-                             "x" + std::to_string(size.second));
+                SCOPED_TRACE(std::string(clipCase.name) + " " + FourChars(format) + " " +
+                             std::to_string(size.first) + "x" + std::to_string(size.second));
                 SourceFrame frame(*s_session);
                 const bool exact = kWidth % size.first == 0 && kHeight % size.second == 0;
                 if (format == PrPixelFormat_YUYV_422_8u_709 && !exact) {
@@ -179,8 +183,10 @@ TEST_F(FrameImportTest, EveryFormatAtEverySizeIsUprightWithItsColoursAndAlpha) {
                 EXPECT_LE(d.maxColour, 24);
                 EXPECT_LE(d.maxAlpha, 12);
                 // Upright: green grows downwards, red to the right.
-                EXPECT_LT(got.Pixel(size.first / 2, 2)[1] + 20, got.Pixel(size.first / 2, size.second - 3)[1]);
-                EXPECT_LT(got.Pixel(2, size.second / 2)[0] + 20, got.Pixel(size.first - 3, size.second / 2)[0]);
+                EXPECT_LT(got.Pixel(size.first / 2, 2)[1] + 20,
+                          got.Pixel(size.first / 2, size.second - 3)[1]);
+                EXPECT_LT(got.Pixel(2, size.second / 2)[0] + 20,
+                          got.Pixel(size.first - 3, size.second / 2)[0]);
             }
         }
     }
@@ -264,7 +270,8 @@ TEST_F(FrameImportTest, TheColourOverrideChangesEveryDecodeAndEditsTakeEffectAtT
     const RgbaImage plain = picture();
 
     const std::string folder = m_folder.Path();
-    ASSERT_TRUE(platform::StoreWriteString(platform::StoreHive::CurrentUser, key, "OverridePath", folder.c_str()));
+    ASSERT_TRUE(
+        platform::StoreWriteString(platform::StoreHive::CurrentUser, key, "OverridePath", folder.c_str()));
     const std::string file = folder + "/override.colr";
     // CACT bit 1 inverts the picture.
     WriteFile(file, Record("CACT", 2) + Record("CMIX", 0) + Record("CMVL", 0));
@@ -302,10 +309,11 @@ void DeclareSize(const std::string& path, int32_t width, int32_t height) {
 }
 
 TEST_F(FrameImportTest, HostileDeclaredSizesAreRefusedOrNeverOverrunTheBuffers) {
-    const std::pair<int32_t, int32_t> refused[] = {
-        {100000, 100000}, {0, 180}, {-320, 180}, {320, -180}, {INT_MIN, INT_MIN}, {32769, 180}};
+    const std::pair<int32_t, int32_t> refused[] = {{100000, 100000}, {0, 180},           {-320, 180},
+                                                   {320, -180},      {INT_MIN, INT_MIN}, {32769, 180}};
     for (auto size : refused) {
-        const std::string path = MakeClip(m_folder, "hostile.avi", PictureClip(encode::kFormatRgb, 320, 180, 1));
+        const std::string path =
+            MakeClip(m_folder, "hostile.avi", PictureClip(encode::kFormatRgb, 320, 180, 1));
         DeclareSize(path, size.first, size.second);
         OpenClip clip(*s_session, path);
         EXPECT_EQ(clip.Open(), 2) << size.first << " x " << size.second;
@@ -341,7 +349,8 @@ TEST_F(FrameImportTest, FailuresAnswerWithTheirCodesAndLeaveNoFrame) {
         OpenClip clip(*s_session, path);
         ASSERT_EQ(clip.Open(), 0);
         SourceFrame frame(*s_session);
-        EXPECT_EQ(static_cast<uint32_t>(frame.Request(clip, 0, PrPixelFormat_BGRA_4444_8u, 64, 48)), 0x80000000u);
+        EXPECT_EQ(static_cast<uint32_t>(frame.Request(clip, 0, PrPixelFormat_BGRA_4444_8u, 64, 48)),
+                  0x80000000u);
     }
     s_session->Host().WithholdSuite("Premiere PPix Creator Suite", false);
 }

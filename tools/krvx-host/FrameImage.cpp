@@ -71,7 +71,8 @@ void ReadPixel(uint32_t format, const uint8_t* row, int32_t x, uint8_t* out) {
         case PrPixelFormat_VUYA_4444_8u: {
             // Video range: Y 16..235, colour differences 128 +- 112.
             const uint8_t* p = row + x * 4;
-            YuvToRgb((p[2] - 16) / 219.0f, (p[1] - 128) / 224.0f, (p[0] - 128) / 224.0f, kBt601Red, kBt601Blue, out);
+            YuvToRgb((p[2] - 16) / 219.0f, (p[1] - 128) / 224.0f, (p[0] - 128) / 224.0f, kBt601Red,
+                     kBt601Blue, out);
             out[3] = p[3];
             break;
         }
@@ -84,8 +85,8 @@ void ReadPixel(uint32_t format, const uint8_t* row, int32_t x, uint8_t* out) {
         case PrPixelFormat_YUYV_422_8u_709: {
             const uint8_t* pair = row + (x / 2) * 4;
             const uint8_t y = pair[(x & 1) * 2];
-            YuvToRgb((y - 16) / 219.0f, (pair[1] - 128) / 224.0f, (pair[3] - 128) / 224.0f, kBt709Red, kBt709Blue,
-                     out);
+            YuvToRgb((y - 16) / 219.0f, (pair[1] - 128) / 224.0f, (pair[3] - 128) / 224.0f, kBt709Red,
+                     kBt709Blue, out);
             out[3] = 255;
             break;
         }
@@ -97,7 +98,8 @@ void ReadPixel(uint32_t format, const uint8_t* row, int32_t x, uint8_t* out) {
 }  // namespace
 
 bool HostFrameToRgba(const HostSim::FrameView& frame, RgbaImage* image) {
-    if (!image || !frame.pixels || frame.width < 1 || frame.height < 1 || HostBytesPerPixel(frame.pixelFormat) == 0)
+    if (!image || !frame.pixels || frame.width < 1 || frame.height < 1 ||
+        HostBytesPerPixel(frame.pixelFormat) == 0)
         return false;
     image->width = frame.width;
     image->height = frame.height;
@@ -107,7 +109,8 @@ bool HostFrameToRgba(const HostSim::FrameView& frame, RgbaImage* image) {
         const int32_t memoryRow = bottomUp ? frame.height - 1 - y : y;
         const uint8_t* row = frame.pixels + static_cast<size_t>(memoryRow) * frame.rowBytes;
         for (int32_t x = 0; x < frame.width; ++x)
-            ReadPixel(frame.pixelFormat, row, x, image->rgba.data() + (static_cast<size_t>(y) * frame.width + x) * 4);
+            ReadPixel(frame.pixelFormat, row, x,
+                      image->rgba.data() + (static_cast<size_t>(y) * frame.width + x) * 4);
     }
     return true;
 }

@@ -14,7 +14,9 @@ struct RgbaImage {
     int32_t height = 0;
     std::vector<uint8_t> rgba;  // width x height x 4, rows top-down
 
-    const uint8_t* Pixel(int32_t x, int32_t y) const { return rgba.data() + (static_cast<size_t>(y) * width + x) * 4; }
+    const uint8_t* Pixel(int32_t x, int32_t y) const {
+        return rgba.data() + (static_cast<size_t>(y) * width + x) * 4;
+    }
 };
 
 // False for a pixel format the host harness does not know. The unpacked formats are read bottom-up,

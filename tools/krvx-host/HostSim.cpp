@@ -117,7 +117,8 @@ struct HostCallbacks {
             sim->m_acquireOrder.push_back(name);
         }
         for (OfferedSuite& offered : g_offered) {
-            if (std::strcmp(offered.name, name) == 0 && offered.version == version && !sim->IsWithheld(name)) {
+            if (std::strcmp(offered.name, name) == 0 && offered.version == version &&
+                !sim->IsWithheld(name)) {
                 if (suite) *suite = offered.table;
                 return 0;
             }
@@ -216,8 +217,10 @@ static OfferedSuite* FindOffered(const char* name) {
 
 HostSim::HostSim(int32_t interfaceVersion) {
     s_current = this;
-    FindOffered("Premiere Time Suite")->table[kTimeGetTicksPerSecond] = Slot(&HostCallbacks::GetTicksPerSecond);
-    FindOffered("Premiere Memory Manager Suite")->table[kMemoryManagerReserve] = Slot(&HostCallbacks::ReserveMemory);
+    FindOffered("Premiere Time Suite")->table[kTimeGetTicksPerSecond] =
+        Slot(&HostCallbacks::GetTicksPerSecond);
+    FindOffered("Premiere Memory Manager Suite")->table[kMemoryManagerReserve] =
+        Slot(&HostCallbacks::ReserveMemory);
     HostFunction* creator = FindOffered("Premiere PPix Creator Suite")->table;
     creator[kPPixCreatorCreate] = Slot(&HostCallbacks::CreatePPix);
     HostFunction* ppix = FindOffered("Premiere PPix Suite")->table;
