@@ -39,9 +39,17 @@ bool HostExecutableName(char* buffer, size_t bufferSize) {
     return true;
 }
 
-bool UnbufferedReadsNeedAlignedMemory() { return true; }
+bool UnbufferedReadsNeedAlignedMemory() {
+    return true;
+}
 
-bool SetEnvironmentValue(const char* name, const char* value) { return setenv(name, value, 1) == 0; }
+bool SetEnvironmentValue(const char* name, const char* value) {
+    return setenv(name, value, 1) == 0;
+}
+
+bool StandardErrorIsTerminal() {
+    return isatty(STDERR_FILENO) == 1;
+}
 
 }  // namespace platform
 }  // namespace krvx

@@ -1,7 +1,7 @@
 #include "platform/system.h"
 
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 
 #include <cstring>
 
@@ -14,7 +14,9 @@ uint32_t ProcessorCount() {
     return info.dwNumberOfProcessors < 1 ? 1u : info.dwNumberOfProcessors;
 }
 
-uint32_t ClockMilliseconds() { return GetTickCount(); }
+uint32_t ClockMilliseconds() {
+    return GetTickCount();
+}
 
 bool HostExecutableName(char* buffer, size_t bufferSize) {
     if (!buffer || bufferSize == 0) return false;
@@ -22,9 +24,18 @@ bool HostExecutableName(char* buffer, size_t bufferSize) {
     return length > 0 && length < bufferSize;
 }
 
-bool UnbufferedReadsNeedAlignedMemory() { return false; }
+bool UnbufferedReadsNeedAlignedMemory() {
+    return false;
+}
 
-bool SetEnvironmentValue(const char* name, const char* value) { return SetEnvironmentVariableA(name, value) != 0; }
+bool SetEnvironmentValue(const char* name, const char* value) {
+    return SetEnvironmentVariableA(name, value) != 0;
+}
+
+// A console is a character device; a pipe or a file is not.
+bool StandardErrorIsTerminal() {
+    return GetFileType(GetStdHandle(STD_ERROR_HANDLE)) == FILE_TYPE_CHAR;
+}
 
 }  // namespace platform
 }  // namespace krvx

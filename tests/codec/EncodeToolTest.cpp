@@ -214,6 +214,16 @@ TEST(EncodeTool, PngFramesAreEncodedExactly) {
         ExpectedOutput(encode::PictureFromRgba8(frames[0].data(), w, h, w * 4, encode::kFormatRgba), 1,
                        KRVX_PIXEL_FORMAT_B64A, ow, oh, rowBytes);
     EXPECT_EQ(got, want);
+    // Without --size the clip is as large as its first picture.
+    const std::string sized = Temp("krvx_png_sized.avi");
+    ASSERT_EQ(RunTool("-o \"" + sized + "\" --frames 2 -q --input \"" + Temp("krvx_in_%02d.png") + "\""), 0);
+    const auto sizedSample = FirstVideoSample(ReadFile(sized));
+    KRVX_SampleInfo info{};
+    ASSERT_EQ(decoder->GetSampleInfo(sizedSample.data(), static_cast<uint32_t>(sizedSample.size()), &info),
+              0);
+    EXPECT_EQ(info.width, w);
+    EXPECT_EQ(info.height, h);
+    std::remove(sized.c_str());
     // A missing frame file and a picture of the wrong size fail with exit code 1.
     EXPECT_EQ(RunTool("-o \"" + path + "\" --size 20x10 --frames 3 -q --input \"" + Temp("krvx_in_%02d.png") +
                       "\""),

@@ -57,10 +57,11 @@ TEST_F(HostToolTest, InfoJsonDescribesAClipAndReportsRefusals) {
     std::string clip = MakeClip(m_folder, "clip.avi", options);
     Outcome good = Run("info --json \"" + clip + "\"");
     EXPECT_EQ(good.exitCode, 0) << good.output;
-    for (const char* field : {"\"result\": 0", "\"hasVideo\": true", "\"hasAudio\": true", "\"width\": 96",
-                              "\"height\": 54", "\"subtype\": \"KRVX\"", "\"pixelAspect\": [1, 1]", "\"timeBase\": 25",
-                              "\"ticksPerFrame\": 1", "\"durationTicks\": 2", "\"audioChannels\": 2",
-                              "\"audioRate\": 22050", "\"preferredSizes\": [[12, 6], [24, 13], [48, 27], [96, 54]]"})
+    for (const char* field :
+         {"\"result\": 0", "\"hasVideo\": true", "\"hasAudio\": true", "\"width\": 96", "\"height\": 54",
+          "\"subtype\": \"KRVX\"", "\"pixelAspect\": [1, 1]", "\"timeBase\": 25", "\"ticksPerFrame\": 1",
+          "\"durationTicks\": 2", "\"audioChannels\": 2", "\"audioRate\": 22050",
+          "\"preferredSizes\": [[12, 6], [24, 13], [48, 27], [96, 54]]"})
         EXPECT_NE(good.output.find(field), std::string::npos) << field << " in " << good.output;
 
     std::string junk = m_folder.File("junk.avi");
@@ -79,6 +80,46 @@ TEST_F(HostToolTest, FormatsFollowThePresentedHostName) {
     Outcome other = Run("--host-name editor formats \"" + clip + "\"");
     EXPECT_EQ(other.exitCode, 0);
     EXPECT_EQ(other.output, "Bgra\nBGra\nbgra\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HostToolTest, FrameWritesAnUprightPngAndTheRawHostFrame) {
+    encode::ClipOptions options = SmallClip(64, 48, 3);
+    options.format = encode::kFormatRgb;
+    const std::string clip = MakeClip(m_folder, "frame.avi", options);
+    const std::string png = m_folder.File("f.png"), raw = m_folder.File("f.bin");
+    Outcome done = Run("frame \"" + clip + "\" --frame 2 --format bgra --size 32x24 -o \"" + png +
+                       "\" --raw \"" + raw + "\"");
+    ASSERT_EQ(done.exitCode, 0) << done.output;
+    const std::string pngBytes = ReadFile(png);
+    ASSERT_GT(pngBytes.size(), 33u);
+    EXPECT_EQ(pngBytes.substr(1, 3), "PNG");
+    // IHDR: width and height, big-endian, 8-bit RGBA.
+    EXPECT_EQ(static_cast<uint8_t>(pngBytes[19]), 32);
+    EXPECT_EQ(static_cast<uint8_t>(pngBytes[23]), 24);
+    EXPECT_EQ(pngBytes[25], 6);
+    EXPECT_EQ(ReadFile(raw).size(), 32u * 24u * 4u);
+
+    EXPECT_EQ(Run("frame \"" + clip + "\" --frame 9").exitCode, 1);  // past the last frame
+    EXPECT_EQ(Run("frame \"" + clip + "\"").exitCode, 2);
+    EXPECT_EQ(Run("frame \"" + clip + "\" --frame 0 --size 0x10").exitCode, 2);
+    EXPECT_EQ(Run("frame \"" + clip + "\" --frame 0 --format bgr").exitCode, 2);
+}
+
+TEST_F(HostToolTest, PlayReportsEveryFrameAndTheSplitOfItsTime) {
+    const std::string clip = MakeClip(m_folder, "play.avi", SmallClip(64, 48, 6));
+    Outcome played = Run("play \"" + clip + "\" --format yuy3 --json");
+    ASSERT_EQ(played.exitCode, 0) << played.output;
+    for (const char* key : {"\"frames\": 6", "\"seconds\": ", "\"fps\": ", "\"readDecodeMs\": ",
+                            "\"convertMs\": ", "\"otherMs\": "})
+        EXPECT_NE(played.output.find(key), std::string::npos) << key << " in " << played.output;
+    Outcome some = Run("play \"" + clip + "\" --frames 2 --size 32x24");
+    EXPECT_EQ(some.exitCode, 0);
+    EXPECT_NE(some.output.find("2 frames of 32x24"), std::string::npos) << some.output;
+    EXPECT_EQ(Run("play \"" + clip + "\" --frames 0").exitCode, 2);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ const char kHelp[] =
     "Writes an AVI clip with KRVX video and PCM audio.\n"
     "\n"
     "  -o OUT                output file (required)\n"
-    "  --size WxH            frame size (default 1920x1080)\n"
+    "  --size WxH            frame size (default 1920x1080, or the first input picture's)\n"
     "  --rate NUM/DEN        frame rate (default 25/1)\n"
     "  --frames N            number of frames (default 50)\n"
     "  --gop K               a key frame every K frames, 1 = all key frames (default 10)\n"
@@ -87,6 +87,7 @@ int main(int argc, char** argv) {
     ClipOptions options;
     std::string output, input;
     bool quiet = false;
+    bool sizeGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") {
@@ -113,6 +114,7 @@ int main(int argc, char** argv) {
         if (arg == "-o") {
             output = value;
         } else if (arg == "--size") {
+            sizeGiven = true;
             if (!ParsePair(value, 'x', options.width, options.height) || options.width > 8192 ||
                 options.height > 8192) {
                 return Usage("bad --size " + std::string(value));
@@ -194,6 +196,16 @@ int main(int argc, char** argv) {
             std::snprintf(path, sizeof(path), input.c_str(), frame);
             return krvx::tools::ReadPng(path, options.format, picture, sourceError);
         };
+        // Without --size the clip takes the size of its first picture.
+        krvx::encode::Picture first;
+        if (!sizeGiven) {
+            if (!options.source(0, first)) {
+                std::fprintf(stderr, "krvx-encode: %s\n", sourceError.c_str());
+                return 1;
+            }
+            options.width = first.width;
+            options.height = first.height;
+        }
     }
     krvx::encode::ProgressCallback progress;
     if (!quiet) progress = ShowProgress;

@@ -52,7 +52,9 @@ std::string FourChars(uint32_t code) {
 
 OpenClip::OpenClip(Session& session, const std::string& path) : m_session(session), m_path(ToUtf16(path)) {}
 
-OpenClip::~OpenClip() { Close(); }
+OpenClip::~OpenClip() {
+    Close();
+}
 
 int32_t OpenClip::Open(int32_t importerId) {
     FileOpenRecord open{};
@@ -92,7 +94,8 @@ std::vector<uint32_t> OpenClip::PixelFormats(int32_t* result) {
     for (int32_t index = 0; index < 32; ++index) {
         PixelFormatRecord record{};
         record.privateData = m_handle;
-        answer = m_session.Call(imGetIndPixelFormat, static_cast<intptr_t>(index), reinterpret_cast<intptr_t>(&record));
+        answer = m_session.Call(imGetIndPixelFormat, static_cast<intptr_t>(index),
+                                reinterpret_cast<intptr_t>(&record));
         if (answer != 0) break;
         formats.push_back(static_cast<uint32_t>(record.pixelFormat));
     }

@@ -12,9 +12,13 @@ std::vector<Command>& Registry() {
 }
 }  // namespace
 
-CommandRegistration::CommandRegistration(const Command& command) { Registry().push_back(command); }
+CommandRegistration::CommandRegistration(const Command& command) {
+    Registry().push_back(command);
+}
 
-const std::vector<Command>& Commands() { return Registry(); }
+const std::vector<Command>& Commands() {
+    return Registry();
+}
 
 const Command* FindCommand(const std::string& name) {
     for (const Command& command : Registry())

@@ -16,7 +16,9 @@ namespace krvx {
 namespace host {
 
 namespace {
-void Heading(const char* text) { std::printf("\n== %s\n", text); }
+void Heading(const char* text) {
+    std::printf("\n== %s\n", text);
+}
 
 // The plug-in's debug lines since the last step, indented under it.
 void PrintLines(Session& session) {
@@ -34,7 +36,9 @@ std::string DefaultClipPath() {
     return base + "/krvx-demo-1080p25-10s.avi";
 }
 
-bool FileExists(const std::string& path) { return std::ifstream(path, std::ios::binary).good(); }
+bool FileExists(const std::string& path) {
+    return std::ifstream(path, std::ios::binary).good();
+}
 
 // 1920 x 1080 at 25 fps for 10 seconds, stereo 48 kHz, timecode and reel, a key frame every 10 frames.
 int MakeSampleClip(const std::string& path) {
@@ -51,8 +55,8 @@ int MakeSampleClip(const std::string& path) {
     int rc = encode::WriteClip(options, partial.c_str(), [&last](uint32_t done, uint32_t total) {
         int percent = static_cast<int>(100u * done / (total ? total : 1));
         if (percent / 5 != last / 5 || done == total) {
-            std::printf("\r  encoding: [%-20s] %3d%%", std::string(static_cast<size_t>(percent / 5), '#').c_str(),
-                        percent);
+            std::printf("\r  encoding: [%-20s] %3d%%",
+                        std::string(static_cast<size_t>(percent / 5), '#').c_str(), percent);
             std::fflush(stdout);
             last = percent;
         }
@@ -75,7 +79,8 @@ int Run(const CommandContext& context) {
         }
     }
     // The tour plays Adobe Premiere Pro unless the caller named another host.
-    if (!std::getenv("KRVX_HOST_NAME")) platform::SetEnvironmentValue("KRVX_HOST_NAME", "Adobe Premiere Pro.exe");
+    if (!std::getenv("KRVX_HOST_NAME"))
+        platform::SetEnvironmentValue("KRVX_HOST_NAME", "Adobe Premiere Pro.exe");
 
     Session session(context.session);
     Heading("Loading the plug-in module");
@@ -93,8 +98,10 @@ int Run(const CommandContext& context) {
         if (FileExists(clipPath)) {
             std::printf("reusing %s\n", clipPath.c_str());
         } else {
-            std::printf("making %s: 1920 x 1080, 25 fps, 10 s, stereo 48 kHz, timecode and reel, key frame every 10\n",
-                        clipPath.c_str());
+            std::printf(
+                "making %s: 1920 x 1080, 25 fps, 10 s, stereo 48 kHz, timecode and reel, key frame every "
+                "10\n",
+                clipPath.c_str());
             if (MakeSampleClip(clipPath) != 0) {
                 std::fprintf(stderr, "krvx-host demo: the encoder could not write %s\n", clipPath.c_str());
                 return kExitPluginError;
@@ -113,14 +120,16 @@ int Run(const CommandContext& context) {
         return kExitPluginError;
     }
     const FileInfoRecord& info = clip.Info();
-    std::printf("video %d x %d \"%s\", time base %d with %d ticks per frame, %d frames, field type %d, "
-                "alpha code %d, pixel aspect %d:%d\n",
-                info.width, info.height, FourChars(static_cast<uint32_t>(info.subtype)).c_str(), info.timeBase,
-                info.ticksPerFrame, info.ticksPerFrame ? info.durationTicks / info.ticksPerFrame : 0, info.fieldType,
-                info.alphaCode, info.pixelAspectNumerator, info.pixelAspectDenominator);
+    std::printf(
+        "video %d x %d \"%s\", time base %d with %d ticks per frame, %d frames, field type %d, "
+        "alpha code %d, pixel aspect %d:%d\n",
+        info.width, info.height, FourChars(static_cast<uint32_t>(info.subtype)).c_str(), info.timeBase,
+        info.ticksPerFrame, info.ticksPerFrame ? info.durationTicks / info.ticksPerFrame : 0, info.fieldType,
+        info.alphaCode, info.pixelAspectNumerator, info.pixelAspectDenominator);
     if (info.hasAudio)
         std::printf("audio %d channels at %g Hz, %lld sample frames\n", info.audioChannels,
-                    static_cast<double>(info.audioSampleRate), static_cast<long long>(info.audioDurationFrames));
+                    static_cast<double>(info.audioSampleRate),
+                    static_cast<long long>(info.audioDurationFrames));
 
     Heading("Preferred frame sizes (imGetPreferredFrameSize)");
     for (uint32_t format : {PrPixelFormat_BGRA_4444_8u, PrPixelFormat_VUYA_4444_8u}) {
@@ -145,10 +154,11 @@ int Run(const CommandContext& context) {
     return result == 0 && clean ? kExitSuccess : kExitPluginError;
 }
 
-CommandRegistration g_registration({"demo", "[--clip PATH]",
-                                    "Tours a clip's life through the plug-in as the host drives it, with the "
-                                    "plug-in's debug lines at each step. Makes its sample clip when none is given.",
-                                    Run});
+CommandRegistration g_registration(
+    {"demo", "[--clip PATH]",
+     "Tours a clip's life through the plug-in as the host drives it, with the "
+     "plug-in's debug lines at each step. Makes its sample clip when none is given.",
+     Run});
 }  // namespace
 
 }  // namespace host

@@ -29,10 +29,11 @@ int Run(const CommandContext& context) {
     return closing == kImBadFormatIndex ? kExitSuccess : kExitPluginError;
 }
 
-CommandRegistration g_registration({"formats", "CLIP",
-                                    "Lists the pixel formats the plug-in offers for CLIP, one four-character code "
-                                    "a line, in its order of preference.",
-                                    Run});
+CommandRegistration g_registration(
+    {"formats", "CLIP",
+     "Lists the pixel formats the plug-in offers for CLIP, one four-character code "
+     "a line, in its order of preference.",
+     Run});
 }  // namespace
 
 }  // namespace host

@@ -19,6 +19,24 @@ uint32_t PixelFormatFromText(const std::string& text) {
     return code;
 }
 
+bool ParseFrameSize(const std::string& text, int32_t* width, int32_t* height) {
+    const size_t x = text.find('x');
+    if (x == std::string::npos || x == 0 || x + 1 >= text.size()) return false;
+    long long sides[2] = {0, 0};
+    const std::string parts[2] = {text.substr(0, x), text.substr(x + 1)};
+    for (int i = 0; i < 2; ++i) {
+        for (char c : parts[i]) {
+            if (c < '0' || c > '9') return false;
+            sides[i] = sides[i] * 10 + (c - '0');
+            if (sides[i] > 32768) return false;
+        }
+        if (sides[i] < 1) return false;
+    }
+    *width = static_cast<int32_t>(sides[0]);
+    *height = static_cast<int32_t>(sides[1]);
+    return true;
+}
+
 int32_t SourceFrame::Request(const OpenClip& clip, int32_t frame, uint32_t pixelFormat, int32_t width,
                              int32_t height) {
     Release();

@@ -16,6 +16,9 @@ int64_t FrameTime(const FileInfoRecord& info, int32_t frame);
 // characters long.
 uint32_t PixelFormatFromText(const std::string& text);
 
+// "WxH" with both sides from 1 to 32768; false for anything else.
+bool ParseFrameSize(const std::string& text, int32_t* width, int32_t* height);
+
 // One frame request. The host frame the plug-in returned is given back when the request goes.
 class SourceFrame {
 public:

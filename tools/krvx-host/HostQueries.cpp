@@ -21,7 +21,8 @@ int32_t PrintCapabilities(Session& session, FILE* out) {
     std::fprintf(out, "imInit: %d\n", result);
     if (result == 0) {
         std::fprintf(out, "  importer information:");
-        for (int offset = 8; offset <= 72; offset += 4) std::fprintf(out, " [%d]=%d", offset, info[offset / 4]);
+        for (int offset = 8; offset <= 72; offset += 4)
+            std::fprintf(out, " [%d]=%d", offset, info[offset / 4]);
         std::fprintf(out, "\n");
     } else if (!firstError) {
         firstError = result;
@@ -29,7 +30,8 @@ int32_t PrintCapabilities(Session& session, FILE* out) {
 
     for (int index = 0; index < kMaxFormats; ++index) {
         std::vector<char> record(kRecordBytes, 0);
-        result = session.Call(imGetIndFormat, static_cast<intptr_t>(index), reinterpret_cast<intptr_t>(record.data()));
+        result = session.Call(imGetIndFormat, static_cast<intptr_t>(index),
+                              reinterpret_cast<intptr_t>(record.data()));
         std::fprintf(out, "imGetIndFormat[%d]: %d\n", index, result);
         if (result != 0) break;
     }

@@ -10,16 +10,18 @@ namespace krvx {
 namespace host {
 
 namespace {
-void PrintJson(int32_t result, const FileInfoRecord& info, const std::vector<std::pair<int32_t, int32_t>>& sizes) {
-    std::printf("{\"result\": %d, \"hasVideo\": %s, \"hasAudio\": %s, \"width\": %d, \"height\": %d, "
-                "\"subtype\": \"%s\", \"fieldType\": %d, \"alphaCode\": %d, \"pixelAspect\": [%d, %d], "
-                "\"timeBase\": %d, \"ticksPerFrame\": %d, \"durationTicks\": %d, \"audioChannels\": %d, "
-                "\"audioRate\": %g, \"audioDurationSamples\": %lld, \"preferredSizes\": [",
-                result, info.hasVideo ? "true" : "false", info.hasAudio ? "true" : "false", info.width, info.height,
-                FourChars(static_cast<uint32_t>(info.subtype)).c_str(), info.fieldType, info.alphaCode,
-                info.pixelAspectNumerator, info.pixelAspectDenominator, info.timeBase, info.ticksPerFrame,
-                info.durationTicks, info.audioChannels, static_cast<double>(info.audioSampleRate),
-                static_cast<long long>(info.audioDurationFrames));
+void PrintJson(int32_t result, const FileInfoRecord& info,
+               const std::vector<std::pair<int32_t, int32_t>>& sizes) {
+    std::printf(
+        "{\"result\": %d, \"hasVideo\": %s, \"hasAudio\": %s, \"width\": %d, \"height\": %d, "
+        "\"subtype\": \"%s\", \"fieldType\": %d, \"alphaCode\": %d, \"pixelAspect\": [%d, %d], "
+        "\"timeBase\": %d, \"ticksPerFrame\": %d, \"durationTicks\": %d, \"audioChannels\": %d, "
+        "\"audioRate\": %g, \"audioDurationSamples\": %lld, \"preferredSizes\": [",
+        result, info.hasVideo ? "true" : "false", info.hasAudio ? "true" : "false", info.width, info.height,
+        FourChars(static_cast<uint32_t>(info.subtype)).c_str(), info.fieldType, info.alphaCode,
+        info.pixelAspectNumerator, info.pixelAspectDenominator, info.timeBase, info.ticksPerFrame,
+        info.durationTicks, info.audioChannels, static_cast<double>(info.audioSampleRate),
+        static_cast<long long>(info.audioDurationFrames));
     for (size_t i = 0; i < sizes.size(); ++i)
         std::printf("%s[%d, %d]", i ? ", " : "", sizes[i].first, sizes[i].second);
     std::printf("]}\n");
@@ -34,8 +36,9 @@ void PrintText(const FileInfoRecord& info, const std::vector<std::pair<int32_t, 
         std::printf("  rate: %d / %d (time base / ticks per frame), duration %d ticks", info.timeBase,
                     info.ticksPerFrame, info.durationTicks);
         if (info.ticksPerFrame > 0) std::printf(" = %d frames", info.durationTicks / info.ticksPerFrame);
-        std::printf("\n  field type: %d (0 progressive, 1 upper first, 2 lower first, 3 unknown), alpha code: %d\n",
-                    info.fieldType, info.alphaCode);
+        std::printf(
+            "\n  field type: %d (0 progressive, 1 upper first, 2 lower first, 3 unknown), alpha code: %d\n",
+            info.fieldType, info.alphaCode);
         std::printf("  preferred sizes (bgra):");
         for (const auto& size : sizes) std::printf(" %dx%d", size.first, size.second);
         std::printf("\n");
@@ -43,7 +46,8 @@ void PrintText(const FileInfoRecord& info, const std::vector<std::pair<int32_t, 
     std::printf("audio: %s\n", info.hasAudio ? "yes" : "no");
     if (info.hasAudio)
         std::printf("  %d channels at %g Hz, %lld sample frames\n", info.audioChannels,
-                    static_cast<double>(info.audioSampleRate), static_cast<long long>(info.audioDurationFrames));
+                    static_cast<double>(info.audioSampleRate),
+                    static_cast<long long>(info.audioDurationFrames));
 }
 
 int Run(const CommandContext& context) {
@@ -85,10 +89,11 @@ int Run(const CommandContext& context) {
     return result == 0 ? kExitSuccess : kExitPluginError;
 }
 
-CommandRegistration g_registration({"info", "CLIP [--json]",
-                                    "Opens CLIP as the host does and prints its description (with --json, one "
-                                    "JSON object).",
-                                    Run});
+CommandRegistration g_registration(
+    {"info", "CLIP [--json]",
+     "Opens CLIP as the host does and prints its description (with --json, one "
+     "JSON object).",
+     Run});
 }  // namespace
 
 }  // namespace host

@@ -38,7 +38,8 @@ bool PluginModule::Load(const std::string& path) {
 
 std::string PluginModule::DefaultPath() {
     char here[4096];
-    if (platform::ModuleDirectoryOf(&g_addressInThisProgram, here, sizeof(here))) return std::string(here) + kModuleFile;
+    if (platform::ModuleDirectoryOf(&g_addressInThisProgram, here, sizeof(here)))
+        return std::string(here) + kModuleFile;
     const char* folder = std::getenv("KRVX_TEST_BIN");
     if (folder && *folder) return std::string(folder) + "/" + kModuleFile;
     return kModuleFile;

@@ -20,10 +20,11 @@ int Run(const CommandContext& context) {
     return PrintCapabilities(session, stdout) == 0 ? kExitSuccess : kExitPluginError;
 }
 
-CommandRegistration g_registration({"selectors", "",
-                                    "Calls imInit, imGetIndFormat, imGetSupports7, imGetSupports8 and imShutdown "
-                                    "and prints what came back.",
-                                    Run});
+CommandRegistration g_registration(
+    {"selectors", "",
+     "Calls imInit, imGetIndFormat, imGetSupports7, imGetSupports8 and imShutdown "
+     "and prints what came back.",
+     Run});
 }  // namespace
 
 }  // namespace host

@@ -13,8 +13,8 @@ namespace krvx {
 namespace host {
 
 struct SessionOptions {
-    std::string modulePath;  // empty: the module beside the program
-    bool printDebug = false; // echo the plug-in's debug lines as they come
+    std::string modulePath;   // empty: the module beside the program
+    bool printDebug = false;  // echo the plug-in's debug lines as they come
     int32_t interfaceVersion = 8;
 };
 
