@@ -10,7 +10,9 @@
 #include "platform/system.h"
 #include "tools/krvx-host/ClipQueries.h"
 #include "tools/krvx-host/Command.h"
+#include "tools/krvx-host/FrameRequests.h"
 #include "tools/krvx-host/HostQueries.h"
+#include "tools/krvx-host/PngWriter.h"
 
 namespace krvx {
 namespace host {
@@ -145,12 +147,38 @@ int Run(const CommandContext& context) {
     std::printf("(then %d)\n", closing);
     session.TakeDebugLines();
 
+    Heading("Frames as the host asks for them (imGetSourceVideo)");
+    struct FrameStep {
+        int32_t frame;
+        uint32_t format;
+        int32_t width, height;
+    };
+    const FrameStep steps[] = {{0, PrPixelFormat_BGRA_4444_8u, info.width, info.height},
+                               {37, PrPixelFormat_YUYV_422_8u_709, info.width / 4, info.height / 4},
+                               {125, PrPixelFormat_VUYA_4444_32f, info.width / 2, info.height / 2},
+                               {126, PrPixelFormat_BGRA_4444_8u, 640, 360}};
+    for (const FrameStep& step : steps) {
+        SourceFrame frame(session);
+        result = frame.Request(clip, step.frame, step.format, step.width, step.height);
+        std::printf("frame %d in %s at %dx%d: result %d\n", step.frame, FourChars(step.format).c_str(),
+                    step.width, step.height, result);
+        PrintLines(session);
+        RgbaImage image;
+        if (result == 0 && step.frame == 126 && frame.ToRgba(&image)) {
+            const std::string png = clipPath + ".frame126.png";
+            std::printf("%s %s\n", WritePngFile(png, image) ? "wrote" : "could not write", png.c_str());
+        }
+        if (result != 0) return kExitPluginError;
+    }
+    std::printf("host frames the plug-in still holds: %zu\n", session.Host().LiveFrames());
+
     Heading("Closing the clip (imCloseFile) and the allocator's leak check");
     result = clip.Close();
     PrintLines(session);
     std::printf("host blocks still held by the plug-in: %zu, handles: %zu\n", session.Host().LiveBlocks(),
                 session.Host().LiveHandles());
-    bool clean = session.Host().LiveBlocks() == 0 && session.Host().LiveHandles() == 0;
+    bool clean = session.Host().LiveBlocks() == 0 && session.Host().LiveHandles() == 0 &&
+                 session.Host().LiveFrames() == 0;
     return result == 0 && clean ? kExitSuccess : kExitPluginError;
 }
 
