@@ -1,7 +1,9 @@
 #include "platform/system.h"
 
-#include <psapi.h>
 #include <windows.h>
+
+// After windows.h, whose types it uses.
+#include <psapi.h>
 
 #include <cstring>
 

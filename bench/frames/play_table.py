@@ -1,0 +1,71 @@
+#!/usr/bin/env python3
+"""Frame import end to end: plays clips through the plug-in with `krvx-host play --json` at full size,
+960 x 540 and 480 x 270, in bgra and yuy3, and prints a markdown table of medians over interleaved runs.
+
+Usage: play_table.py BIN_DIR [--runs N] [--work DIR]
+BIN_DIR holds krvx-host, krvx-encode and the plug-in module. The clips are made once in DIR."""
+import argparse
+import json
+import os
+import random
+import statistics
+import subprocess
+
+CLIPS = [("1080p", "1920x1080", 50), ("2160p", "3840x2160", 30)]
+SIZES = [("full", None), ("960x540", "960x540"), ("480x270", "480x270")]
+FORMATS = ["bgra", "yuy3"]
+
+
+def make_clip(bin_dir, path, size, frames):
+    if not os.path.exists(path):
+        subprocess.run([os.path.join(bin_dir, "krvx-encode"), "-o", path, "--size", size, "--frames", str(frames),
+                        "--gop", "10", "--audio", "none", "-q"], check=True)
+
+
+def play(bin_dir, clip, size, pixel_format):
+    command = [os.path.join(bin_dir, "krvx-host"), "play", clip, "--format", pixel_format, "--json"]
+    if size:
+        command += ["--size", size]
+    out = subprocess.run(command, check=True, capture_output=True, text=True).stdout
+    return json.loads(out)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("bin_dir")
+    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--work", default="/tmp/krvx-play-bench")
+    args = parser.parse_args()
+    os.makedirs(args.work, exist_ok=True)
+    cases = []
+    for name, size, frames in CLIPS:
+        clip = os.path.join(args.work, f"{name}.avi")
+        make_clip(args.bin_dir, clip, size, frames)
+        for size_name, request in SIZES:
+            for pixel_format in FORMATS:
+                cases.append((name, clip, size_name, request, pixel_format))
+    results = {case: [] for case in cases}
+    for _ in range(args.runs):
+        order = list(cases)
+        random.shuffle(order)
+        for case in order:
+            results[case].append(play(args.bin_dir, case[1], case[3], case[4]))
+
+    print("| clip | size | format | fps | read + decode ms | convert ms | other ms | peak MB | vs full size |")
+    print("|---|---|---|---:|---:|---:|---:|---:|---:|")
+    full_fps = {}
+    for case in cases:
+        runs = results[case]
+        fps = statistics.median(r["fps"] for r in runs)
+        if case[2] == "full":
+            full_fps[(case[0], case[4])] = fps
+        ratio = fps / full_fps[(case[0], case[4])]
+        print(f"| {case[0]} | {case[2]} | {case[4]} | {fps:.1f} | "
+              f"{statistics.median(r['readDecodeMs'] for r in runs):.1f} | "
+              f"{statistics.median(r['convertMs'] for r in runs):.1f} | "
+              f"{statistics.median(r['otherMs'] for r in runs):.2f} | "
+              f"{statistics.median(r['peakAllocatorMB'] for r in runs):.1f} | {ratio:.1f}x |")
+
+
+if __name__ == "__main__":
+    main()
