@@ -335,9 +335,12 @@ __attribute__((target("avx2"))) int32_t VerticalBytesAvx2(const ScaleJob& job, c
     return c;
 }
 
+namespace {
+
 // Splits sixteen BGRA pixels per step into 16-bit planes; returns the pixels done.
-__attribute__((target("avx2"))) int32_t SplitBgraAvx2(const uint8_t* row, int32_t width, int32_t channels,
-                                                      int16_t* planes, int32_t planeStride) {
+__attribute__((target("avx2"))) inline int32_t SplitBgraChannelsAvx2(const uint8_t* row, int32_t width,
+                                                                     int32_t channels, int16_t* planes,
+                                                                     int32_t planeStride) {
     const __m256i low = _mm256_set1_epi32(0xFF);
     int32_t x = 0;
     for (; x + 16 <= width; x += 16) {
@@ -352,6 +355,22 @@ __attribute__((target("avx2"))) int32_t SplitBgraAvx2(const uint8_t* row, int32_
         }
     }
     return x;
+}
+
+}  // namespace
+
+// The channel count made a constant when compiling, so that the loop over the channels unrolls (the
+// caller is in another file, where the compiler cannot see that it is always 3 or 4).
+__attribute__((target("avx2"))) int32_t SplitBgraAvx2(const uint8_t* row, int32_t width, int32_t channels,
+                                                      int16_t* planes, int32_t planeStride) {
+    switch (channels) {
+        case 3:
+            return SplitBgraChannelsAvx2(row, width, 3, planes, planeStride);
+        case 4:
+            return SplitBgraChannelsAvx2(row, width, 4, planes, planeStride);
+        default:
+            return SplitBgraChannelsAvx2(row, width, channels, planes, planeStride);
+    }
 }
 
 // AVX2 form of the 16-bit vertical sums, sixteen samples at a time; returns the samples done.
