@@ -5,6 +5,7 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <emmintrin.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "convert/ScaleJob.h"
@@ -33,6 +34,39 @@ inline __m128i PairConstant(int32_t low, int32_t high) {
 inline uint8_t ClampByte(int32_t v) {
     return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
+
+// The four lane sums of four accumulators, as one vector of four 32-bit totals.
+inline __m128i SumLanes4(const __m128i (&acc)[4]) {
+    const __m128i t0 = _mm_add_epi32(_mm_unpacklo_epi32(acc[0], acc[1]), _mm_unpackhi_epi32(acc[0], acc[1]));
+    const __m128i t1 = _mm_add_epi32(_mm_unpacklo_epi32(acc[2], acc[3]), _mm_unpackhi_epi32(acc[2], acc[3]));
+    return _mm_add_epi32(_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1));
+}
+
+// The positions from p on, one at a time.
+inline void DotTail(const int16_t* src, const DenseTaps& taps, int32_t p, int32_t* out) {
+    for (; p < taps.positions; ++p) {
+        const int16_t* s = src + taps.first[p];
+        const int16_t* w = taps.weights + static_cast<size_t>(p) * taps.span;
+        int32_t sum = 0;
+        for (int32_t m = 0; m < taps.span; ++m) sum += s[m] * w[m];
+        out[p] = sum;
+    }
+}
+
+// The weights lo .. hi - 1 of a dense row of `span` that lie between its first and last non-zero one.
+inline void NonZeroWeights(const int16_t* w, int32_t span, int32_t* lo, int32_t* hi) {
+    *lo = 0;
+    *hi = span;
+    while (*lo < *hi && w[*lo] == 0) ++*lo;
+    while (*hi > *lo && w[*hi - 1] == 0) --*hi;
+}
+
+// The taps of destination row y that can be non-zero, in pairs: rows first + lo .. first + lo + count - 1.
+struct VerticalPairs {
+    int32_t first;
+    const int16_t* w;  // weight of row first + lo + m is w[m]
+    int32_t count;     // even
+};
 
 // out[p] = clamp((sum over the span of src[first[p] + m] x weight[p][m]) >> 8, 0, 255) for every
 // position of `taps`.
