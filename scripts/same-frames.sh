@@ -15,12 +15,13 @@ for format in bgra argb Bgra BGra ARgb vuya VUya yuy3; do
   for size in 320x176 160x88 200x100; do
     [ "$format" = yuy3 ] && [ "$size" = 200x100 ] && continue  # packed 4:2:2 is never scaled
     for frame in 0 4; do
-      name="$format-$size-$frame"
+      # Numbered, not named by format: Wine's file names ignore letter case, and "bgra" is not "Bgra".
+      name="frame$compared"
       "$linux/krvx-host" frame "$work/clip.avi" --frame $frame --format $format --size $size --raw "$work/$name.linux" >/dev/null
       "$wine" "$windows/krvx-host.exe" frame "$winwork\\clip.avi" --frame $frame --format $format --size $size \
         --raw "$winwork\\$name.windows" >/dev/null
       if ! cmp -s "$work/$name.linux" "$work/$name.windows"; then
-        echo "same-frames: $name differs between the Linux and the Windows build" >&2
+        echo "same-frames: frame $frame in $format at $size differs between the Linux and the Windows build" >&2
         exit 1
       fi
       compared=$((compared + 1))

@@ -59,6 +59,8 @@ trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
 # The prefix is made once, before the tests run side by side.
 WINEDEBUG=-all /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || WINEDEBUG=-all /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 (cd "$out/win64" && ctest --output-on-failure -j "$jobs" -LE large)
+# The Windows module delivers the same frame bytes as the Linux one.
+bash scripts/same-frames.sh "$out/linux/bin" "$out/win64/bin" /usr/lib/wine/wine64
 wineserver -w || true
 
 step "Windows i686: the shipping module and its export table"
