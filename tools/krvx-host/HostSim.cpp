@@ -136,13 +136,22 @@ struct HostCallbacks {
         if (width < 1 || height < 1 || bytesPerPixel == 0) return -1;
         const int64_t rowBytes = ((width + (width & 1)) * bytesPerPixel + 15) / 16 * 16;
         if (rowBytes * height > (int64_t(1) << 30) || !sim->TakeAllocation()) return -1;
-        auto* made = new HostSim::SimFrame;
+        std::lock_guard<std::mutex> lock(sim->m_lock);
+        // Like a host's frame cache, memory of a frame given back serves the next one of its size; a
+        // fresh frame starts with a fill pattern, never with what a previous test left.
+        HostSim::SimFrame* made = nullptr;
+        const size_t bytes = static_cast<size_t>(rowBytes * height);
+        if (sim->m_spare && sim->m_spare->pixels.size() == bytes) {
+            made = sim->m_spare;
+            sim->m_spare = nullptr;
+        } else {
+            made = new HostSim::SimFrame;
+            made->pixels.assign(bytes, 0xCD);
+        }
         made->pixelFormat = pixelFormat;
         made->width = static_cast<int32_t>(width);
         made->height = static_cast<int32_t>(height);
         made->rowBytes = static_cast<int32_t>(rowBytes);
-        made->pixels.assign(static_cast<size_t>(rowBytes * height), 0xCD);
-        std::lock_guard<std::mutex> lock(sim->m_lock);
         sim->m_frames.insert(made);
         ++sim->m_framesCreated;
         *frame = &made->self;
@@ -159,11 +168,10 @@ struct HostCallbacks {
         HostSim* sim = HostSim::s_current;
         HostSim::SimFrame* found = FrameOf(frame);
         if (!found) return -1;
-        {
-            std::lock_guard<std::mutex> lock(sim->m_lock);
-            sim->m_frames.erase(found);
-        }
-        delete found;
+        std::lock_guard<std::mutex> lock(sim->m_lock);
+        sim->m_frames.erase(found);
+        delete sim->m_spare;
+        sim->m_spare = found;
         return 0;
     }
     static int32_t GetPixels(PPixHand frame, int32_t, char** pixels) {
@@ -246,6 +254,7 @@ HostSim::~HostSim() {
     if (s_current == this) s_current = nullptr;
     for (void* block : m_blocks) std::free(block);
     for (SimFrame* frame : m_frames) delete frame;
+    delete m_spare;
     for (char** handle : m_handles) {
         std::free(*handle);
         std::free(handle);

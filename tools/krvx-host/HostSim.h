@@ -90,6 +90,7 @@ private:
     std::set<std::string> m_withheld;
     struct SimFrame;
     std::set<SimFrame*> m_frames;
+    SimFrame* m_spare = nullptr;  // the last frame given back, kept for the next of its size
     size_t m_framesCreated = 0;
 };
 
