@@ -1,15 +1,16 @@
 #include "entry/ImportEntry.h"
 
+#include "companion/GetPrefsSelector.h"
 #include "entry/BasicSelectors.h"
 #include "entry/ClipSelectors.h"
 #include "entry/FormatSelectors.h"
 #include "entry/ImporterHandle.h"
 #include "entry/PixelFormatSelector.h"
-#include "importer/CAVIFileImporter.h"
 #include "host/HostRecords.h"
 #include "host/HostResults.h"
 #include "host/HostTables.h"
 #include "host/Selectors.h"
+#include "importer/CAVIFileImporter.h"
 #include "platform/debug.h"
 
 using namespace krvx;
@@ -52,6 +53,9 @@ extern "C" int32_t xImportEntry(int32_t selector, imStdParms* stdParms, intptr_t
             if (!importer) return kImOtherErr;
             return HandleGetIndPixelFormat(importer->EncodedFormat(), static_cast<int32_t>(param1), record);
         }
+        case imGetPrefs8:
+            return HandleGetPrefs8(stdParms, reinterpret_cast<const FileAccessRecord*>(param1),
+                                   reinterpret_cast<PrefsRecord*>(param2));
         case imGetMetaData:
             return HandleGetMetaData(reinterpret_cast<MetaDataRecord*>(param2));
         case imGetSupports7:

@@ -53,6 +53,10 @@ using HostGetTicksPerSecondFn = int32_t (*)(int64_t* ticksPerSecond);
 enum HostMemoryManagerSlot : int { kMemoryManagerReserve = 0 };
 using HostReserveMemoryFn = int32_t (*)(int32_t importerId, uint32_t bytes);
 
+// Importer File Manager Suite, version 2: slot 1 asks the host to refresh a file, given a UTF-16 path.
+enum HostFileManagerSlot : int { kFileManagerRefreshFile = 1 };
+using HostRefreshFileFn = int32_t (*)(const char16_t* path);
+
 // The suites are tables of slots too.
 struct HostSuite {
     HostFunction slot[16];

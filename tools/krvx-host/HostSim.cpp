@@ -23,6 +23,7 @@ OfferedSuite g_offered[] = {
     {"Premiere Memory Manager Suite", 3, {}}, {"Importer File Manager Suite", 2, {}},
 };
 constexpr int32_t kSuiteUnknown = -1;
+const char kFileManagerSuiteName[] = "Importer File Manager Suite";
 }  // namespace
 
 // Plain functions for the host's tables; they reach the one simulator of the process.
@@ -86,6 +87,8 @@ struct HostCallbacks {
             sim->m_acquired[name]++;
             sim->m_acquireOrder.push_back(name);
         }
+        if (!sim->m_fileManagerAvailable && std::strcmp(name, kFileManagerSuiteName) == 0)
+            return kSuiteUnknown;
         for (OfferedSuite& offered : g_offered) {
             if (std::strcmp(offered.name, name) == 0 && offered.version == version) {
                 if (suite) *suite = offered.table;
@@ -103,6 +106,13 @@ struct HostCallbacks {
         if (!sim) return -1;
         std::lock_guard<std::mutex> lock(sim->m_lock);
         sim->m_reservations.emplace_back(importerId, bytes);
+        return 0;
+    }
+    static int32_t RefreshFile(const char16_t* path) {
+        HostSim* sim = HostSim::s_current;
+        if (!sim || !path) return -1;
+        std::lock_guard<std::mutex> lock(sim->m_lock);
+        sim->m_refreshed.emplace_back(path);
         return 0;
     }
     static int32_t ReleaseSuite(const char* name, int32_t) {
@@ -132,6 +142,7 @@ HostSim::HostSim(int32_t interfaceVersion) {
     s_current = this;
     FindOffered("Premiere Time Suite")->table[kTimeGetTicksPerSecond] = Slot(&HostCallbacks::GetTicksPerSecond);
     FindOffered("Premiere Memory Manager Suite")->table[kMemoryManagerReserve] = Slot(&HostCallbacks::ReserveMemory);
+    FindOffered(kFileManagerSuiteName)->table[kFileManagerRefreshFile] = Slot(&HostCallbacks::RefreshFile);
     m_memory.slot[kMemNewPtr] = Slot(&HostCallbacks::NewPtr);
     m_memory.slot[kMemDisposePtr] = Slot(&HostCallbacks::DisposePtr);
     m_memory.slot[kMemNewHandle] = Slot(&HostCallbacks::NewHandle);
@@ -179,6 +190,11 @@ size_t HostSim::LiveBlocks() const {
 size_t HostSim::LiveHandles() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_handles.size();
+}
+
+std::vector<std::u16string> HostSim::RefreshedFiles() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_refreshed;
 }
 
 int HostSim::Acquired(const std::string& name) const {

@@ -29,6 +29,11 @@ public:
     // Without a basic suite the utility function returns null, as a host that offers none does.
     void SetBasicSuiteAvailable(bool available) { m_basicSuiteAvailable = available; }
 
+    // Without it, asking for the "Importer File Manager Suite" fails, as on a host that offers none.
+    void SetFileManagerSuiteAvailable(bool available) { m_fileManagerAvailable = available; }
+    // The paths the plug-in asked the host to refresh through the file manager suite, in call order.
+    std::vector<std::u16string> RefreshedFiles() const;
+
     // Fails the n-th host allocation from now on (1 = the next one), 0 for never.
     void FailAllocationNumber(uint64_t n);
     uint64_t AllocationCount() const { return m_allocations; }
@@ -58,6 +63,7 @@ private:
     HostUtilityFunctions m_utility{};
     HostBasicSuite m_basic{};
     bool m_basicSuiteAvailable = true;
+    bool m_fileManagerAvailable = true;
 
     mutable std::mutex m_lock;
     uint64_t m_allocations = 0;
@@ -69,6 +75,7 @@ private:
     std::map<std::string, int> m_released;
     std::vector<std::string> m_acquireOrder;
     std::vector<std::string> m_releaseOrder;
+    std::vector<std::u16string> m_refreshed;
 };
 
 }  // namespace host
