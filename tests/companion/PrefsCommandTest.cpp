@@ -47,10 +47,19 @@ protected:
         const char* bin = std::getenv("KRVX_TEST_BIN");
         std::string tool = std::string(bin ? bin : ".") + "/krvx-host";
         std::string output = m_folder.File("out.txt");
-        int status = std::system(
-            ("\"" + tool + "\" prefs \"" + m_clip + "\" --json " + options + " >\"" + output + "\"").c_str());
+        std::string command =
+            "\"" + tool + "\" prefs \"" + m_clip + "\" --json " + options + " >\"" + output + "\"";
+#if defined(_WIN32)
+        command = "\"" + command + "\"";  // cmd /c drops the outer pair of quotes
+#endif
+        int status = std::system(command.c_str());
         m_output = testing_support::ReadFile(output);
+#if defined(_WIN32)
+        return status;
+#else
+        // std::system answers the wait status: the exit code sits in the second byte.
         return (status >> 8) & 0xFF;
+#endif
     }
 
     TempFolder m_store;
