@@ -1,16 +1,17 @@
 #include "entry/ImportEntry.h"
 
+#include "companion/GetPrefsSelector.h"
 #include "entry/BasicSelectors.h"
 #include "entry/ClipSelectors.h"
 #include "entry/FormatSelectors.h"
 #include "entry/FrameSelectors.h"
 #include "entry/ImporterHandle.h"
 #include "entry/PixelFormatSelector.h"
-#include "importer/CAVIFileImporter.h"
 #include "host/HostRecords.h"
 #include "host/HostResults.h"
 #include "host/HostTables.h"
 #include "host/Selectors.h"
+#include "importer/CAVIFileImporter.h"
 #include "platform/debug.h"
 
 using namespace krvx;
@@ -57,6 +58,9 @@ extern "C" int32_t xImportEntry(int32_t selector, imStdParms* stdParms, intptr_t
             return HandleGetSourceVideo(reinterpret_cast<SourceVideoRecord*>(param2));
         case imImportImage:
             return HandleImportImage(reinterpret_cast<ImageImportRecord*>(param2));
+        case imGetPrefs8:
+            return HandleGetPrefs8(stdParms, reinterpret_cast<const FileAccessRecord*>(param1),
+                                   reinterpret_cast<PrefsRecord*>(param2));
         case imGetMetaData:
             return HandleGetMetaData(reinterpret_cast<MetaDataRecord*>(param2));
         case imGetSupports7:

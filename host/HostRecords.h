@@ -64,6 +64,14 @@ struct FileAccessRecord {
     const char16_t* path;
 };
 
+// imGetPrefs8's preferences record (param2). The host's preferences block that follows is never read or
+// written by the plug-in.
+struct PrefsRecord {
+    int32_t reserved0;
+    int32_t prefsLength;  // 0 asks for the size of the block the plug-in wants
+    uint8_t firstTime;    // 1 when the host creates a new clip's settings
+};
+
 #pragma pack(push, 1)
 // imGetInfo8's file-information record, packed as the host lays it out.
 struct FileInfoRecord {
@@ -181,6 +189,8 @@ static_assert(offsetof(FileOpenRecord, fileType) == 4 && offsetof(FileOpenRecord
                   offsetof(FileOpenRecord, privateData) == 20 && offsetof(FileOpenRecord, access) == 28,
               "file-open record");
 static_assert(offsetof(FileAccessRecord, path) == 8, "file-access record path");
+static_assert(offsetof(PrefsRecord, prefsLength) == 4 && offsetof(PrefsRecord, firstTime) == 8,
+              "preferences record");
 static_assert(offsetof(FileInfoRecord, width) == 2 && offsetof(FileInfoRecord, height) == 6 &&
                   offsetof(FileInfoRecord, bitsPerPixel) == 12 && offsetof(FileInfoRecord, subtype) == 14 &&
                   offsetof(FileInfoRecord, fieldType) == 18 && offsetof(FileInfoRecord, alphaCode) == 22 &&

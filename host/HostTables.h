@@ -83,6 +83,10 @@ using HostGetPixelsFn = int32_t (*)(PPixHand frame, int32_t access, char** pixel
 using HostGetBoundsFn = int32_t (*)(PPixHand frame, HostRect* bounds);
 using HostGetRowBytesFn = int32_t (*)(PPixHand frame, int32_t* rowBytes);
 
+// Importer File Manager Suite, version 2: slot 1 asks the host to refresh a file, given a UTF-16 path.
+enum HostFileManagerSlot : int { kFileManagerRefreshFile = 1 };
+using HostRefreshFileFn = int32_t (*)(const char16_t* path);
+
 // The suites are tables of slots too.
 struct HostSuite {
     HostFunction slot[16];

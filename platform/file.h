@@ -41,5 +41,9 @@ uint32_t VolumeSectorSize(const char* path);
 // Last-write time in 100-nanosecond units since 1601-01-01 (the Windows file-time scale).
 bool FileLastWriteTime(const char* path, uint64_t* fileTime);
 
+// Sets only the last-write time (the Windows file-time scale) of the file named by a UTF-16 path, opening it
+// for attribute writing alone. False when the file cannot be opened or the time cannot be set.
+bool FileSetLastWriteTime(const char16_t* path, uint64_t fileTime);
+
 }  // namespace platform
 }  // namespace krvx

@@ -12,13 +12,21 @@ using ProcessId = uint32_t;
 // (case-insensitive); returns how many were found in all.
 size_t FindProcessesByName(const char* exeBaseName, ProcessId* ids, size_t capacity);
 
-// Starts `exePath` with `commandLine` (may be null) in `workingDirectory` (may be null). False on failure.
+// Starts `exePath` (on POSIX a backslash in it separates folders too, so Windows-form paths built by callers
+// work) with `commandLine` (may be null) in `workingDirectory` (may be null). False on failure.
 bool LaunchProcess(const char* exePath, const char* commandLine, const char* workingDirectory);
 
-// Main-window control. On POSIX these write their diagnostic line and do nothing else.
+ProcessId CurrentProcessId();
+
+// Main-window control. A main window is a visible top-level window of the process without an owner. On
+// POSIX these write their diagnostic line and do nothing else.
 bool RestoreMainWindow(ProcessId process);
 bool RaiseMainWindow(ProcessId process);
 bool MinimiseMainWindow(ProcessId process);
+// True when the process has a main window and it is minimised; always false on POSIX.
+bool IsMainWindowMinimised(ProcessId process);
+// Lets the current process hand the foreground to another window; a no-op on POSIX.
+bool AllowForegroundChange();
 
 }  // namespace platform
 }  // namespace krvx

@@ -14,6 +14,14 @@ enum class StoreHive { CurrentUser, LocalMachine };
 bool StoreReadString(StoreHive hive, const char* key, const char* name, char* buffer, size_t bufferSize);
 bool StoreWriteString(StoreHive hive, const char* key, const char* name, const char* value);
 
+// Walks `key` one level at a time, opening each with full access: every level but the last must exist,
+// and the last is created when missing if `createLast` is set. False when a level is missing or cannot be
+// opened so, which lets a caller without the right to change a key stop before using it.
+bool StoreCheckKeyLevels(StoreHive hive, const char* key, bool createLast);
+
+// Removes a key with its values and subkeys. True when the key is gone afterwards.
+bool StoreDeleteKey(StoreHive hive, const char* key);
+
 bool StoreReadDword(StoreHive hive, const char* key, const char* name, uint32_t* value);
 bool StoreWriteDword(StoreHive hive, const char* key, const char* name, uint32_t value);
 

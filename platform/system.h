@@ -17,6 +17,9 @@ uint32_t ClockMilliseconds();
 // host harness can present itself as another program. False when the name does not fit or is unknown.
 bool HostExecutableName(char* buffer, size_t bufferSize);
 
+// The current system time in 100-nanosecond units since 1601-01-01 (the Windows file-time scale).
+bool SystemTimeAsFileTime(uint64_t* fileTime);
+
 // True where unbuffered reads need the memory itself aligned to the sector size (Linux O_DIRECT does).
 bool UnbufferedReadsNeedAlignedMemory();
 

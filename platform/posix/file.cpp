@@ -8,6 +8,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/text.h"
+
 namespace krvx {
 namespace platform {
 
@@ -143,6 +145,21 @@ bool FileLastWriteTime(const char* path, uint64_t* fileTime) {
     *fileTime =
         static_cast<uint64_t>(seconds) * 10000000u + static_cast<uint64_t>(info.st_mtim.tv_nsec) / 100u;
     return true;
+}
+
+bool FileSetLastWriteTime(const char16_t* path, uint64_t fileTime) {
+    char narrow[4096];
+    if (!path || !WideToMultibyte(path, narrow, sizeof(narrow))) return false;
+    constexpr uint64_t kEpochDelta = 11644473600ULL;
+    uint64_t seconds = fileTime / 10000000u;
+    if (seconds < kEpochDelta) return false;
+    // The access time stays as it is; only the modification time changes.
+    timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(seconds - kEpochDelta);
+    times[1].tv_nsec = static_cast<long>(fileTime % 10000000u) * 100;
+    return utimensat(AT_FDCWD, narrow, times, 0) == 0;
 }
 
 }  // namespace platform

@@ -56,7 +56,12 @@ size_t FindProcessesByName(const char* exeBaseName, ProcessId* ids, size_t capac
 }
 
 bool LaunchProcess(const char* exePath, const char* commandLine, const char* workingDirectory) {
-    if (!exePath || access(exePath, X_OK) != 0) return false;
+    if (!exePath) return false;
+    std::string path = exePath;
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    exePath = path.c_str();
+    if (access(exePath, X_OK) != 0) return false;
     pid_t child = fork();
     if (child < 0) return false;
     if (child == 0) {
@@ -74,6 +79,10 @@ bool LaunchProcess(const char* exePath, const char* commandLine, const char* wor
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+ProcessId CurrentProcessId() {
+    return static_cast<ProcessId>(getpid());
+}
+
 bool RestoreMainWindow(ProcessId process) {
     DebugPrintf("RestoreMainWindow %u: no windows on this system\n", static_cast<unsigned>(process));
     return false;
@@ -87,6 +96,14 @@ bool RaiseMainWindow(ProcessId process) {
 bool MinimiseMainWindow(ProcessId process) {
     DebugPrintf("MinimiseMainWindow %u: no windows on this system\n", static_cast<unsigned>(process));
     return false;
+}
+
+bool IsMainWindowMinimised(ProcessId) {
+    return false;
+}
+
+bool AllowForegroundChange() {
+    return true;
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/store.h"
 
+#include <ftw.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -91,6 +92,37 @@ bool WriteValue(StoreHive hive, const char* key, const char* name, const char* t
     return true;
 }
 }  // namespace
+
+bool StoreCheckKeyLevels(StoreHive hive, const char* key, bool createLast) {
+    if (!key) return false;
+    std::string root = KeyFolder(hive, "");
+    std::string folder = KeyFolder(hive, key);
+    if (folder.size() <= root.size()) return false;
+    // Full access to a folder key: list, read and add values.
+    for (size_t slash = folder.find('/', root.size() + 1);; slash = folder.find('/', slash + 1)) {
+        bool last = slash == std::string::npos;
+        std::string level = last ? folder : folder.substr(0, slash);
+        struct stat info;
+        if (stat(level.c_str(), &info) != 0) {
+            if (!last || !createLast || !MakeFolders(level)) return false;
+        } else if (!S_ISDIR(info.st_mode)) {
+            return false;
+        }
+        if (access(level.c_str(), R_OK | W_OK | X_OK) != 0) return false;
+        if (last) return true;
+    }
+}
+
+bool StoreDeleteKey(StoreHive hive, const char* key) {
+    if (!key) return false;
+    std::string folder = KeyFolder(hive, key);
+    if (folder.size() <= KeyFolder(hive, "").size()) return false;
+    // Depth-first, children before their folder; symbolic links are removed, not followed.
+    auto remove = [](const char* path, const struct stat*, int, FTW*) { return ::remove(path); };
+    struct stat info;
+    if (lstat(folder.c_str(), &info) != 0) return errno == ENOENT;
+    return nftw(folder.c_str(), remove, 16, FTW_DEPTH | FTW_PHYS) == 0;
+}
 
 bool StoreReadString(StoreHive hive, const char* key, const char* name, char* buffer, size_t bufferSize) {
     std::string type, data;

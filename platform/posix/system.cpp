@@ -39,9 +39,17 @@ bool HostExecutableName(char* buffer, size_t bufferSize) {
     return true;
 }
 
-bool UnbufferedReadsNeedAlignedMemory() {
+bool SystemTimeAsFileTime(uint64_t* fileTime) {
+    timespec now;
+    if (!fileTime || clock_gettime(CLOCK_REALTIME, &now) != 0) return false;
+    // Seconds between 1601-01-01 and 1970-01-01.
+    constexpr uint64_t kEpochDelta = 11644473600ULL;
+    *fileTime = (static_cast<uint64_t>(now.tv_sec) + kEpochDelta) * 10000000u +
+                static_cast<uint64_t>(now.tv_nsec) / 100u;
     return true;
 }
+
+bool UnbufferedReadsNeedAlignedMemory() { return true; }
 
 bool SetEnvironmentValue(const char* name, const char* value) {
     return setenv(name, value, 1) == 0;

@@ -111,5 +111,19 @@ bool FileLastWriteTime(const char* path, uint64_t* fileTime) {
     return true;
 }
 
+bool FileSetLastWriteTime(const char16_t* path, uint64_t fileTime) {
+    if (!path) return false;
+    // Attribute writing alone: the time changes, the contents cannot.
+    HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(fileTime);
+    time.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
+    bool set = SetFileTime(file, nullptr, nullptr, &time) != 0;
+    CloseHandle(file);
+    return set;
+}
+
 }  // namespace platform
 }  // namespace krvx

@@ -61,6 +61,10 @@ bool LaunchProcess(const char* exePath, const char* commandLine, const char* wor
     return true;
 }
 
+ProcessId CurrentProcessId() {
+    return GetCurrentProcessId();
+}
+
 bool RestoreMainWindow(ProcessId process) {
     HWND window = MainWindow(process);
     return window && ShowWindow(window, SW_RESTORE) >= 0;
@@ -74,6 +78,15 @@ bool RaiseMainWindow(ProcessId process) {
 bool MinimiseMainWindow(ProcessId process) {
     HWND window = MainWindow(process);
     return window && ShowWindow(window, SW_MINIMIZE) >= 0;
+}
+
+bool IsMainWindowMinimised(ProcessId process) {
+    HWND window = MainWindow(process);
+    return window && IsIconic(window) != 0;
+}
+
+bool AllowForegroundChange() {
+    return AllowSetForegroundWindow(GetCurrentProcessId()) != 0;
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 namespace krvx {
 namespace platform {
@@ -28,6 +29,48 @@ bool Set(StoreHive hive, const char* key, const char* name, DWORD type, const vo
     return rc == ERROR_SUCCESS;
 }
 }  // namespace
+
+bool StoreCheckKeyLevels(StoreHive hive, const char* key, bool createLast) {
+    if (!key || !*key) return false;
+    HKEY parent = Root(hive);
+    HKEY opened = nullptr;
+    bool reached = true;
+    const char* start = key;
+    while (reached && *start) {
+        const char* end = std::strchr(start, '\\');
+        bool last = end == nullptr;
+        std::string level = last ? std::string(start) : std::string(start, end);
+        HKEY next = nullptr;
+        LONG rc = RegOpenKeyExA(parent, level.c_str(), 0, KEY_ALL_ACCESS, &next);
+        if (rc == ERROR_FILE_NOT_FOUND && last && createLast)
+            rc = RegCreateKeyExA(parent, level.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &next,
+                                 nullptr);
+        reached = rc == ERROR_SUCCESS;
+        if (opened) RegCloseKey(opened);
+        opened = reached ? next : nullptr;
+        parent = opened;
+        start = last ? start + level.size() : end + 1;
+    }
+    if (opened) RegCloseKey(opened);
+    return reached;
+}
+
+bool StoreDeleteKey(StoreHive hive, const char* key) {
+    if (!key || !*key) return false;
+    LONG rc = RegDeleteTreeA(Root(hive), key);
+    if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) {
+        HKEY handle;
+        rc = RegOpenKeyExA(Root(hive), key, 0, KEY_READ, &handle);
+        if (rc == ERROR_SUCCESS) {
+            // RegDeleteTree leaves the key itself; remove it as well.
+            RegCloseKey(handle);
+            rc = RegDeleteKeyA(Root(hive), key);
+            return rc == ERROR_SUCCESS;
+        }
+        return true;
+    }
+    return false;
+}
 
 bool StoreReadString(StoreHive hive, const char* key, const char* name, char* buffer, size_t bufferSize) {
     if (!buffer || bufferSize < 1 || bufferSize > 0x7FFFFFFF) return false;

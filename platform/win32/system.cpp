@@ -26,9 +26,15 @@ bool HostExecutableName(char* buffer, size_t bufferSize) {
     return length > 0 && length < bufferSize;
 }
 
-bool UnbufferedReadsNeedAlignedMemory() {
-    return false;
+bool SystemTimeAsFileTime(uint64_t* fileTime) {
+    if (!fileTime) return false;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    *fileTime = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return true;
 }
+
+bool UnbufferedReadsNeedAlignedMemory() { return false; }
 
 bool SetEnvironmentValue(const char* name, const char* value) {
     return SetEnvironmentVariableA(name, value) != 0;

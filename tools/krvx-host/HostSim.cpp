@@ -24,6 +24,7 @@ OfferedSuite g_offered[] = {
     {"Premiere Memory Manager Suite", 3, {}}, {"Importer File Manager Suite", 2, {}},
 };
 constexpr int32_t kSuiteUnknown = -1;
+const char kFileManagerSuiteName[] = "Importer File Manager Suite";
 }  // namespace
 
 // A host frame: the handle the plug-in holds points at `self`, the first member.
@@ -116,6 +117,8 @@ struct HostCallbacks {
             sim->m_acquired[name]++;
             sim->m_acquireOrder.push_back(name);
         }
+        if (!sim->m_fileManagerAvailable && std::strcmp(name, kFileManagerSuiteName) == 0)
+            return kSuiteUnknown;
         for (OfferedSuite& offered : g_offered) {
             if (std::strcmp(offered.name, name) == 0 && offered.version == version &&
                 !sim->IsWithheld(name)) {
@@ -200,6 +203,13 @@ struct HostCallbacks {
         sim->m_reservations.emplace_back(importerId, bytes);
         return 0;
     }
+    static int32_t RefreshFile(const char16_t* path) {
+        HostSim* sim = HostSim::s_current;
+        if (!sim || !path) return -1;
+        std::lock_guard<std::mutex> lock(sim->m_lock);
+        sim->m_refreshed.emplace_back(path);
+        return 0;
+    }
     static int32_t ReleaseSuite(const char* name, int32_t) {
         HostSim* sim = HostSim::s_current;
         if (!sim || !name) return kSuiteUnknown;
@@ -236,6 +246,7 @@ HostSim::HostSim(int32_t interfaceVersion) {
     ppix[kPPixGetPixels] = Slot(&HostCallbacks::GetPixels);
     ppix[kPPixGetBounds] = Slot(&HostCallbacks::GetBounds);
     ppix[kPPixGetRowBytes] = Slot(&HostCallbacks::GetRowBytes);
+    FindOffered(kFileManagerSuiteName)->table[kFileManagerRefreshFile] = Slot(&HostCallbacks::RefreshFile);
     m_memory.slot[kMemNewPtr] = Slot(&HostCallbacks::NewPtr);
     m_memory.slot[kMemDisposePtr] = Slot(&HostCallbacks::DisposePtr);
     m_memory.slot[kMemNewHandle] = Slot(&HostCallbacks::NewHandle);
@@ -320,6 +331,11 @@ size_t HostSim::LiveBlocks() const {
 size_t HostSim::LiveHandles() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_handles.size();
+}
+
+std::vector<std::u16string> HostSim::RefreshedFiles() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_refreshed;
 }
 
 int HostSim::Acquired(const std::string& name) const {

@@ -29,6 +29,11 @@ public:
     // Without a basic suite the utility function returns null, as a host that offers none does.
     void SetBasicSuiteAvailable(bool available) { m_basicSuiteAvailable = available; }
 
+    // Without it, asking for the "Importer File Manager Suite" fails, as on a host that offers none.
+    void SetFileManagerSuiteAvailable(bool available) { m_fileManagerAvailable = available; }
+    // The paths the plug-in asked the host to refresh through the file manager suite, in call order.
+    std::vector<std::u16string> RefreshedFiles() const;
+
     // Fails the n-th host allocation from now on (1 = the next one), 0 for never.
     void FailAllocationNumber(uint64_t n);
     uint64_t AllocationCount() const { return m_allocations; }
@@ -76,6 +81,7 @@ private:
     HostUtilityFunctions m_utility{};
     HostBasicSuite m_basic{};
     bool m_basicSuiteAvailable = true;
+    bool m_fileManagerAvailable = true;
 
     mutable std::mutex m_lock;
     uint64_t m_allocations = 0;
@@ -92,6 +98,7 @@ private:
     std::set<SimFrame*> m_frames;
     SimFrame* m_spare = nullptr;  // the last frame given back, kept for the next of its size
     size_t m_framesCreated = 0;
+    std::vector<std::u16string> m_refreshed;
 };
 
 // Bytes per pixel of a host pixel format the simulator makes frames of; 0 for any other.
