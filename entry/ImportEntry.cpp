@@ -1,5 +1,6 @@
 #include "entry/ImportEntry.h"
 
+#include "entry/AudioSelector.h"
 #include "entry/BasicSelectors.h"
 #include "entry/ClipSelectors.h"
 #include "entry/FormatSelectors.h"
@@ -52,6 +53,8 @@ extern "C" int32_t xImportEntry(int32_t selector, imStdParms* stdParms, intptr_t
             if (!importer) return kImOtherErr;
             return HandleGetIndPixelFormat(importer->EncodedFormat(), static_cast<int32_t>(param1), record);
         }
+        case imImportAudio7:
+            return HandleImportAudio7(reinterpret_cast<AudioImportRecord*>(param2));
         case imGetMetaData:
             return HandleGetMetaData(reinterpret_cast<MetaDataRecord*>(param2));
         case imGetSupports7:
