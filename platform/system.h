@@ -20,6 +20,9 @@ bool HostExecutableName(char* buffer, size_t bufferSize);
 // True where unbuffered reads need the memory itself aligned to the sector size (Linux O_DIRECT does).
 bool UnbufferedReadsNeedAlignedMemory();
 
+// True when the process's standard error is a terminal (progress bars go there only then).
+bool StandardErrorIsTerminal();
+
 // Sets an environment variable of this process (for the harness's stand-in host name). False on failure.
 bool SetEnvironmentValue(const char* name, const char* value);
 

@@ -41,6 +41,8 @@ bool HostExecutableName(char* buffer, size_t bufferSize) {
 
 bool UnbufferedReadsNeedAlignedMemory() { return true; }
 
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
 bool SetEnvironmentValue(const char* name, const char* value) { return setenv(name, value, 1) == 0; }
 
 }  // namespace platform

@@ -24,6 +24,12 @@ bool HostExecutableName(char* buffer, size_t bufferSize) {
 
 bool UnbufferedReadsNeedAlignedMemory() { return false; }
 
+// A console handle answers GetConsoleMode; a pipe or a file does not.
+bool StandardErrorIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 bool SetEnvironmentValue(const char* name, const char* value) { return SetEnvironmentVariableA(name, value) != 0; }
 
 }  // namespace platform
