@@ -163,16 +163,21 @@ TEST_F(AudioImportTest, FullScaleSamplesConvertByThe16BitMaximum) {
     std::string file = ReadFile(path);
     size_t chunk = file.find("01wb", file.find("movi"));
     ASSERT_NE(chunk, std::string::npos);
-    const unsigned char extremes[4] = {0xFF, 0x7F, 0x00, 0x80};  // left 32767, right -32768
+    // Left 32767 and right -32768, in the first frame and in the fifth (converted four at a time,
+    // then one by one).
+    const unsigned char extremes[4] = {0xFF, 0x7F, 0x00, 0x80};
     std::memcpy(&file[chunk + 8], extremes, 4);
+    std::memcpy(&file[chunk + 8 + 16], extremes, 4);
     WriteFile(path, file);
     OpenClip clip(*s_session, path);
     ASSERT_EQ(clip.Open(), 0);
-    float left = 0.0f, right = 0.0f;
-    ASSERT_EQ(clip.ImportAudio(0, 1, &left, &right), 0);
-    EXPECT_EQ(left, 1.0f);
-    EXPECT_EQ(right, -32768.0f / 32767.0f);
-    EXPECT_LT(right, -1.0f);
+    float left[5] = {}, right[5] = {};
+    ASSERT_EQ(clip.ImportAudio(0, 5, left, right), 0);
+    for (int i : {0, 4}) {
+        EXPECT_EQ(left[i], 1.0f) << i;
+        EXPECT_EQ(right[i], -32768.0f / 32767.0f) << i;
+        EXPECT_LT(right[i], -1.0f) << i;
+    }
 }
 
 TEST_F(AudioImportTest, MonoAnd24BitAreRefusedWithTheBuffersUntouched) {
