@@ -1,7 +1,9 @@
 #include "entry/ImportEntry.h"
 
 #include "companion/GetPrefsSelector.h"
+#include "entry/AudioSelector.h"
 #include "entry/BasicSelectors.h"
+#include "entry/ClipAnalysisSelectors.h"
 #include "entry/ClipSelectors.h"
 #include "entry/FormatSelectors.h"
 #include "entry/FrameSelectors.h"
@@ -61,6 +63,16 @@ extern "C" int32_t xImportEntry(int32_t selector, imStdParms* stdParms, intptr_t
         case imGetPrefs8:
             return HandleGetPrefs8(stdParms, reinterpret_cast<const FileAccessRecord*>(param1),
                                    reinterpret_cast<PrefsRecord*>(param2));
+        case imImportAudio7:
+            return HandleImportAudio7(reinterpret_cast<AudioImportRecord*>(param2));
+        case imGetTimeInfo8:
+            return HandleGetTimeInfo8(reinterpret_cast<TimeInfoRecord*>(param2));
+        case imAnalysis:
+            return HandleAnalysis(reinterpret_cast<AnalysisRecord*>(param2));
+        case imDataRateAnalysis:
+            return HandleDataRateAnalysis(reinterpret_cast<DataRateRecord*>(param2));
+        case imCheckTrim8:
+            return HandleCheckTrim8(reinterpret_cast<TrimCheckRecord*>(param2));
         case imGetMetaData:
             return HandleGetMetaData(reinterpret_cast<MetaDataRecord*>(param2));
         case imGetSupports7:

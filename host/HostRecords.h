@@ -175,6 +175,68 @@ struct ImageImportRecord {
     PrivateDataHandle privateData;
 };
 
+// imImportAudio7's record (param2): the request's position in sample frames (0 rewinds, -1 continues
+// where the last request ended), the frames wanted, the left and right channel buffers, and the handle.
+struct AudioImportRecord {
+    int64_t position;
+    uint32_t size;
+    float** buffers;
+    PrivateDataHandle privateData;
+};
+
+// imGetTimeInfo8's record (param2), packed: its 32-bit fields follow the texts at even offsets.
+#pragma pack(push, 1)
+struct TimeInfoRecord {
+    PrivateDataHandle privateData;
+    int32_t reserved4;
+    char timecode[18];
+    int32_t timeBase;
+    int32_t ticksPerFrame;
+    char alternateTimecode[18];
+    int32_t alternateTimeBase;
+    int32_t alternateTicksPerFrame;
+    char reelName[40];
+    char alternateReelName[40];
+    char logComment[256];
+    int32_t value396;  // set to 1; its meaning is the host's
+};
+#pragma pack(pop)
+
+// imAnalysis's record (param2): the text buffer and its size.
+struct AnalysisRecord {
+    PrivateDataHandle privateData;
+    int32_t reserved4;
+    int32_t bufferSize;
+    char* buffer;
+};
+
+// imDataRateAnalysis's record (param2): one DataRateEntry per video frame.
+struct DataRateRecord {
+    PrivateDataHandle privateData;
+    int32_t reserved4;
+    int32_t bufferSize;
+    void* buffer;
+};
+
+struct DataRateEntry {
+    uint32_t ticksPerFrame;
+    uint32_t bytes;
+};
+
+// imCheckTrim8's record (param2); times in ticks.
+struct TrimCheckRecord {
+    PrivateDataHandle privateData;
+    int32_t reserved4;
+    int32_t requestedStart;
+    int32_t requestedDuration;
+    int32_t keepAudio;
+    int32_t keepVideo;
+    int32_t answeredStart;
+    int32_t answeredDuration;
+    int32_t reserved32;
+    int32_t ticksPerFrame;
+};
+
 #if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(offsetof(MetaDataRecord, value8) == 8 && offsetof(MetaDataRecord, value16) == 16,
               "metadata fields at 8, 12, 16");
@@ -236,6 +298,23 @@ static_assert(offsetof(ImageImportRecord, width) == 4 && offsetof(ImageImportRec
                   offsetof(ImageImportRecord, timeScale) == 0x48 &&
                   offsetof(ImageImportRecord, time) == 0x54 && offsetof(ImageImportRecord, privateData) == 88,
               "image-import record");
+static_assert(offsetof(AudioImportRecord, size) == 8 && offsetof(AudioImportRecord, buffers) == 12 &&
+                  offsetof(AudioImportRecord, privateData) == 16,
+              "audio-import record");
+static_assert(offsetof(TimeInfoRecord, timecode) == 8 && offsetof(TimeInfoRecord, timeBase) == 26 &&
+                  offsetof(TimeInfoRecord, ticksPerFrame) == 30 && offsetof(TimeInfoRecord, alternateTimecode) == 34 &&
+                  offsetof(TimeInfoRecord, alternateTimeBase) == 52 &&
+                  offsetof(TimeInfoRecord, alternateTicksPerFrame) == 56 && offsetof(TimeInfoRecord, reelName) == 60 &&
+                  offsetof(TimeInfoRecord, alternateReelName) == 100 && offsetof(TimeInfoRecord, logComment) == 140 &&
+                  offsetof(TimeInfoRecord, value396) == 396,
+              "time-information record");
+static_assert(offsetof(AnalysisRecord, bufferSize) == 8 && offsetof(AnalysisRecord, buffer) == 12, "analysis record");
+static_assert(offsetof(DataRateRecord, bufferSize) == 8 && offsetof(DataRateRecord, buffer) == 12, "data-rate record");
+static_assert(offsetof(TrimCheckRecord, requestedStart) == 8 && offsetof(TrimCheckRecord, requestedDuration) == 12 &&
+                  offsetof(TrimCheckRecord, keepAudio) == 16 && offsetof(TrimCheckRecord, keepVideo) == 20 &&
+                  offsetof(TrimCheckRecord, answeredStart) == 24 && offsetof(TrimCheckRecord, answeredDuration) == 28 &&
+                  offsetof(TrimCheckRecord, ticksPerFrame) == 36,
+              "trim-check record");
 #endif
 
 }  // namespace krvx

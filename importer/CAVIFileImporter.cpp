@@ -239,6 +239,19 @@ int32_t CAVIFileImporter::TimeToFrame(int64_t time) const {
     return static_cast<int32_t>(static_cast<double>(q) + 0.5);
 }
 
+int32_t CAVIFileImporter::ReadAudioSamples(int64_t position, void* buffer, uint32_t count,
+                                           uint32_t* countRead) {
+    if (countRead) *countRead = 0;
+    if (!m_reader) return 5;
+    AVIAudioStream& audio = m_reader->Audio();
+    uint32_t got = 0;
+    HResult result = audio.ReadSamples(static_cast<uint64_t>(position), buffer, count,
+                                       audio.Header().sampleSize, &got, nullptr);
+    if (countRead) *countRead = got;
+    // A read that fails part way still hands over what it delivered.
+    return Failed(result) && got == 0 ? 2 : 0;
+}
+
 int32_t CAVIFileImporter::ReadSampleInfo() {
     int32_t read = m_sampleBuffer.ReadSample(m_reader, 0, m_sectorSize);
     if (read != 0) return read;

@@ -60,6 +60,10 @@ public:
     int32_t LastDecodedFrame() const { return m_lastDecodedFrame; }
     void SetLastDecodedFrame(int32_t frame) { m_lastDecodedFrame = frame; }
 
+    // Reads `count` sample frames of the audio stream at `position` into `buffer`; *countRead receives
+    // the frames delivered. 5 without a reader, 2 when a failing read delivered nothing, else 0.
+    int32_t ReadAudioSamples(int64_t position, void* buffer, uint32_t count, uint32_t* countRead);
+
     // Creates the importer's own decoder on first need; false when it cannot be had.
     bool EnsureDecoder();
 

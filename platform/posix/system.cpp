@@ -51,13 +51,9 @@ bool SystemTimeAsFileTime(uint64_t* fileTime) {
 
 bool UnbufferedReadsNeedAlignedMemory() { return true; }
 
-bool SetEnvironmentValue(const char* name, const char* value) {
-    return setenv(name, value, 1) == 0;
-}
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
-bool StandardErrorIsTerminal() {
-    return isatty(STDERR_FILENO) == 1;
-}
+bool SetEnvironmentValue(const char* name, const char* value) { return setenv(name, value, 1) == 0; }
 
 }  // namespace platform
 }  // namespace krvx

@@ -36,14 +36,13 @@ bool SystemTimeAsFileTime(uint64_t* fileTime) {
 
 bool UnbufferedReadsNeedAlignedMemory() { return false; }
 
-bool SetEnvironmentValue(const char* name, const char* value) {
-    return SetEnvironmentVariableA(name, value) != 0;
+// A console handle answers GetConsoleMode; a pipe or a file does not.
+bool StandardErrorIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
-// A console is a character device; a pipe or a file is not.
-bool StandardErrorIsTerminal() {
-    return GetFileType(GetStdHandle(STD_ERROR_HANDLE)) == FILE_TYPE_CHAR;
-}
+bool SetEnvironmentValue(const char* name, const char* value) { return SetEnvironmentVariableA(name, value) != 0; }
 
 }  // namespace platform
 }  // namespace krvx

@@ -103,6 +103,18 @@ std::vector<uint32_t> OpenClip::PixelFormats(int32_t* result) {
     return formats;
 }
 
+int32_t OpenClip::ImportAudio(int64_t position, uint32_t count, float* left, float* right, int64_t* next) {
+    float* buffers[2] = {left, right};
+    AudioImportRecord record{};
+    record.position = position;
+    record.size = count;
+    record.buffers = buffers;
+    record.privateData = m_handle;
+    int32_t result = m_session.Call(imImportAudio7, nullptr, &record);
+    if (next) *next = record.position;
+    return result;
+}
+
 int32_t OpenClip::Close() {
     if (!m_handle) return 0;
     int32_t result = m_session.Call(imCloseFile, nullptr, m_handle);

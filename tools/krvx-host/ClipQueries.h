@@ -34,6 +34,10 @@ public:
     // The pixel formats offered, index by index until 301; result receives the closing code.
     std::vector<uint32_t> PixelFormats(int32_t* result);
 
+    // imImportAudio7 of `count` sample frames at `position` (0 rewinds, -1 continues) into `left` and
+    // `right`; *next receives the position the plug-in answered (unchanged on failure).
+    int32_t ImportAudio(int64_t position, uint32_t count, float* left, float* right, int64_t* next = nullptr);
+
     int32_t Close();
 
 private:

@@ -1,0 +1,132 @@
+#include "importer/ClipMetadata.h"
+
+#include <cstring>
+
+#include "importer/CAVIFileImporter.h"
+#include "importer/CSampleBuffer.h"
+#include "importer/DecoderLibrary.h"
+#include "platform/system.h"
+
+namespace krvx {
+
+namespace {
+
+// The clip-information track of a sample's metadata.
+constexpr uint32_t kClipTrack = 0;
+
+// The first `count` bytes of the item (fewer when it is shorter), terminated.
+template <size_t N>
+void TakeText(char (&field)[N], uint32_t size, const void* data, size_t count) {
+    static_assert(N > 0, "room for the terminator");
+    if (count > N - 1) count = N - 1;
+    if (size < count) count = size;
+    std::memcpy(field, data, count);
+    field[count] = '\0';
+}
+
+// The whole item when it fits with its terminator; a longer one is not taken.
+template <size_t N>
+void TakeWholeText(char (&field)[N], uint32_t size, const void* data) {
+    if (size < N) TakeText(field, size, data, size);
+}
+
+template <typename T>
+void TakeNumber(T* field, uint32_t size, const void* data) {
+    if (size >= sizeof(T)) std::memcpy(field, data, sizeof(T));
+}
+
+// Owns one metadata reader of the decoder library; closes it on every path.
+class MetadataReader {
+public:
+    explicit MetadataReader(const DecoderLibrary* library) : m_library(library) {
+        if (m_library && m_library->openMetadata(&m_handle) != KRVX_ERROR_OKAY) m_handle = nullptr;
+    }
+    ~MetadataReader() {
+        if (m_handle) m_library->closeMetadata(m_handle);
+    }
+    MetadataReader(const MetadataReader&) = delete;
+    MetadataReader& operator=(const MetadataReader&) = delete;
+
+    bool Init(const uint8_t* sample, uint32_t size) {
+        return m_handle &&
+               m_library->initSampleMetadata(m_handle, kClipTrack, sample, size) == KRVX_ERROR_OKAY;
+    }
+    bool Next(uint32_t* tag, uint32_t* size, const void** data) {
+        uint32_t type = 0;
+        return m_library->readMetadata(m_handle, tag, &type, size, data) == KRVX_ERROR_OKAY;
+    }
+
+private:
+    const DecoderLibrary* m_library;
+    KRVX_MetadataHandle m_handle = nullptr;
+};
+
+}  // namespace
+
+void StoreMetadataItem(ClipMetadata* metadata, uint32_t tag, uint32_t size, const void* data) {
+    if (!data) return;
+    switch (tag) {
+        case MetadataTag("TIMC"):
+            TakeText(metadata->timecode, size, data, 11);
+            break;
+        case MetadataTag("TIMA"):
+            TakeText(metadata->alternateTimecode, size, data, 11);
+            break;
+        case MetadataTag("REEL"):
+            TakeText(metadata->reelName, size, data, 39);
+            break;
+        case MetadataTag("REEA"):
+            TakeText(metadata->alternateReelName, size, data, 39);
+            break;
+        case MetadataTag("LOGC"):
+            TakeWholeText(metadata->logComment, size, data);
+            break;
+        case MetadataTag("TAKE"):
+            TakeNumber(&metadata->take, size, data);
+            break;
+        case MetadataTag("SHOT"):
+            TakeNumber(&metadata->shot, size, data);
+            break;
+        case MetadataTag("SCEN"):
+            TakeNumber(&metadata->scene, size, data);
+            break;
+        case MetadataTag("CAMR"):
+            TakeNumber(&metadata->camera, size, data);
+            break;
+        case MetadataTag("PROJ"):
+            TakeNumber(&metadata->project, size, data);
+            break;
+        case MetadataTag("PRNT"):
+            TakeNumber(&metadata->cameraId, size, data);
+            break;
+        case MetadataTag("DATE"):
+            TakeWholeText(metadata->date, size, data);
+            break;
+        case MetadataTag("TIME"):
+            TakeWholeText(metadata->time, size, data);
+            break;
+        default:
+            break;
+    }
+}
+
+void ReadClipMetadata(CAVIFileImporter* importer, ClipMetadata* metadata) {
+    std::memset(metadata, 0, sizeof(*metadata));
+    if (!importer) return;
+    CSampleBuffer sample(importer->Allocator());
+    if (platform::UnbufferedReadsNeedAlignedMemory()) sample.SetReadAlignment(importer->SectorSize());
+    if (sample.ReadSample(importer->Reader(), 0, importer->SectorSize()) != 0) return;
+    MetadataReader reader(GetDecoderLibrary());
+    if (reader.Init(sample.Sample(), sample.SampleSize())) {
+        uint32_t tag = 0, size = 0;
+        const void* data = nullptr;
+        while (reader.Next(&tag, &size, &data)) StoreMetadataItem(metadata, tag, size, data);
+    }
+    // A clip that names only the timecode or the reel gives it as the alternate too.
+    if (metadata->alternateTimecode[0] == '\0')
+        std::memcpy(metadata->alternateTimecode, metadata->timecode, sizeof(metadata->timecode));
+    if (metadata->alternateReelName[0] == '\0')
+        std::memcpy(metadata->alternateReelName, metadata->reelName, sizeof(metadata->reelName));
+}
+
+}  // namespace krvx
