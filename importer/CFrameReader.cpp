@@ -77,6 +77,17 @@ int32_t CFrameReader<Importer>::SelectDecodeGeometry(uint32_t hostFormat, bool k
 }
 
 template <class Importer>
+int32_t CFrameReader<Importer>::PrepareFrameBuffer(int32_t frame) {
+    AVIReader* reader = m_importer->Reader();
+    const bool key = !reader || frame < 0 || reader->IsVideoKeyFrame(static_cast<uint32_t>(frame)) != 0;
+    const int32_t geometry = SelectDecodeGeometry(m_outputFormat, key);
+    if (geometry != kImportOk) return geometry;
+    if (m_frameBuffer.Alloc(m_decodeWidth, m_decodeHeight, m_decodeFormat) != kImportOk)
+        return kImportNoMemory;
+    return m_frameBuffer.IsValid() ? kImportOk : kImportBadState;
+}
+
+template <class Importer>
 int32_t CFrameReader<Importer>::DecodeAndConvert(int32_t frame, char* pixels, int32_t rowBytes, bool timed) {
     CDecoderList& decoders = CDecoderList::Instance();
     decoders.Remove(m_importer->Decoder());
@@ -121,13 +132,8 @@ int32_t CFrameReader<Importer>::ImportImage(SourceVideoRecord* record) {
         wanted.height = m_sourceHeight / 2;
     }
     SetOutput(wanted.width, wanted.height, wanted.pixelFormat);
-    AVIReader* reader = m_importer->Reader();
-    const bool key = !reader || frame < 0 || reader->IsVideoKeyFrame(static_cast<uint32_t>(frame)) != 0;
-    const int32_t geometry = SelectDecodeGeometry(m_outputFormat, key);
-    if (geometry != kImportOk) return geometry;
-    if (m_frameBuffer.Alloc(m_decodeWidth, m_decodeHeight, m_decodeFormat) != kImportOk)
-        return kImportNoMemory;
-    if (!m_frameBuffer.IsValid()) return kImportBadState;
+    const int32_t prepared = PrepareFrameBuffer(frame);
+    if (prepared != kImportOk) return prepared;
 
     const int32_t created = CreateHostFrame(*m_importer, kSyncFrameAccess, m_outputFormat, m_outputWidth,
                                             m_outputHeight, &m_hostFrame);
@@ -155,13 +161,8 @@ int32_t CFrameReader<Importer>::ImportImageIntoBuffer(ImageImportRecord* record)
     if (quotient < 0 || quotient > INT32_MAX) return kImportBadState;
     const int32_t frame = static_cast<int32_t>(quotient);
     SetOutput(record->width, record->height, record->pixelFormat);
-    AVIReader* reader = m_importer->Reader();
-    const bool key = !reader || frame < 0 || reader->IsVideoKeyFrame(static_cast<uint32_t>(frame)) != 0;
-    const int32_t geometry = SelectDecodeGeometry(m_outputFormat, key);
-    if (geometry != kImportOk) return geometry;
-    if (m_frameBuffer.Alloc(m_decodeWidth, m_decodeHeight, m_decodeFormat) != kImportOk)
-        return kImportNoMemory;
-    if (!m_frameBuffer.IsValid()) return kImportBadState;
+    const int32_t prepared = PrepareFrameBuffer(frame);
+    if (prepared != kImportOk) return prepared;
     return DecodeAndConvert(frame, record->pixels, record->rowBytes, false);
 }
 

@@ -49,6 +49,10 @@ public:
     uint32_t DecodeFormat() const { return m_decodeFormat; }
 
 protected:
+    // The decode geometry for frame's key-frame flag and the output set, and the frame buffer for it:
+    // 0, 3, 4 or 5.
+    int32_t PrepareFrameBuffer(int32_t frame);
+
     // Decodes `frame` into the frame buffer with the importer's decoder taken out of the process-wide
     // list, then converts it into the host's pixels. `timed` writes the two timing lines.
     int32_t DecodeAndConvert(int32_t frame, char* pixels, int32_t rowBytes, bool timed);

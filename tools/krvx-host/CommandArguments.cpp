@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tools/krvx-host/FrameRequests.h"
+
 namespace krvx {
 namespace host {
 
@@ -65,6 +67,24 @@ bool CommandArguments::Number(const char* command, const std::string& option, in
         return false;
     }
     *value = number;
+    return true;
+}
+
+bool FrameFormatAndSize(const char* command, const CommandArguments& arguments, uint32_t* pixelFormat,
+                        int32_t* width, int32_t* height) {
+    *pixelFormat = 0;
+    *width = *height = 0;
+    if (arguments.Has("--format")) {
+        *pixelFormat = PixelFormatFromText(arguments.Value("--format"));
+        if (*pixelFormat == 0) {
+            std::fprintf(stderr, "krvx-host %s: --format takes four characters, such as bgra\n", command);
+            return false;
+        }
+    }
+    if (arguments.Has("--size") && !ParseFrameSize(arguments.Value("--size"), width, height)) {
+        std::fprintf(stderr, "krvx-host %s: --size wants WxH with sides from 1 to 32768\n", command);
+        return false;
+    }
     return true;
 }
 

@@ -29,5 +29,10 @@ private:
     std::map<std::string, std::string> m_values;
 };
 
+// The frame commands' "--format F" (four characters; 0 when absent) and "--size WxH" (0 x 0 when absent).
+// False (with the reason printed for `command`) when either is malformed.
+bool FrameFormatAndSize(const char* command, const CommandArguments& arguments, uint32_t* pixelFormat,
+                        int32_t* width, int32_t* height);
+
 }  // namespace host
 }  // namespace krvx

@@ -12,9 +12,6 @@ struct FrameBytes {
     bool keyFrame;
 };
 
-// True when this build can write PNG files.
-bool CanWriteDataRateChart();
-
 // Draws one column per frame, or per run of frames when there are more frames than columns (the
 // largest of the run, marked as a key frame when the run holds one). False when the file cannot be
 // written.

@@ -26,10 +26,6 @@ std::vector<bool> KeyFrames(const std::string& path, size_t count) {
 int Run(const CommandContext& context) {
     CommandArguments arguments;
     if (!arguments.Parse("datarate", context.arguments, {"--png"}, {})) return kExitUsage;
-    if (arguments.Has("--png") && !CanWriteDataRateChart()) {
-        std::fprintf(stderr, "krvx-host datarate: this build cannot write PNG files\n");
-        return kExitUsage;
-    }
     Session session(context.session);
     if (!StartSession(session)) return kExitPluginError;
     OpenClip clip(session, arguments.Clip());
