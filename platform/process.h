@@ -12,6 +12,12 @@ using ProcessId = uint32_t;
 // (case-insensitive); returns how many were found in all.
 size_t FindProcessesByName(const char* exeBaseName, ProcessId* ids, size_t capacity);
 
+// Runs `exePath` with `arguments` (each reaches the program as one argument, whatever characters it holds)
+// and waits for it to end. Its standard output and standard error go to the file `outputPath`, made anew,
+// when that is not null, else to this process's own. Returns its exit code, or -1 when it did not start.
+int RunProcess(const char* exePath, const char* const* arguments, size_t argumentCount,
+               const char* outputPath);
+
 // Starts `exePath` with `commandLine` (may be null) in `workingDirectory` (may be null). False on failure.
 bool LaunchProcess(const char* exePath, const char* commandLine, const char* workingDirectory);
 

@@ -22,6 +22,17 @@ bool HostExecutableName(char* buffer, size_t bufferSize) {
     return length > 0 && length < bufferSize;
 }
 
+// The system takes the name from the program file the process runs; nothing in the process changes it.
+bool PresentHostExecutableName(const char*) { return false; }
+
+bool ExecutablePath(char* buffer, size_t bufferSize) {
+    if (!buffer || bufferSize == 0) return false;
+    DWORD size = bufferSize > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(bufferSize);
+    DWORD length = GetModuleFileNameA(nullptr, buffer, size);
+    // A path that did not fit comes back cut, with the full size as its length.
+    return length > 0 && length < size;
+}
+
 bool UnbufferedReadsNeedAlignedMemory() { return false; }
 
 bool SetEnvironmentValue(const char* name, const char* value) { return SetEnvironmentVariableA(name, value) != 0; }
