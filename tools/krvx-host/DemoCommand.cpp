@@ -7,7 +7,6 @@
 
 #include "codec/encoder/KrvxEncoder.h"
 #include "entry/PrPixelFormat.h"
-#include "platform/system.h"
 #include "tools/krvx-host/ClipQueries.h"
 #include "tools/krvx-host/Command.h"
 #include "tools/krvx-host/HostQueries.h"
@@ -16,6 +15,9 @@ namespace krvx {
 namespace host {
 
 namespace {
+// The tour plays the editor unless --host-name names another host.
+const char kEditorName[] = "Adobe Premiere Pro.exe";
+
 void Heading(const char* text) { std::printf("\n== %s\n", text); }
 
 // The plug-in's debug lines since the last step, indented under it.
@@ -74,9 +76,6 @@ int Run(const CommandContext& context) {
             return kExitUsage;
         }
     }
-    // The tour plays Adobe Premiere Pro unless the caller named another host.
-    if (!std::getenv("KRVX_HOST_NAME")) platform::SetEnvironmentValue("KRVX_HOST_NAME", "Adobe Premiere Pro.exe");
-
     Session session(context.session);
     Heading("Loading the plug-in module");
     if (!StartSession(session)) return kExitPluginError;
@@ -148,7 +147,7 @@ int Run(const CommandContext& context) {
 CommandRegistration g_registration({"demo", "[--clip PATH]",
                                     "Tours a clip's life through the plug-in as the host drives it, with the "
                                     "plug-in's debug lines at each step. Makes its sample clip when none is given.",
-                                    Run});
+                                    Run, kEditorName});
 }  // namespace
 
 }  // namespace host

@@ -31,7 +31,7 @@ int Run(const CommandContext& context) {
 CommandRegistration g_registration({"formats", "CLIP",
                                     "Lists the pixel formats the plug-in offers for CLIP, one four-character code "
                                     "a line, in its order of preference.",
-                                    Run});
+                                    Run, nullptr});
 }  // namespace
 
 }  // namespace host

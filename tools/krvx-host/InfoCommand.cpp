@@ -88,7 +88,7 @@ int Run(const CommandContext& context) {
 CommandRegistration g_registration({"info", "CLIP [--json]",
                                     "Opens CLIP as the host does and prints its description (with --json, one "
                                     "JSON object).",
-                                    Run});
+                                    Run, nullptr});
 }  // namespace
 
 }  // namespace host

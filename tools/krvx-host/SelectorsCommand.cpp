@@ -23,7 +23,7 @@ int Run(const CommandContext& context) {
 CommandRegistration g_registration({"selectors", "",
                                     "Calls imInit, imGetIndFormat, imGetSupports7, imGetSupports8 and imShutdown "
                                     "and prints what came back.",
-                                    Run});
+                                    Run, nullptr});
 }  // namespace
 
 }  // namespace host
