@@ -21,7 +21,8 @@ bool SeenAs(const std::string& name) {
     return platform::HostExecutableName(current, sizeof(current)) && name == current;
 }
 
-HostNameOutcome Fail(const std::string& message, int exitCode) {
+// Says why on standard error; the harness exits with `exitCode`, by default as for any other error.
+HostNameOutcome Fail(const std::string& message, int exitCode = kExitPluginError) {
     std::fprintf(stderr, "krvx-host: %s\n", message.c_str());
     return {false, exitCode};
 }
@@ -33,16 +34,15 @@ HostNameOutcome PresentAsHost(const std::string& name, const std::vector<std::st
     if (name.empty() || name.find_first_of("/\\") != std::string::npos)
         return Fail("the host name must be a file name without a folder: " + name, kExitUsage);
     if (SeenAs(name) || platform::PresentHostExecutableName(name.c_str())) return {true, kExitSuccess};
-    if (std::getenv(kCopyMarker)) return Fail("the copy named " + name + " is not seen under that name", 1);
+    if (std::getenv(kCopyMarker)) return Fail("the copy named " + name + " is not seen under that name");
 
     char self[4096];
-    if (!platform::ExecutablePath(self, sizeof(self))) return Fail("cannot find this program's own file", 1);
+    if (!platform::ExecutablePath(self, sizeof(self))) return Fail("cannot find this program's own file");
     platform::TemporaryFolder folder("krvx-host-");
-    if (!folder.Made()) return Fail("cannot make a temporary folder for the copy named " + name, 1);
+    if (!folder.Made()) return Fail("cannot make a temporary folder for the copy named " + name);
     std::string copy = std::string(folder.Path()) + name;
-    if (!platform::FileCopy(self, copy.c_str())) return Fail("cannot copy this program to " + copy, 1);
-    if (!platform::SetEnvironmentValue(kCopyMarker, "1"))
-        return Fail("cannot mark the copy's environment", 1);
+    if (!platform::FileCopy(self, copy.c_str())) return Fail("cannot copy this program to " + copy);
+    if (!platform::SetEnvironmentValue(kCopyMarker, "1")) return Fail("cannot mark the copy's environment");
 
     // Global options come first.
     std::vector<const char*> line = {"--module", modulePath.c_str()};
@@ -51,7 +51,7 @@ HostNameOutcome PresentAsHost(const std::string& name, const std::vector<std::st
     std::fflush(stdout);
     std::fflush(stderr);
     int exitCode = platform::RunProcess(copy.c_str(), line.data(), line.size(), nullptr);
-    if (exitCode == -1) return Fail("cannot run " + copy, 1);
+    if (exitCode == -1) return Fail("cannot run " + copy);
     return {false, exitCode};
 }
 
