@@ -1,5 +1,6 @@
 #include "importer/CGenericBuffer.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,6 +13,9 @@ namespace {
 // The C runtime's aligned allocation, portably: the original address sits just below the block.
 void* RuntimeAlignedAlloc(uint32_t size, uint32_t alignment) {
     if (alignment < sizeof(void*)) alignment = sizeof(void*);
+    // The request grows by the alignment and the stored address. In a 32-bit process a size near 4 GiB
+    // would wrap to a few bytes, handed out as the whole block: refuse it.
+    if (size > SIZE_MAX - alignment - sizeof(void*)) return nullptr;
     void* raw = std::malloc(static_cast<size_t>(size) + alignment + sizeof(void*));
     if (!raw) return nullptr;
     uintptr_t aligned = (reinterpret_cast<uintptr_t>(raw) + sizeof(void*) + alignment - 1) / alignment * alignment;

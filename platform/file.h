@@ -38,6 +38,9 @@ bool FileSeek(NativeFile* file, int64_t distance, SeekOrigin origin, uint64_t* n
 // alignment where the system reports it. 0 when it cannot be found; callers then use 512.
 uint32_t VolumeSectorSize(const char* path);
 
+// Copies the file `from` to `to`, replacing `to`; the copy runs as a program where the original does.
+bool FileCopy(const char* from, const char* to);
+
 // Last-write time in 100-nanosecond units since 1601-01-01 (the Windows file-time scale).
 bool FileLastWriteTime(const char* path, uint64_t* fileTime);
 

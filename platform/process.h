@@ -12,6 +12,13 @@ using ProcessId = uint32_t;
 // (case-insensitive); returns how many were found in all.
 size_t FindProcessesByName(const char* exeBaseName, ProcessId* ids, size_t capacity);
 
+// Runs `exePath` with `arguments` (each reaches the program as one argument, whatever characters it holds)
+// and waits for it to end. Its standard output and standard error go to the file `outputPath`, made anew,
+// when that is not null, else to this process's own. Returns its exit code (on Windows the 32 bits of the
+// code taken as an int, so a crash's status comes back negative), or -1 when it did not start.
+int RunProcess(const char* exePath, const char* const* arguments, size_t argumentCount,
+               const char* outputPath);
+
 // Starts `exePath` (on POSIX a backslash in it separates folders too, so Windows-form paths built by callers
 // work) with `commandLine` (may be null) in `workingDirectory` (may be null). False on failure.
 bool LaunchProcess(const char* exePath, const char* commandLine, const char* workingDirectory);

@@ -20,6 +20,14 @@ bool HostExecutableName(char* buffer, size_t bufferSize);
 // The current system time in 100-nanosecond units since 1601-01-01 (the Windows file-time scale).
 bool SystemTimeAsFileTime(uint64_t* fileTime);
 
+// Makes HostExecutableName answer `name` in this process where the system lets a process stand in for
+// another name (POSIX, through KRVX_HOST_NAME). False where it cannot (Windows): there only a program file
+// of that name, run as its own process, is seen so.
+bool PresentHostExecutableName(const char* name);
+
+// Full path of the running executable, zero-terminated in `buffer`. False when it does not fit.
+bool ExecutablePath(char* buffer, size_t bufferSize);
+
 // True where unbuffered reads need the memory itself aligned to the sector size (Linux O_DIRECT does).
 bool UnbufferedReadsNeedAlignedMemory();
 

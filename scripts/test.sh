@@ -2,8 +2,9 @@
 # The test command: installs what it needs, builds all three targets and runs every test.
 #   Linux x86_64:   build, unit and integration tests (ctest), then again with ASan+UBSan, and the
 #                   threaded tests with TSan; the fuzz targets for a bounded time.
-#   Windows x86_64: build, and the test programs under Wine.
-#   Windows i686:   build of the shipping module, and the check of its export table.
+#   Windows x86_64: build, and the test programs under Wine (wine64).
+#   Windows i686:   build of the shipping module, the check of its export table, and the test programs
+#                   under 32-bit Wine (wine32), as the module ships.
 # First of all, the include order between folders (scripts/check-layers.py).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -50,22 +51,35 @@ configure "$out/fuzz" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKR
 build "$out/fuzz"
 (cd "$out/fuzz" && ctest --output-on-failure -L fuzz)
 
+# Windows test programs run under Wine, each build in a prefix of its own, made once before its tests
+# run side by side. A failure of Wine itself to start is retried once.
+wineserver=/usr/lib/wine/wineserver
+prefixes=()
+trap 'for p in "${prefixes[@]}"; do WINEPREFIX=$p $wineserver -k >/dev/null 2>&1 || true; rm -rf "$p"; done' EXIT
+wine_tests() {  # build dir, Wine loader, WINEARCH, ctest arguments...
+  local dir=$1 loader=$2 arch=$3
+  shift 3
+  local prefix
+  prefix=$(mktemp -d "${TMPDIR:-/tmp}/krvx-wine-$arch.XXXXXX")
+  prefixes+=("$prefix")
+  last_prefix=$prefix
+  WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all $loader wineboot -i >/dev/null 2>&1 ||
+    WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all $loader wineboot -i >/dev/null 2>&1 ||
+    { echo "test: Wine ($loader) could not make a prefix" >&2; return 1; }
+  (cd "$dir" && WINEPREFIX=$prefix ctest --output-on-failure -j "$jobs" "$@")
+  WINEPREFIX=$prefix $wineserver -w || true
+}
+
 step "Windows x86_64: build and test under Wine"
 configure "$out/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
 build "$out/win64"
-export WINEPREFIX
-WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/krvx-wine.XXXXXX")
-trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
-# The prefix is made once, before the tests run side by side.
-WINEDEBUG=-all /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || WINEDEBUG=-all /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
-(cd "$out/win64" && ctest --output-on-failure -j "$jobs" -LE large)
+wine_tests "$out/win64" /usr/lib/wine/wine64 win64 -LE large
 # The Windows module delivers the same frame bytes as the Linux one.
-bash scripts/same-frames.sh "$out/linux/bin" "$out/win64/bin" /usr/lib/wine/wine64
-wineserver -w || true
+WINEPREFIX=$last_prefix bash scripts/same-frames.sh "$out/linux/bin" "$out/win64/bin" /usr/lib/wine/wine64
 
-step "Windows i686: the shipping module and its export table"
-configure "$out/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DKRVX_BUILD_TESTS=OFF
+step "Windows i686: the shipping module, its export table, and the test programs under 32-bit Wine"
+configure "$out/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
 build "$out/win32"
-(cd "$out/win32" && ctest --output-on-failure)
+wine_tests "$out/win32" /usr/lib/wine/wine win32 -LE large
 
 step "all tests passed"

@@ -1,4 +1,5 @@
 // KRVX_CreateSampleDecoder: the decoder object lives in memory from the caller's allocator.
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -14,6 +15,8 @@ public:
     void Free(void* block) override { std::free(block); }
     void* AllocAligned(uint32_t size, uint32_t alignment) override {
         if (alignment < sizeof(void*)) alignment = sizeof(void*);
+        // In a 32-bit process a size near 4 GiB plus the alignment and the stored address would wrap.
+        if (size > SIZE_MAX - alignment - sizeof(void*)) return nullptr;
         void* raw = std::malloc(size_t(size) + alignment + sizeof(void*));
         if (raw == nullptr) return nullptr;
         const uintptr_t start = reinterpret_cast<uintptr_t>(raw) + sizeof(void*);

@@ -134,6 +134,39 @@ uint32_t VolumeSectorSize(const char* path) {
     return 0;
 }
 
+bool FileCopy(const char* from, const char* to) {
+    if (!from || !to) return false;
+    int source = ::open(from, O_RDONLY | O_CLOEXEC);
+    if (source < 0) return false;
+    struct stat info;
+    bool copied = fstat(source, &info) == 0 && S_ISREG(info.st_mode);
+    // The copy keeps the permission bits, so a program stays a program.
+    int target = copied ? ::open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, info.st_mode & 07777) : -1;
+    copied = target >= 0;
+    char buffer[65536];
+    while (copied) {
+        ssize_t got = ::read(source, buffer, sizeof(buffer));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            copied = got == 0;
+            break;
+        }
+        for (ssize_t done = 0; copied && done < got;) {
+            ssize_t put = ::write(target, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR) continue;
+            copied = put > 0;
+            done += put > 0 ? put : 0;
+        }
+    }
+    if (target >= 0) {
+        // open() applies the umask; the copy's bits are the original's.
+        copied = fchmod(target, info.st_mode & 07777) == 0 && copied;
+        copied = ::close(target) == 0 && copied;
+    }
+    ::close(source);
+    return copied;
+}
+
 bool FileLastWriteTime(const char* path, uint64_t* fileTime) {
     if (!path || !fileTime) return false;
     struct stat info;

@@ -1,6 +1,9 @@
 #include "platform/process.h"
 
 #include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <spawn.h>
 #include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,8 +11,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/debug.h"
+
+extern char** environ;
 
 namespace krvx {
 namespace platform {
@@ -53,6 +59,52 @@ size_t FindProcessesByName(const char* exeBaseName, ProcessId* ids, size_t capac
     }
     closedir(proc);
     return found;
+}
+
+namespace {
+// posix_spawn's file actions, released on every path.
+class SpawnActions {
+public:
+    SpawnActions() { m_ready = posix_spawn_file_actions_init(&m_actions) == 0; }
+    ~SpawnActions() {
+        if (m_ready) posix_spawn_file_actions_destroy(&m_actions);
+    }
+    SpawnActions(const SpawnActions&) = delete;
+    SpawnActions& operator=(const SpawnActions&) = delete;
+
+    // Standard output and standard error both into `path`, made anew.
+    bool RedirectOutput(const char* path) {
+        const int flags = O_WRONLY | O_CREAT | O_TRUNC;
+        return m_ready && posix_spawn_file_actions_addopen(&m_actions, 1, path, flags, 0644) == 0 &&
+               posix_spawn_file_actions_adddup2(&m_actions, 1, 2) == 0;
+    }
+    bool Ready() const { return m_ready; }
+    const posix_spawn_file_actions_t* Get() const { return &m_actions; }
+
+private:
+    posix_spawn_file_actions_t m_actions;
+    bool m_ready;
+};
+}  // namespace
+
+int RunProcess(const char* exePath, const char* const* arguments, size_t argumentCount,
+               const char* outputPath) {
+    if (!exePath || (argumentCount > 0 && !arguments)) return -1;
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(exePath));
+    for (size_t i = 0; i < argumentCount; ++i) argv.push_back(const_cast<char*>(arguments[i]));
+    argv.push_back(nullptr);
+    SpawnActions actions;
+    if (!actions.Ready() || (outputPath && !actions.RedirectOutput(outputPath))) return -1;
+    pid_t child = 0;
+    // glibc's posix_spawn reports a program that cannot be executed as its own error.
+    if (posix_spawn(&child, exePath, actions.Get(), nullptr, argv.data(), environ) != 0) return -1;
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    // A program ended by a signal did not answer with a code; the shell's convention marks it 128 + signal.
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 bool LaunchProcess(const char* exePath, const char* commandLine, const char* workingDirectory) {

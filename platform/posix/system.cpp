@@ -49,6 +49,18 @@ bool SystemTimeAsFileTime(uint64_t* fileTime) {
     return true;
 }
 
+bool PresentHostExecutableName(const char* name) {
+    return name && *name && setenv("KRVX_HOST_NAME", name, 1) == 0;
+}
+
+bool ExecutablePath(char* buffer, size_t bufferSize) {
+    if (!buffer || bufferSize == 0) return false;
+    ssize_t length = readlink("/proc/self/exe", buffer, bufferSize - 1);
+    if (length <= 0 || static_cast<size_t>(length) >= bufferSize - 1) return false;
+    buffer[length] = '\0';
+    return true;
+}
+
 bool UnbufferedReadsNeedAlignedMemory() { return true; }
 
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }

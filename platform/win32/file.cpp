@@ -102,6 +102,8 @@ uint32_t VolumeSectorSize(const char* path) {
     return bytesPerSector;
 }
 
+bool FileCopy(const char* from, const char* to) { return from && to && CopyFileA(from, to, FALSE) != 0; }
+
 bool FileLastWriteTime(const char* path, uint64_t* fileTime) {
     if (!path || !fileTime) return false;
     WIN32_FILE_ATTRIBUTE_DATA data;

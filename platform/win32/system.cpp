@@ -32,6 +32,18 @@ bool SystemTimeAsFileTime(uint64_t* fileTime) {
     GetSystemTimeAsFileTime(&now);
     *fileTime = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
     return true;
+    return true;
+}
+
+// The system takes the name from the program file the process runs; nothing in the process changes it.
+bool PresentHostExecutableName(const char*) { return false; }
+
+bool ExecutablePath(char* buffer, size_t bufferSize) {
+    if (!buffer || bufferSize == 0) return false;
+    DWORD size = bufferSize > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(bufferSize);
+    DWORD length = GetModuleFileNameA(nullptr, buffer, size);
+    // A path that did not fit comes back cut, with the full size as its length.
+    return length > 0 && length < size;
 }
 
 bool UnbufferedReadsNeedAlignedMemory() { return false; }

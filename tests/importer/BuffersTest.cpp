@@ -71,6 +71,28 @@ TEST(BuffersTest, WithoutAllocatorTheRuntimeHeapServesAlignedBlocks) {
     for (int32_t i = 0; i < frame.Pitch() * frame.Height(); ++i) frame.Data()[i] = static_cast<uint8_t>(i);
 }
 
+// On the 32-bit target a block of nearly 4 GiB cannot exist: the runtime heap's request, with its alignment
+// and its header added, must be refused rather than wrapped to a few bytes and handed out as the whole block.
+TEST(BuffersTest, WithoutAllocatorABlockPastTheAddressSpaceIsRefusedNotWrapped) {
+    if (sizeof(void*) != 4) GTEST_SKIP() << "a block of 4 GiB may exist in a 64-bit process";
+    DebugCaptureScope capture;
+    CGenericBuffer buffer;
+    for (uint32_t size : {0xFFFFFFFFu, 0xFFFFFFF0u, 0xFFFFFFECu}) {
+        for (uint32_t alignment : {16u, 4u}) {
+            EXPECT_FALSE(buffer.Alloc(size, alignment)) << size << " at " << alignment;
+            EXPECT_EQ(buffer.Data(), nullptr);
+            EXPECT_EQ(buffer.Capacity(), 0u);
+        }
+    }
+    // A frame of 0xFFFFFFF0 bytes (a pitch of 16, 268435455 rows) fits its 32-bit size and is answered with
+    // the memory error.
+    CFrameBuffer frame;
+    EXPECT_EQ(frame.Alloc(4, 268435455, KRVX_PIXEL_FORMAT_BGRA), 4);
+    EXPECT_FALSE(frame.IsValid());
+    CSampleBuffer sample;
+    EXPECT_FALSE(sample.Alloc(0xFFFFFFFDu));
+}
+
 TEST(BuffersTest, FramePitchIsRoundedToSixteenBytes) {
     CFrameBuffer frame;
     ASSERT_EQ(frame.Alloc(1, 1, KRVX_PIXEL_FORMAT_BGRA), 0);

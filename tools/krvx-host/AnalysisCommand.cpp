@@ -46,7 +46,7 @@ CommandRegistration g_registration(
     {"analysis", "CLIP [--raw]",
      "Prints the clip's analysis text as imAnalysis answers (with --raw, its bytes "
      "as the plug-in wrote them, in the host's Windows-1252 code page).",
-     Run});
+     Run, nullptr});
 }  // namespace
 
 }  // namespace host

@@ -92,7 +92,7 @@ CommandRegistration g_registration(
      "Pulls the clip's audio as the host does (blocks of B sample frames, default "
      "4800, the first at S, the rest continuing) and writes it as a 32-bit float "
      "WAV file. A progress bar shows on long clips when standard error is a terminal.",
-     Run});
+     Run, nullptr});
 }  // namespace
 
 }  // namespace host

@@ -56,7 +56,7 @@ CommandRegistration g_registration(
     {"checktrim", "CLIP --in FRAME --frames N",
      "Asks the plug-in to align a trim of N frames from FRAME to the clip's key "
      "frames (imCheckTrim8) and prints the frames it answers.",
-     Run});
+     Run, nullptr});
 }  // namespace
 
 }  // namespace host

@@ -22,6 +22,7 @@ struct Command {
     const char* usage;    // arguments, e.g. "CLIP [--json]"
     const char* summary;  // one line
     int (*run)(const CommandContext& context);
+    const char* hostName;  // the host the command presents itself as when --host-name names none; null: none
 };
 
 class CommandRegistration {

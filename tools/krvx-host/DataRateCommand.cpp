@@ -63,7 +63,7 @@ CommandRegistration g_registration(
     {"datarate", "CLIP [--png CHART.png]",
      "Prints the stored bytes per frame as imDataRateAnalysis answers; with --png, "
      "also draws them as a bar chart with the key frames marked.",
-     Run});
+     Run, nullptr});
 }  // namespace
 
 }  // namespace host

@@ -18,6 +18,9 @@ namespace krvx {
 namespace host {
 
 namespace {
+// The tour plays the editor unless --host-name names another host.
+const char kEditorName[] = "Adobe Premiere Pro.exe";
+
 void Heading(const char* text) {
     std::printf("\n== %s\n", text);
 }
@@ -80,10 +83,6 @@ int Run(const CommandContext& context) {
             return kExitUsage;
         }
     }
-    // The tour plays Adobe Premiere Pro unless the caller named another host.
-    if (!std::getenv("KRVX_HOST_NAME"))
-        platform::SetEnvironmentValue("KRVX_HOST_NAME", "Adobe Premiere Pro.exe");
-
     Session session(context.session);
     Heading("Loading the plug-in module");
     if (!StartSession(session)) return kExitPluginError;
@@ -153,10 +152,15 @@ int Run(const CommandContext& context) {
         uint32_t format;
         int32_t width, height;
     };
-    const FrameStep steps[] = {{0, PrPixelFormat_BGRA_4444_8u, info.width, info.height},
-                               {37, PrPixelFormat_YUYV_422_8u_709, info.width / 4, info.height / 4},
-                               {125, PrPixelFormat_VUYA_4444_32f, info.width / 2, info.height / 2},
-                               {126, PrPixelFormat_BGRA_4444_8u, 640, 360}};
+    // The first frame, one about a seventh in (primed from its key frame), one half way, and the next.
+    const int32_t total = info.ticksPerFrame > 0 ? info.durationTicks / info.ticksPerFrame : 1;
+    const int32_t middle = total / 2;
+    const int32_t next = middle + 1 < total ? middle + 1 : middle;
+    const FrameStep steps[] = {
+        {0, PrPixelFormat_BGRA_4444_8u, info.width, info.height},
+        {total * 3 / 20, PrPixelFormat_YUYV_422_8u_709, info.width / 4, info.height / 4},
+        {middle, PrPixelFormat_VUYA_4444_32f, info.width / 2, info.height / 2},
+        {next, PrPixelFormat_BGRA_4444_8u, info.width / 3, info.height / 3}};
     for (const FrameStep& step : steps) {
         SourceFrame frame(session);
         result = frame.Request(clip, step.frame, step.format, step.width, step.height);
@@ -164,8 +168,8 @@ int Run(const CommandContext& context) {
                     step.width, step.height, result);
         PrintLines(session);
         RgbaImage image;
-        if (result == 0 && step.frame == 126 && frame.ToRgba(&image)) {
-            const std::string png = clipPath + ".frame126.png";
+        if (result == 0 && &step == &steps[3] && frame.ToRgba(&image)) {
+            const std::string png = clipPath + ".frame" + std::to_string(step.frame) + ".png";
             std::printf("%s %s\n", WritePngFile(png, image) ? "wrote" : "could not write", png.c_str());
         }
         if (result != 0) return kExitPluginError;
@@ -186,7 +190,7 @@ CommandRegistration g_registration(
     {"demo", "[--clip PATH]",
      "Tours a clip's life through the plug-in as the host drives it, with the "
      "plug-in's debug lines at each step. Makes its sample clip when none is given.",
-     Run});
+     Run, kEditorName});
 }  // namespace
 
 }  // namespace host

@@ -33,7 +33,7 @@ CommandRegistration g_registration(
     {"formats", "CLIP",
      "Lists the pixel formats the plug-in offers for CLIP, one four-character code "
      "a line, in its order of preference.",
-     Run});
+     Run, nullptr});
 }  // namespace
 
 }  // namespace host

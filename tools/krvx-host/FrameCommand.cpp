@@ -97,7 +97,7 @@ CommandRegistration g_registration(
      "bgra, yuy3 or VUya; by default the first offered; size by default the clip's) "
      "and writes it as an upright PNG; --raw writes the host frame's bytes, row by "
      "row in memory order, without row padding.",
-     Run});
+     Run, nullptr});
 
 }  // namespace
 

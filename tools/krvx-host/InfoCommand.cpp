@@ -93,7 +93,7 @@ CommandRegistration g_registration(
     {"info", "CLIP [--json]",
      "Opens CLIP as the host does and prints its description (with --json, one "
      "JSON object).",
-     Run});
+     Run, nullptr});
 }  // namespace
 
 }  // namespace host

@@ -131,7 +131,7 @@ CommandRegistration g_registration(
      "Requests every frame in order (or the first N) and reports frames per second "
      "and the median split of a frame's time: read and decode, conversion or "
      "scaling (from the plug-in's timing lines), and the rest.",
-     Run});
+     Run, nullptr});
 
 }  // namespace
 

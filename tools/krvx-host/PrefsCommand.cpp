@@ -151,7 +151,7 @@ CommandRegistration g_registration(
      "Asks for the clip's settings as the host does: the plug-in hands the clip to "
      "the companion application, waits while it has the focus and asks the host to "
      "refresh the clip.",
-     Run});
+     Run, nullptr});
 }  // namespace
 
 }  // namespace host

@@ -24,7 +24,7 @@ CommandRegistration g_registration(
     {"selectors", "",
      "Calls imInit, imGetIndFormat, imGetSupports7, imGetSupports8 and imShutdown "
      "and prints what came back.",
-     Run});
+     Run, nullptr});
 }  // namespace
 
 }  // namespace host

@@ -46,7 +46,7 @@ int Run(const CommandContext& context) {
 CommandRegistration g_registration({"timeinfo", "CLIP",
                                     "Prints the clip's timecode, reel name and log comment as the plug-in "
                                     "answers imGetTimeInfo8.",
-                                    Run});
+                                    Run, nullptr});
 }  // namespace
 
 }  // namespace host

@@ -2,9 +2,11 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "platform/system.h"
 #include "tools/krvx-host/Command.h"
+#include "tools/krvx-host/HostName.h"
+#include "tools/krvx-host/PluginModule.h"
 
 using namespace krvx::host;
 
@@ -16,7 +18,8 @@ void PrintHelp() {
         "options:\n"
         "  --module PATH     the plug-in module to load (default: the one beside this program)\n"
         "  --debug           print the plug-in's debug lines as they come, on standard error\n"
-        "  --host-name NAME  present this process to the plug-in as the executable NAME\n"
+        "  --host-name NAME  present this process to the plug-in as the executable NAME (on Windows by\n"
+        "                    running a copy of this program named NAME from a temporary folder)\n"
         "  --help            this text; COMMAND --help tells about one command\n\n"
         "commands:\n");
     for (const Command& command : Commands()) std::printf("  %-12s %s\n", command.name, command.summary);
@@ -31,6 +34,7 @@ int Usage(const char* message, const char* detail) {
 int main(int argc, char** argv) {
     CommandContext context;
     const Command* command = nullptr;
+    std::string hostName;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         if (command) {
@@ -45,8 +49,8 @@ int main(int argc, char** argv) {
             const char* value = argv[++i];
             if (argument == "--module") {
                 context.session.modulePath = value;
-            } else if (!krvx::platform::SetEnvironmentValue("KRVX_HOST_NAME", value)) {
-                return Usage("cannot set the host name ", value);
+            } else {
+                hostName = value;
             }
         } else if (!argument.empty() && argument[0] == '-') {
             return Usage("unknown option ", argument.c_str());
@@ -62,6 +66,13 @@ int main(int argc, char** argv) {
     if (WantsHelp(context.arguments)) {
         PrintCommandHelp(*command);
         return kExitSuccess;
+    }
+    if (hostName.empty() && command->hostName) hostName = command->hostName;
+    if (!hostName.empty()) {
+        const std::string& module = context.session.modulePath;
+        HostNameOutcome outcome = PresentAsHost(hostName, std::vector<std::string>(argv + 1, argv + argc),
+                                                module.empty() ? PluginModule::DefaultPath() : module);
+        if (!outcome.goOn) return outcome.exitCode;
     }
     return command->run(context);
 }
