@@ -8,16 +8,14 @@
 #include <vector>
 
 #include "tests/support/TempClip.h"
+#include "tests/support/ToolRun.h"
 
 using namespace krvx;
 using namespace krvx::testing_support;
 
 namespace {
 
-struct Outcome {
-    int exitCode;
-    std::string output;
-};
+using Outcome = ToolOutcome;
 
 uint32_t Read32(const std::string& bytes, size_t at) {
     uint32_t value = 0;
@@ -33,12 +31,26 @@ uint16_t Read16(const std::string& bytes, size_t at) {
 
 class ClipReportToolTest : public ::testing::Test {
 protected:
-    Outcome Run(const std::string& arguments) {
-        const char* bin = std::getenv("KRVX_TEST_BIN");
-        std::string tool = std::string(bin ? bin : ".") + "/krvx-host";
-        std::string output = m_folder.File("out.txt");
-        int status = std::system(("\"" + tool + "\" " + arguments + " >\"" + output + "\" 2>&1").c_str());
-        return {(status >> 8) & 0xFF, ReadFile(output)};
+    // A command line as a user types it: words split at spaces, a quoted word kept whole.
+    Outcome Run(const std::string& commandLine) {
+        std::vector<std::string> words;
+        std::string word;
+        bool quoted = false, inWord = false;
+        for (char c : commandLine) {
+            if (c == '"') {
+                quoted = !quoted;
+                inWord = true;
+            } else if (c == ' ' && !quoted) {
+                if (inWord) words.push_back(word);
+                word.clear();
+                inWord = false;
+            } else {
+                word += c;
+                inWord = true;
+            }
+        }
+        if (inWord) words.push_back(word);
+        return RunHostTool(words, m_folder.File("out.txt"));
     }
     std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
     TempFolder m_folder;

@@ -2,45 +2,23 @@
 // the host name it presents to the plug-in (on Windows through a renamed copy of itself).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "platform/process.h"
-#include "platform/system.h"
 #include "tests/support/TempClip.h"
+#include "tests/support/ToolRun.h"
 
 using namespace krvx;
 using namespace krvx::testing_support;
 
 namespace {
 
-struct Outcome {
-    int exitCode;
-    std::string output;  // standard output and standard error, with plain line ends
-};
-
-// The harness beside this test program, with this program's file-name extension (".exe" on Windows).
-std::string ToolPath() {
-    char self[4096];
-    if (!platform::ExecutablePath(self, sizeof(self))) return "krvx-host";
-    std::string path = self;
-    size_t folderEnd = path.find_last_of("/\\") + 1;
-    size_t dot = path.rfind('.');
-    std::string extension = dot != std::string::npos && dot > folderEnd ? path.substr(dot) : "";
-    return path.substr(0, folderEnd) + "krvx-host" + extension;
-}
+using Outcome = ToolOutcome;
 
 class HostToolTest : public ::testing::Test {
 protected:
     Outcome RunTool(const std::vector<std::string>& arguments) {
-        std::vector<const char*> line;
-        for (const std::string& argument : arguments) line.push_back(argument.c_str());
-        std::string output = m_folder.File("out.txt");
-        int exitCode = platform::RunProcess(ToolPath().c_str(), line.data(), line.size(), output.c_str());
-        std::string text = ReadFile(output);
-        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-        return {exitCode, text};
+        return RunHostTool(arguments, m_folder.File("out.txt"));
     }
     TempFolder m_folder;
 };
