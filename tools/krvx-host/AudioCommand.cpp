@@ -36,11 +36,8 @@ int Run(const CommandContext& context) {
     Session session(context.session);
     if (!StartSession(session)) return kExitPluginError;
     OpenClip clip(session, arguments.Clip());
-    int32_t result = clip.Open();
-    if (result != 0) {
-        std::fprintf(stderr, "krvx-host audio: the plug-in refused the clip: result %d\n", result);
-        return kExitPluginError;
-    }
+    if (!OpenClipOrSay("audio", clip)) return kExitPluginError;
+    int32_t result = 0;
     const FileInfoRecord& info = clip.Info();
     if (!info.hasAudio) {
         std::fprintf(stderr, "krvx-host audio: the clip has no audio\n");

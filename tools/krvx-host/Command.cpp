@@ -43,5 +43,12 @@ bool StartSession(Session& session) {
     return false;
 }
 
+bool OpenClipOrSay(const char* command, OpenClip& clip) {
+    const int32_t result = clip.Open();
+    if (result == 0) return true;
+    std::fprintf(stderr, "krvx-host %s: the plug-in refused the clip: result %d\n", command, result);
+    return false;
+}
+
 }  // namespace host
 }  // namespace krvx

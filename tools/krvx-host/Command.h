@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/krvx-host/ClipQueries.h"
 #include "tools/krvx-host/Session.h"
 
 namespace krvx {
@@ -39,6 +40,10 @@ void PrintCommandHelp(const Command& command);
 
 // Starts a session or prints why it cannot; false means the command should exit 1.
 bool StartSession(Session& session);
+
+// Opens the clip as the host does (imOpenFile8, imGetInfo8); false, with the plug-in's answer printed for
+// `command`, when it refuses the clip.
+bool OpenClipOrSay(const char* command, OpenClip& clip);
 
 }  // namespace host
 }  // namespace krvx

@@ -46,11 +46,7 @@ int Run(const CommandContext& context) {
     Session session(context.session);
     if (!StartSession(session)) return kExitPluginError;
     OpenClip clip(session, arguments.Clip());
-    int32_t result = clip.Open();
-    if (result != 0) {
-        std::fprintf(stderr, "krvx-host frame: the plug-in refused the clip: result %d\n", result);
-        return kExitPluginError;
-    }
+    if (!OpenClipOrSay("frame", clip)) return kExitPluginError;
     if (format == 0) {
         const std::vector<uint32_t> offered = clip.PixelFormats(nullptr);
         if (offered.empty()) {
@@ -65,7 +61,7 @@ int Run(const CommandContext& context) {
     }
     const int32_t frameIndex = static_cast<int32_t>(frameNumber);
     SourceFrame frame(session);
-    result = frame.Request(clip, frameIndex, format, width, height);
+    const int32_t result = frame.Request(clip, frameIndex, format, width, height);
     if (result != 0) {
         std::fprintf(stderr, "krvx-host frame: frame %d in %s at %dx%d: result %d\n", frameIndex,
                      FourChars(format).c_str(), width, height, result);

@@ -62,11 +62,7 @@ int Run(const CommandContext& context) {
     Session session(context.session);
     if (!StartSession(session)) return kExitPluginError;
     OpenClip clip(session, arguments.Clip());
-    const int32_t opened = clip.Open();
-    if (opened != 0) {
-        std::fprintf(stderr, "krvx-host play: the plug-in refused the clip: result %d\n", opened);
-        return kExitPluginError;
-    }
+    if (!OpenClipOrSay("play", clip)) return kExitPluginError;
     const FileInfoRecord& info = clip.Info();
     if (format == 0) {
         const std::vector<uint32_t> offered = clip.PixelFormats(nullptr);
