@@ -1,12 +1,17 @@
 // krvx-host demo [--clip PATH]: the tour of a clip's life as the host drives it, one step per stage the
 // plug-in offers. Without --clip it makes its sample clip with the encoder once and keeps it.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "codec/encoder/KRVXEncoder.h"
 #include "host/PrPixelFormat.h"
+#include "host/Selectors.h"
 #include "platform/system.h"
 #include "tools/krvx-host/ClipQueries.h"
 #include "tools/krvx-host/Command.h"
@@ -175,6 +180,29 @@ int Run(const CommandContext& context) {
         if (result != 0) return kExitPluginError;
     }
     std::printf("host frames the plug-in still holds: %zu\n", session.Host().LiveFrames());
+
+    Heading("Timecode and reel (imGetTimeInfo8)");
+    TimeInfoRecord time{};
+    time.privateData = clip.Handle();
+    result = session.Call(imGetTimeInfo8, nullptr, &time);
+    std::printf("result %d: timecode \"%.*s\", reel \"%.*s\"\n", result,
+                static_cast<int>(strnlen(time.timecode, sizeof(time.timecode))), time.timecode,
+                static_cast<int>(strnlen(time.reelName, sizeof(time.reelName))), time.reelName);
+    PrintLines(session);
+
+    if (info.hasAudio) {
+        Heading("Audio (imImportAudio7): the first 4800 sample frames, then the next");
+        std::vector<float> left(4800), right(4800);
+        for (int64_t position : {int64_t{0}, int64_t{-1}}) {
+            result = clip.ImportAudio(position, 4800, left.data(), right.data());
+            float peak = 0.0f;
+            for (size_t i = 0; i < left.size(); ++i)
+                peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
+            std::printf("position %lld: result %d, peak %.3f\n", static_cast<long long>(position), result,
+                        static_cast<double>(peak));
+        }
+        PrintLines(session);
+    }
 
     Heading("Closing the clip (imCloseFile) and the allocator's leak check");
     result = clip.Close();

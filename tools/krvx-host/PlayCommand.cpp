@@ -125,7 +125,7 @@ int Run(const CommandContext& context) {
 CommandRegistration g_registration(
     {"play", "CLIP [--size WxH] [--format F] [--frames N] [--json] [-q]",
      "Requests every frame in order (or the first N) and reports frames per second "
-     "and the median split of a frame's time: read and decode, conversion or "
+     "and the mean split of a frame's time: read and decode, conversion or "
      "scaling (from the plug-in's timing lines), and the rest.",
      Run, nullptr});
 
