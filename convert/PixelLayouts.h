@@ -29,4 +29,24 @@ enum class HostLayout : uint32_t {
     Yuyv8,  // packed 4:2:2, Y0, U, Y1, V
 };
 
+// Bytes one row of `width` pixels takes in a host layout (packed 4:2:2 in whole pairs); 0 for Unknown.
+constexpr int64_t HostRowBytes(HostLayout layout, int64_t width) {
+    switch (layout) {
+        case HostLayout::Bgra8:
+        case HostLayout::Argb8:
+        case HostLayout::Vuya8:
+            return width * 4;
+        case HostLayout::Bgra16:
+            return width * 8;
+        case HostLayout::BgraFloat:
+        case HostLayout::ArgbFloat:
+        case HostLayout::VuyaFloat:
+            return width * 16;
+        case HostLayout::Yuyv8:
+            return (width + 1) / 2 * 4;
+        default:
+            return 0;
+    }
+}
+
 }  // namespace krvx

@@ -78,6 +78,7 @@ int32_t CFrameReader<Importer>::SelectDecodeGeometry(uint32_t hostFormat, bool k
 
 template <class Importer>
 int32_t CFrameReader<Importer>::PrepareFrameBuffer(int32_t frame) {
+    if (m_outputWidth < 0 || m_outputHeight < 0) return kImportBadState;
     AVIReader* reader = m_importer->Reader();
     const bool key = !reader || frame < 0 || reader->IsVideoKeyFrame(static_cast<uint32_t>(frame)) != 0;
     const int32_t geometry = SelectDecodeGeometry(m_outputFormat, key);
@@ -95,7 +96,7 @@ int32_t CFrameReader<Importer>::DecodeAndConvert(int32_t frame, char* pixels, in
     uint32_t start = platform::ClockMilliseconds();
     const int32_t decoded = m_importer->DecodeFrame(frame, &m_frameBuffer, m_decodeResolution);
     // The decoder goes back whatever the result; narrow requests leave it without memory.
-    decoders.Touch(m_importer->Decoder(), m_outputWidth);
+    if (m_importer->Decoder()) decoders.Touch(m_importer->Decoder(), m_outputWidth);
     if (decoded != kImportOk) return decoded;
     if (timed)
         platform::DebugPrintf("Importer:0x%08" PRIXPTR " Frame:%5d Read/Decode Time:%0.12f\n", Address(this),
@@ -107,6 +108,8 @@ int32_t CFrameReader<Importer>::DecodeAndConvert(int32_t frame, char* pixels, in
                         m_frameBuffer.Height(), DecodedLayoutFor(m_decodeFormat));
     const HostFrameView destination{reinterpret_cast<uint8_t*>(pixels), rowBytes, m_outputWidth,
                                     m_outputHeight, HostLayoutFor(m_outputFormat)};
+    // The host's rows must hold the picture's: a shorter row would make the conversion write past them.
+    if (HostRowBytes(destination.format, m_outputWidth) > rowBytes) return kImportBadState;
     CImporterAllocator hostMemory(m_importer);
     CHostScratchAllocator scratch(&hostMemory);
     // The synchronous path also scales into ARGB 8-bit (as BGRA, then byte-reversed).

@@ -380,6 +380,13 @@ TEST_F(FrameImportTest, TheOlderImageRequestConvertsIntoTheHostsBuffer) {
     record.privateData = clip.Handle();
     ASSERT_EQ(s_session->Call(imImportImage, nullptr, &record), 0);
     EXPECT_EQ(0, std::memcmp(pixels.data(), view.pixels, pixels.size()));
+    // Rows shorter than the picture's, a negative size and a zero time scale are refused.
+    record.rowBytes = 32 * 4 - 4;
+    EXPECT_EQ(s_session->Call(imImportImage, nullptr, &record), 5);
+    record.rowBytes = view.rowBytes;
+    record.width = -32;
+    EXPECT_EQ(s_session->Call(imImportImage, nullptr, &record), 5);
+    record.width = 32;
     record.timeScale = 0;
     EXPECT_EQ(s_session->Call(imImportImage, nullptr, &record), 5);
 }
