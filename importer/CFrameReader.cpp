@@ -90,6 +90,10 @@ int32_t CFrameReader<Importer>::PrepareFrameBuffer(int32_t frame) {
 
 template <class Importer>
 int32_t CFrameReader<Importer>::DecodeAndConvert(int32_t frame, char* pixels, int32_t rowBytes, bool timed) {
+    // The host's rows must hold the picture's (a shorter row would make the conversion write past them):
+    // checked before anything is read or decoded.
+    const HostLayout hostLayout = HostLayoutFor(m_outputFormat);
+    if (HostRowBytes(hostLayout, m_outputWidth) > rowBytes) return kImportBadState;
     CDecoderList& decoders = CDecoderList::Instance();
     decoders.Remove(m_importer->Decoder());
     if (timed) platform::DebugPrintf("frame:%5d ImportImage 0x%08" PRIXPTR " read \n", frame, Address(this));
@@ -107,9 +111,7 @@ int32_t CFrameReader<Importer>::DecodeAndConvert(int32_t frame, char* pixels, in
         MakeDecodedView(m_frameBuffer.Data(), m_frameBuffer.Pitch(), m_frameBuffer.Width(),
                         m_frameBuffer.Height(), DecodedLayoutFor(m_decodeFormat));
     const HostFrameView destination{reinterpret_cast<uint8_t*>(pixels), rowBytes, m_outputWidth,
-                                    m_outputHeight, HostLayoutFor(m_outputFormat)};
-    // The host's rows must hold the picture's: a shorter row would make the conversion write past them.
-    if (HostRowBytes(destination.format, m_outputWidth) > rowBytes) return kImportBadState;
+                                    m_outputHeight, hostLayout};
     CImporterAllocator hostMemory(m_importer);
     CHostScratchAllocator scratch(&hostMemory);
     // The synchronous path also scales into ARGB 8-bit (as BGRA, then byte-reversed).

@@ -11,9 +11,6 @@ namespace krvx {
 
 namespace {
 
-// The clip-information track of a sample's metadata.
-constexpr uint32_t kClipTrack = 0;
-
 // The first `count` bytes of the item (fewer when it is shorter), terminated.
 template <size_t N>
 void TakeText(char (&field)[N], uint32_t size, const void* data, size_t count) {
@@ -34,32 +31,6 @@ template <typename T>
 void TakeNumber(T* field, uint32_t size, const void* data) {
     if (size >= sizeof(T)) std::memcpy(field, data, sizeof(T));
 }
-
-// Owns one metadata reader of the decoder library; closes it on every path.
-class MetadataReader {
-public:
-    explicit MetadataReader(const DecoderLibrary* library) : m_library(library) {
-        if (m_library && m_library->openMetadata(&m_handle) != KRVX_ERROR_OKAY) m_handle = nullptr;
-    }
-    ~MetadataReader() {
-        if (m_handle) m_library->closeMetadata(m_handle);
-    }
-    MetadataReader(const MetadataReader&) = delete;
-    MetadataReader& operator=(const MetadataReader&) = delete;
-
-    bool Init(const uint8_t* sample, uint32_t size) {
-        return m_handle &&
-               m_library->initSampleMetadata(m_handle, kClipTrack, sample, size) == KRVX_ERROR_OKAY;
-    }
-    bool Next(uint32_t* tag, uint32_t* size, const void** data) {
-        uint32_t type = 0;
-        return m_library->readMetadata(m_handle, tag, &type, size, data) == KRVX_ERROR_OKAY;
-    }
-
-private:
-    const DecoderLibrary* m_library;
-    KRVX_MetadataHandle m_handle = nullptr;
-};
 
 }  // namespace
 
@@ -116,8 +87,8 @@ void ReadClipMetadata(CAVIFileImporter* importer, ClipMetadata* metadata) {
     CSampleBuffer sample(importer->Allocator());
     if (platform::UnbufferedReadsNeedAlignedMemory()) sample.SetReadAlignment(importer->SectorSize());
     if (sample.ReadSample(importer->Reader(), 0, importer->SectorSize()) != 0) return;
-    MetadataReader reader(GetDecoderLibrary());
-    if (reader.Init(sample.Sample(), sample.SampleSize())) {
+    CMetadataHandle reader(GetDecoderLibrary());
+    if (reader.Init(KRVX_TRACK_CLIP, sample.Sample(), sample.SampleSize())) {
         uint32_t tag = 0, size = 0;
         const void* data = nullptr;
         while (reader.Next(&tag, &size, &data)) StoreMetadataItem(metadata, tag, size, data);

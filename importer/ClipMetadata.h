@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "importer/MetadataHandle.h"
+
 namespace krvx {
 
 class CAVIFileImporter;
@@ -22,14 +24,6 @@ struct ClipMetadata {
     char date[16];      // "DATE", only when shorter than 16 bytes
     char time[16];      // "TIME", likewise
 };
-
-// A tag as the metadata reader reports it: the four characters as a little-endian word.
-constexpr uint32_t MetadataTag(const char (&text)[5]) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(text[0])) |
-           static_cast<uint32_t>(static_cast<uint8_t>(text[1])) << 8 |
-           static_cast<uint32_t>(static_cast<uint8_t>(text[2])) << 16 |
-           static_cast<uint32_t>(static_cast<uint8_t>(text[3])) << 24;
-}
 
 // Stores one item by its tag; other tags are skipped. A later item of a tag replaces an earlier one.
 void StoreMetadataItem(ClipMetadata* metadata, uint32_t tag, uint32_t size, const void* data);

@@ -5,8 +5,10 @@
 
 #include <cstring>
 
+#include "avi/FourCC.h"
 #include "importer/DecoderLibrary.h"
 #include "importer/ImportResult.h"
+#include "importer/MetadataHandle.h"
 #include "platform/file.h"
 #include "platform/store.h"
 
@@ -21,14 +23,9 @@ constexpr uint32_t kPathBufferBytes = 1024;
 constexpr uint32_t kRecordBytes = 12;
 constexpr uint32_t kFixedRecords = 5;
 constexpr uint32_t kUsedTagCount = 3;
-constexpr uint32_t kTagActive = ColourTag('C', 'A', 'C', 'T');
-constexpr uint32_t kTagMix = ColourTag('C', 'M', 'I', 'X');
-constexpr uint32_t kTagLevel = ColourTag('C', 'M', 'V', 'L');
-
-uint32_t LoadU32(const uint8_t* bytes) {
-    return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-           (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
+constexpr uint32_t kTagActive = MetadataTag("CACT");
+constexpr uint32_t kTagMix = MetadataTag("CMIX");
+constexpr uint32_t kTagLevel = MetadataTag("CMVL");
 
 // The path buffer comes from the importer's allocator and goes back on every path.
 class PathBuffer {
@@ -110,23 +107,6 @@ void ReadFiveFixedRecords(OverrideFile& file, ColourSettings* settings) {
     }
 }
 
-// Closes the metadata handle on every path once it was opened.
-class MetadataHandle {
-public:
-    explicit MetadataHandle(const DecoderLibrary* library) : m_library(library) {}
-    ~MetadataHandle() {
-        if (m_handle) m_library->closeMetadata(m_handle);
-    }
-    MetadataHandle(const MetadataHandle&) = delete;
-    MetadataHandle& operator=(const MetadataHandle&) = delete;
-    KRVX_MetadataHandle* Out() { return &m_handle; }
-    KRVX_MetadataHandle Get() const { return m_handle; }
-
-private:
-    const DecoderLibrary* m_library;
-    KRVX_MetadataHandle m_handle = nullptr;
-};
-
 }  // namespace
 
 bool ReadColourSettings(IAllocator* allocator, OverrideReading reading, ColourSettings* settings) {
@@ -152,10 +132,8 @@ int32_t ApplyColourSettings(SampleDecoder* decoder, const void* sample, uint32_t
                             const ColourSettings& settings, bool withLevel) {
     const DecoderLibrary* library = GetDecoderLibrary();
     if (!library || !decoder) return kImportBadState;
-    MetadataHandle handle(library);
-    if (library->openMetadata(handle.Out()) != KRVX_ERROR_OKAY ||
-        library->initSampleMetadata(handle.Get(), KRVX_TRACK_COLOUR, sample, sampleSize) != KRVX_ERROR_OKAY)
-        return kImportBadState;
+    CMetadataHandle handle(library);
+    if (!handle.Init(KRVX_TRACK_COLOUR, sample, sampleSize)) return kImportBadState;
     const struct {
         uint32_t tag;
         int32_t value;

@@ -29,12 +29,4 @@ bool ReadColourSettings(IAllocator* allocator, OverrideReading reading, ColourSe
 int32_t ApplyColourSettings(SampleDecoder* decoder, const void* sample, uint32_t sampleSize,
                             const ColourSettings& settings, bool withLevel);
 
-// The tag of a setting as the decoder library reads it: four characters, the first in the low byte.
-constexpr uint32_t ColourTag(char a, char b, char c, char d) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(a)) |
-           (static_cast<uint32_t>(static_cast<uint8_t>(b)) << 8) |
-           (static_cast<uint32_t>(static_cast<uint8_t>(c)) << 16) |
-           (static_cast<uint32_t>(static_cast<uint8_t>(d)) << 24);
-}
-
 }  // namespace krvx

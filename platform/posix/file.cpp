@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/posix/host_path.h"
 #include "platform/text.h"
 
 namespace krvx {
@@ -38,15 +39,9 @@ NativeFile* FileOpen(const char* path, FileDisposition disposition, uint32_t fla
     if (!path) return nullptr;
     // "\\?\" marks a Windows path to be taken as it stands; here the rest is that path.
     if (std::strncmp(path, "\\\\?\\", 4) == 0) path += 4;
-    // Paths may come in the host's form, where a backslash separates folders (a folder name read from
-    // the key-value store with a file name appended, say); here the separator is a slash.
-    char translated[4096];
-    if (std::strchr(path, '\\')) {
-        const size_t length = std::strlen(path);
-        if (length >= sizeof(translated)) return nullptr;
-        for (size_t i = 0; i <= length; ++i) translated[i] = path[i] == '\\' ? '/' : path[i];
-        path = translated;
-    }
+    char native[4096];
+    if (!HostPathToNative(path, native, sizeof(native))) return nullptr;
+    path = native;
     int flags = O_RDONLY;
     switch (disposition) {
         case FileDisposition::OpenExistingForRead:

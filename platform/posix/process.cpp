@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/debug.h"
+#include "platform/posix/host_path.h"
 
 extern char** environ;
 
@@ -109,10 +110,9 @@ int RunProcess(const char* exePath, const char* const* arguments, size_t argumen
 
 bool LaunchProcess(const char* exePath, const char* commandLine, const char* workingDirectory) {
     if (!exePath) return false;
-    std::string path = exePath;
-    for (char& c : path)
-        if (c == '\\') c = '/';
-    exePath = path.c_str();
+    char native[4096];
+    if (!HostPathToNative(exePath, native, sizeof(native))) return false;
+    exePath = native;
     if (access(exePath, X_OK) != 0) return false;
     pid_t child = fork();
     if (child < 0) return false;

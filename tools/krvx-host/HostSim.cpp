@@ -117,8 +117,6 @@ struct HostCallbacks {
             sim->m_acquired[name]++;
             sim->m_acquireOrder.push_back(name);
         }
-        if (!sim->m_fileManagerAvailable && std::strcmp(name, kFileManagerSuiteName) == 0)
-            return kSuiteUnknown;
         for (OfferedSuite& offered : g_offered) {
             if (std::strcmp(offered.name, name) == 0 && offered.version == version &&
                 !sim->IsWithheld(name)) {
@@ -279,6 +277,10 @@ void HostSim::WithholdSuite(const std::string& name, bool withheld) {
     } else {
         m_withheld.erase(name);
     }
+}
+
+void HostSim::SetFileManagerSuiteAvailable(bool available) {
+    WithholdSuite(kFileManagerSuiteName, !available);
 }
 
 bool HostSim::IsWithheld(const char* name) const {

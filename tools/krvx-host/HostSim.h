@@ -30,7 +30,7 @@ public:
     void SetBasicSuiteAvailable(bool available) { m_basicSuiteAvailable = available; }
 
     // Without it, asking for the "Importer File Manager Suite" fails, as on a host that offers none.
-    void SetFileManagerSuiteAvailable(bool available) { m_fileManagerAvailable = available; }
+    void SetFileManagerSuiteAvailable(bool available);
     // The paths the plug-in asked the host to refresh through the file manager suite, in call order.
     std::vector<std::u16string> RefreshedFiles() const;
 
@@ -81,7 +81,6 @@ private:
     HostUtilityFunctions m_utility{};
     HostBasicSuite m_basic{};
     bool m_basicSuiteAvailable = true;
-    bool m_fileManagerAvailable = true;
 
     mutable std::mutex m_lock;
     uint64_t m_allocations = 0;

@@ -24,7 +24,7 @@ namespace {
 
 // The sum of the numbers the plug-in's lines report after `label` (seconds in its timing lines), or a
 // negative value when no line has the label.
-double TimingSeconds(const std::vector<std::string>& lines, const char* label) {
+double SumAfterLabel(const std::vector<std::string>& lines, const char* label) {
     double total = -1.0;
     for (const std::string& line : lines) {
         const size_t at = line.find(label);
@@ -91,8 +91,8 @@ int Run(const CommandContext& context) {
             return kExitPluginError;
         }
         const std::vector<std::string> lines = session.TakeDebugLines();
-        const double decodeMs = std::max(0.0, TimingSeconds(lines, "Read/Decode Time:")) * 1000.0;
-        const double convertMs = std::max(0.0, TimingSeconds(lines, "ConvertToOutputFrame Time:")) * 1000.0;
+        const double decodeMs = std::max(0.0, SumAfterLabel(lines, "Read/Decode Time:")) * 1000.0;
+        const double convertMs = std::max(0.0, SumAfterLabel(lines, "ConvertToOutputFrame Time:")) * 1000.0;
         readDecode.push_back(decodeMs);
         convert.push_back(convertMs);
         other.push_back(std::max(0.0, wall - decodeMs - convertMs));
@@ -103,7 +103,7 @@ int Run(const CommandContext& context) {
     // The importer's allocator reports its peak (the decoder's memory included) when the clip closes.
     clip.Close();
     const double peakMB =
-        std::max(0.0, TimingSeconds(session.TakeDebugLines(), "Peak memory usage:")) / 1048576.0;
+        std::max(0.0, SumAfterLabel(session.TakeDebugLines(), "Peak memory usage:")) / 1048576.0;
     if (json) {
         std::printf(
             "{\"frames\": %d, \"seconds\": %.6f, \"fps\": %.3f, \"readDecodeMs\": %.3f, \"convertMs\": %.3f, "
