@@ -23,6 +23,7 @@ namespace {
 constexpr const char* kStartTimecode = "00:00:00:00";
 constexpr double kTimecodeRate = 24.0;
 constexpr ReferenceTime kInterleaveTime = 250000;
+constexpr size_t kMultibytePathBytes = 260;
 
 // The index-th pin of the filter in the given direction, with a reference held; null when none.
 IPin* NthPin(IBaseFilter* filter, PinDirection direction, int index) {
@@ -52,12 +53,22 @@ HResult ConnectToInput(IGraphBuilder* graph, IPin* output, IBaseFilter* filter, 
     return result;
 }
 
+// Names the file a sink filter writes, replacing an existing one. A file writer that offers only
+// IFileSinkFilter (Wine's does) has no mode to set; the existing file is removed first instead, so that
+// nothing of it outlives the copy.
 HResult SetSinkFile(IBaseFilter* filter, const char16_t* path) {
-    IFileSinkFilter2* sink = nullptr;
-    if (Failed(filter->QueryInterface(kIidFileSinkFilter2, reinterpret_cast<void**>(&sink))) || !sink)
-        return kFail;
+    IFileSinkFilter2* sink2 = nullptr;
+    if (Succeeded(filter->QueryInterface(kIidFileSinkFilter2, reinterpret_cast<void**>(&sink2))) && sink2) {
+        HResult result = sink2->SetFileName(path, nullptr);
+        if (Succeeded(result)) result = sink2->SetMode(kFileOverwrite);
+        sink2->Release();
+        return result;
+    }
+    IFileSinkFilter* sink = nullptr;
+    if (Failed(filter->QueryInterface(kIidFileSinkFilter, reinterpret_cast<void**>(&sink))) || !sink) return kFail;
+    char multibyte[kMultibytePathBytes];
+    if (platform::WideToMultibyte(path, multibyte, sizeof(multibyte))) std::remove(multibyte);
     HResult result = sink->SetFileName(path, nullptr);
-    if (Succeeded(result)) result = sink->SetMode(kFileOverwrite);
     sink->Release();
     return result;
 }
@@ -162,7 +173,6 @@ HResult CAppDirectWriter::StartVideo(int32_t width, int32_t height, uint32_t tim
     if (timeRate == 0) return kInvalidArg;
     CGenFilter* filter = new (std::nothrow) CGenFilter();
     if (!filter) return kOutOfMemory;
-    filter->AddRef();
     const int64_t duration = static_cast<int64_t>(1000000000) * timeScale / timeRate;
     filter->SetFormat(width, height, static_cast<int32_t>(duration),
                       static_cast<float>(timeRate) / static_cast<float>(timeScale));
@@ -176,7 +186,6 @@ HResult CAppDirectWriter::StartAudio(int32_t sampleRate, int32_t channels, int32
     if (Failed(result)) return result;
     CGAudFilter* filter = new (std::nothrow) CGAudFilter();
     if (!filter) return kOutOfMemory;
-    filter->AddRef();
     filter->SetFormat(sampleRate, channels, bitsPerSample);
     if (m_audioFilter) m_audioFilter->Release();
     m_audioFilter = filter;
@@ -222,29 +231,47 @@ HResult CAppDirectWriter::BuildGraph(IPin* videoPin, IPin* audioPin) {
     if ((!videoPin && !audioPin) || !m_outputPath || !m_graph) return kFail;
     IBaseFilter* mux = nullptr;
     IBaseFilter* fileWriter = nullptr;
+    const char* step = "the multiplexer";
     HResult result;
     if (m_container == kContainerQuickTime) {
         result = CreateAndAdd(m_graph, kClsidQtMux, u"QT Mux", &mux);
-        if (Succeeded(result)) result = SetSinkFile(mux, m_outputPath);
+        if (Succeeded(result)) {
+            step = "the movie's file name";
+            result = SetSinkFile(mux, m_outputPath);
+        }
     } else {
         result = CreateAndAdd(m_graph, kClsidAviDest, u"AVI Mux", &mux);
         if (Succeeded(result)) {
             AskForFullInterleaving(mux, m_interleaveHint);
+            step = "the file writer";
             result = CreateAndAdd(m_graph, kClsidFileWriter, u"File Writer", &fileWriter);
         }
-        if (Succeeded(result)) result = SetSinkFile(fileWriter, m_outputPath);
+        if (Succeeded(result)) {
+            step = "the file writer's file name";
+            result = SetSinkFile(fileWriter, m_outputPath);
+        }
     }
-    // The system's multiplexer adds an input pin once one is connected, so the audio pin looks for
-    // the second input only after the video pin has taken the first.
-    if (Succeeded(result) && videoPin) result = ConnectToInput(m_graph, videoPin, mux, 0);
-    if (Succeeded(result) && audioPin) result = ConnectToInput(m_graph, audioPin, mux, videoPin ? 1 : 0);
+    // The multiplexer's output goes to the file writer first: a multiplexer may reconnect its inputs
+    // when its output connects, and Wine's AVI multiplexer cannot take an input connection again.
     if (Succeeded(result) && fileWriter) {
+        step = "the file writer's connection";
         IPin* muxOutput = NthPin(mux, PinDirection::Output, 0);
         result = muxOutput ? ConnectToInput(m_graph, muxOutput, fileWriter, 0) : kFail;
         if (muxOutput) muxOutput->Release();
     }
+    // The system's multiplexer adds an input pin once one is connected, so the audio pin looks for
+    // the second input only after the video pin has taken the first.
+    if (Succeeded(result) && videoPin) {
+        step = "the video connection";
+        result = ConnectToInput(m_graph, videoPin, mux, 0);
+    }
+    if (Succeeded(result) && audioPin) {
+        step = "the audio connection";
+        result = ConnectToInput(m_graph, audioPin, mux, videoPin ? 1 : 0);
+    }
     if (Failed(result)) {
-        platform::DebugPrintf("CAppDirectWriter::BuildGraph failed, result 0x%08X\n", static_cast<unsigned>(result));
+        platform::DebugPrintf("CAppDirectWriter::BuildGraph: %s failed, result 0x%08X\n", step,
+                              static_cast<unsigned>(result));
     }
     if (fileWriter) fileWriter->Release();
     if (mux) mux->Release();

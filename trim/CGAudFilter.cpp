@@ -66,6 +66,12 @@ HResult CGAudOutput::DecideBufferSize(IMemAllocator* allocator, AllocatorPropert
     return kOk;
 }
 
+HResult CGAudOutput::DecideAllocator(IMemInputPin* inputPin, IMemAllocator** allocator) {
+    AllocatorProperties wanted{};
+    inputPin->GetAllocatorRequirements(&wanted);
+    return DecideOwnAllocator(inputPin, wanted, allocator);
+}
+
 CGAudFilter::CGAudFilter() : CBaseFilter(kClsidAppDirectAudio, &m_filterLock) {}
 
 CGAudFilter::~CGAudFilter() {

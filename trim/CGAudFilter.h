@@ -3,8 +3,8 @@
 #pragma once
 #include <cstdint>
 
-#include "dshow/CBaseFilter.h"
-#include "dshow/CBaseOutputPin.h"
+#include "dshow/BaseFilter.h"
+#include "dshow/OutputPin.h"
 #include "platform/sync.h"
 
 namespace krvx {
@@ -21,6 +21,11 @@ public:
     dshow::HResult GetMediaType(int position, dshow::MediaType* type) override;
     // Two buffers of one second of audio; fewer or smaller ones granted fail the connection.
     dshow::HResult DecideBufferSize(dshow::IMemAllocator* allocator, dshow::AllocatorProperties* request) override;
+
+protected:
+    // Always two buffers of our own: the receiver's allocator would decide how many samples are in
+    // flight, and some multiplexers cannot hand theirs out again after a reconnection.
+    dshow::HResult DecideAllocator(dshow::IMemInputPin* inputPin, dshow::IMemAllocator** allocator) override;
 
 private:
     CGAudFilter* m_owner;

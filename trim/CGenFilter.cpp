@@ -66,6 +66,12 @@ HResult CGenOutput::DecideBufferSize(IMemAllocator* allocator, AllocatorProperti
     return kOk;
 }
 
+HResult CGenOutput::DecideAllocator(IMemInputPin* inputPin, IMemAllocator** allocator) {
+    AllocatorProperties wanted{};
+    inputPin->GetAllocatorRequirements(&wanted);
+    return DecideOwnAllocator(inputPin, wanted, allocator);
+}
+
 CGenFilter::CGenFilter() : CBaseFilter(kClsidAppDirectVideo, &m_filterLock) {}
 
 CGenFilter::~CGenFilter() {
