@@ -2,10 +2,9 @@
 // and the frames, key flags, audio and timecode come back as written.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -99,6 +98,8 @@ struct RateCase {
     int64_t averageTimePerFrame;
     const char* frameRate;
 };
+
+void PrintTo(const RateCase& rate, std::ostream* out) { *out << rate.frameRate; }
 
 class QuickTimeProbeRates : public ::testing::TestWithParam<RateCase> {};
 

@@ -113,6 +113,14 @@ TEST(QuickTimeWriter, LaysOutFtypMdatMoov) {
     expected += timecodeSample;
     EXPECT_EQ(atoms[2].size, 8 + expected.size());
     EXPECT_TRUE(bytes.compare(atoms[2].offset + 8, expected.size(), expected) == 0);
+
+    // Sync samples count from 1 (FFmpeg would also take a table counted from 0, other readers do not):
+    // frames 0 and 5 of 6 are the key frames.
+    const size_t stss = bytes.find("stss", atoms[3].offset);
+    ASSERT_NE(stss, std::string::npos);
+    EXPECT_EQ(LoadBigEndian(bytes, stss + 8, 4), 2u);
+    EXPECT_EQ(LoadBigEndian(bytes, stss + 12, 4), 1u);
+    EXPECT_EQ(LoadBigEndian(bytes, stss + 16, 4), 6u);
 }
 
 // A writer dropped without Close still leaves a finished movie.
