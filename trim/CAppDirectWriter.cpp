@@ -23,7 +23,6 @@ namespace {
 constexpr const char* kStartTimecode = "00:00:00:00";
 constexpr double kTimecodeRate = 24.0;
 constexpr ReferenceTime kInterleaveTime = 250000;
-constexpr size_t kMultibytePathBytes = 260;
 
 // The index-th pin of the filter in the given direction, with a reference held; null when none.
 IPin* NthPin(IBaseFilter* filter, PinDirection direction, int index) {
@@ -53,22 +52,13 @@ HResult ConnectToInput(IGraphBuilder* graph, IPin* output, IBaseFilter* filter, 
     return result;
 }
 
-// Names the file a sink filter writes, replacing an existing one. A file writer that offers only
-// IFileSinkFilter (Wine's does) has no mode to set; the existing file is removed first instead, so that
-// nothing of it outlives the copy.
+// Names the file a sink filter writes, replacing an existing one.
 HResult SetSinkFile(IBaseFilter* filter, const char16_t* path) {
-    IFileSinkFilter2* sink2 = nullptr;
-    if (Succeeded(filter->QueryInterface(kIidFileSinkFilter2, reinterpret_cast<void**>(&sink2))) && sink2) {
-        HResult result = sink2->SetFileName(path, nullptr);
-        if (Succeeded(result)) result = sink2->SetMode(kFileOverwrite);
-        sink2->Release();
-        return result;
-    }
-    IFileSinkFilter* sink = nullptr;
-    if (Failed(filter->QueryInterface(kIidFileSinkFilter, reinterpret_cast<void**>(&sink))) || !sink) return kFail;
-    char multibyte[kMultibytePathBytes];
-    if (platform::WideToMultibyte(path, multibyte, sizeof(multibyte))) std::remove(multibyte);
+    IFileSinkFilter2* sink = nullptr;
+    if (Failed(filter->QueryInterface(kIidFileSinkFilter2, reinterpret_cast<void**>(&sink))) || !sink)
+        return kFail;
     HResult result = sink->SetFileName(path, nullptr);
+    if (Succeeded(result)) result = sink->SetMode(kFileOverwrite);
     sink->Release();
     return result;
 }
