@@ -2,6 +2,7 @@
 #include <cmath>
 #include <new>
 
+#include "avi/AVIWriter.h"
 #include "codec/encoder/KRVXEncoder.h"
 
 namespace krvx {
@@ -48,6 +49,13 @@ void RenderAudio(const ClipOptions& options, uint64_t first, uint32_t count, std
 
 namespace {
 
+int EncodeResult(HResult result) {
+    if (Succeeded(result)) return kEncodeOkay;
+    if (result == kHrInvalidArg) return kEncodeBadArgument;
+    if (result == kHrOutOfMemory) return kEncodeOutOfMemory;
+    return kEncodeIoError;
+}
+
 int WriteClipUnchecked(const ClipOptions& options, const char* path, const ProgressCallback& progress) {
     if (options.width == 0 || options.height == 0 || options.rate == 0 || options.scale == 0 ||
         options.gop == 0 || options.format > kFormatRgba || options.fieldValue > 3) {
@@ -59,17 +67,19 @@ int WriteClipUnchecked(const ClipOptions& options, const char* path, const Progr
         return kEncodeBadArgument;
     }
     AVIVideoParams video;
+    video.compression = MakeFourCC('K', 'R', 'V', 'X');
+    video.bitCount = options.format == kFormatRgba ? 32 : 24;
     video.width = options.width;
     video.height = options.height;
     video.rate = options.rate;
     video.scale = options.scale;
-    video.format = options.format;
     AVIAudioParams audio;
     audio.sampleRate = options.audioRate;
     audio.channels = options.audioChannels;
     audio.bitsPerSample = options.audioBits;
     AVIWriter writer;
-    int rc = writer.Open(path, video, audio, options.openDml, options.riffLimit);
+    int rc = EncodeResult(writer.Open(
+        path, video, audio, options.openDml ? AVIOpenDml::kAlways : AVIOpenDml::kOff, options.riffLimit));
     if (rc != kEncodeOkay) return rc;
 
     FrameEncoder encoder(options.fieldValue);
@@ -94,18 +104,18 @@ int WriteClipUnchecked(const ClipOptions& options, const char* path, const Progr
         bool key = false;
         rc = encoder.Encode(picture, frame % options.gop == 0, sample, &key);
         if (rc == kEncodeOkay)
-            rc = writer.WriteVideo(sample.data(), static_cast<uint32_t>(sample.size()), key);
+            rc = EncodeResult(writer.WriteVideo(sample.data(), static_cast<uint32_t>(sample.size()), key));
         if (rc == kEncodeOkay && options.audioRate != 0) {
             const uint64_t first = AudioFramesBefore(options, frame);
             const uint64_t count = AudioFramesBefore(options, frame + 1) - first;
             if (count > 0) {
                 RenderAudio(options, first, static_cast<uint32_t>(count), pcm);
-                rc = writer.WriteAudio(pcm.data(), static_cast<uint32_t>(pcm.size()));
+                rc = EncodeResult(writer.WriteAudio(pcm.data(), static_cast<uint32_t>(pcm.size())));
             }
         }
         if (progress) progress(frame + 1, options.frames);
     }
-    const int closed = writer.Close();
+    const int closed = EncodeResult(writer.Close());
     return rc != kEncodeOkay ? rc : closed;
 }
 

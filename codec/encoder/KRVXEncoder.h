@@ -18,7 +18,7 @@
 //     bool key = false;
 //     encoder.Encode(picture, /*wantKeyFrame=*/true, sample, &key);
 //
-// AVIWriter writes the container alone, for callers with samples of their own.
+// The container alone, for callers with samples of their own, is avi/AVIWriter.h.
 // Every function returns 0 on success and a nonzero EncodeError otherwise; nothing throws.
 #pragma once
 #include <cstdint>
@@ -109,39 +109,6 @@ enum Pattern : int { kPatternBars = 0, kPatternGradient, kPatternZonePlate, kPat
 
 // Built-in moving test patterns; the box pattern carries a soft-edged alpha matte.
 Picture RenderPattern(Pattern pattern, uint32_t width, uint32_t height, uint32_t format, uint32_t frame);
-
-struct AVIVideoParams {
-    uint32_t width = 0, height = 0;
-    uint32_t rate = 25, scale = 1;
-    uint32_t format = kFormatYuv;  // picks the bit count written in the format record
-};
-
-struct AVIAudioParams {
-    uint32_t sampleRate = 0;  // 0: no audio stream
-    uint16_t channels = 2;
-    uint16_t bitsPerSample = 16;
-};
-
-// Writes RIFF "AVI " with "hdrl", "movi" ("00dc" video, "01wb" audio) and "idx1"; with OpenDML also
-// "odml"/"dmlh", an "indx" super index per stream, "ix00"/"ix01" standard index chunks per RIFF form and
-// "AVIX" continuation forms once a form would grow past riffLimit bytes.
-class AVIWriter {
-public:
-    AVIWriter();
-    ~AVIWriter();
-    AVIWriter(const AVIWriter&) = delete;
-    AVIWriter& operator=(const AVIWriter&) = delete;
-
-    int Open(const char* path, const AVIVideoParams& video, const AVIAudioParams& audio, bool openDml,
-             uint64_t riffLimit = uint64_t(1) << 30);
-    int WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame);
-    int WriteAudio(const uint8_t* data, uint32_t size);
-    int Close();
-
-private:
-    struct State;
-    State* m_state;
-};
 
 using ProgressCallback = std::function<void(uint32_t framesDone, uint32_t framesTotal)>;
 // Fills the picture for frame n (any format; it is converted when it differs); false stops the clip.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "avi/AVIWriter.h"
 #include "codec/encoder/KRVXEncoder.h"
 #include "host/HostRecords.h"
 #include "host/HostResults.h"
@@ -193,18 +194,19 @@ TEST_F(ClipAnalysisTest, AnalysisTextIsCutToTheHostsBuffer) {
 TEST_F(ClipAnalysisTest, DataRateRepeatsAfterSmallFramesAndHalvesBeforeThem) {
     std::string path = m_folder.File("sizes.avi");
     {
-        encode::AVIWriter writer;
-        encode::AVIVideoParams video;
+        AVIWriter writer;
+        AVIVideoParams video;
+        video.compression = MakeFourCC('K', 'R', 'V', 'X');
         video.width = 64;
         video.height = 36;
         video.rate = 30000;
         video.scale = 1001;
-        ASSERT_EQ(writer.Open(path.c_str(), video, encode::AVIAudioParams{}, false), 0);
+        ASSERT_EQ(writer.Open(path.c_str(), video, AVIAudioParams{}, AVIOpenDml::kOff), kHrOk);
         for (uint32_t size : {5000u, 50u, 5000u, 5000u}) {
             std::vector<uint8_t> sample(size, 0x11);
-            ASSERT_EQ(writer.WriteVideo(sample.data(), size, true), 0);
+            ASSERT_EQ(writer.WriteVideo(sample.data(), size, true), kHrOk);
         }
-        ASSERT_EQ(writer.Close(), 0);
+        ASSERT_EQ(writer.Close(), kHrOk);
     }
     OpenClip clip(*s_session, path);
     clip.Open();  // the samples are not pictures; the handle is all the data rate needs

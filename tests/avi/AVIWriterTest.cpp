@@ -1,14 +1,13 @@
-// The clips the encoder writes: headers, legacy index, OpenDML indexes and continuation forms, checked
-// with a small RIFF walker of the test's own.
+// The clips the encoder writes through the AVI writer: headers, legacy index, OpenDML indexes and
+// continuation forms, checked with a small RIFF walker of the test's own.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 
+#include "RiffWalk.h"
 #include "codec/core/Bitstream.h"
 #include "tests/codec/CodecTestSupport.h"
 
@@ -18,46 +17,8 @@ namespace {
 
 using codec::ReadU16;
 using codec::ReadU32;
-
-struct Chunk {
-    std::string id;
-    std::string listType;
-    uint64_t pos;  // of the chunk header
-    uint32_t size;
-};
-
-class AVIFile {
-public:
-    explicit AVIFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    std::string Id(uint64_t pos) const { return std::string(bytes.begin() + pos, bytes.begin() + pos + 4); }
-    uint32_t U32(uint64_t pos) const { return ReadU32(&bytes[pos]); }
-    // The chunks at one level, from begin to end.
-    std::vector<Chunk> Level(uint64_t begin, uint64_t end) const {
-        std::vector<Chunk> chunks;
-        while (begin + 8 <= end) {
-            Chunk c{Id(begin), "", begin, U32(begin + 4)};
-            if (c.id == "RIFF" || c.id == "LIST") c.listType = Id(begin + 8);
-            chunks.push_back(c);
-            begin += 8 + c.size + (c.size & 1);
-        }
-        EXPECT_EQ(begin, end) << "chunks overrun their parent";
-        return chunks;
-    }
-    std::vector<Chunk> Inside(const Chunk& list) const {
-        return Level(list.pos + 12, list.pos + 8 + list.size);
-    }
-    const Chunk* Find(const std::vector<Chunk>& chunks, const std::string& id,
-                      const std::string& type = "") const {
-        for (const Chunk& c : chunks) {
-            if (c.id == id && (type.empty() || c.listType == type)) return &c;
-        }
-        return nullptr;
-    }
-    std::vector<uint8_t> bytes;
-};
+using test::AVIFile;
+using test::Chunk;
 
 std::string TempPath(const char* name) {
     return ::testing::TempDir() + name;
