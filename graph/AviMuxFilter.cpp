@@ -9,6 +9,9 @@ namespace krvx {
 namespace graph {
 
 using namespace dshow;
+// The AVI layer has its own of these two; the graph speaks the filter vocabulary.
+using dshow::Failed;
+using dshow::Succeeded;
 
 namespace {
 // Each positioned write travels in samples of at most this many bytes; larger ones are split.
@@ -16,8 +19,8 @@ constexpr int32_t kOutputBufferBytes = 1 << 20;
 constexpr int32_t kOutputBuffers = 2;
 }  // namespace
 
-AviMuxOutputPin::AviMuxOutputPin(AviMuxFilter* filter, platform::CriticalSection* lock, HResult* result)
-    : CBaseOutputPin(filter, lock, result, u"AVI Out") {}
+AviMuxOutputPin::AviMuxOutputPin(AviMuxFilter* filter, platform::CriticalSection* lock)
+    : CBaseOutputPin(filter, lock, u"AVI Out") {}
 
 HResult AviMuxOutputPin::CheckMediaType(const MediaType* type) {
     if (!type) return kPointer;
@@ -45,8 +48,8 @@ HResult AviMuxOutputPin::DecideBufferSize(IMemAllocator* allocator, AllocatorPro
     return actual.bufferSize > 0 && actual.buffers > 0 ? kOk : kFail;
 }
 
-bool AviMuxOutputPin::WriteAt(uint64_t position, const void* data, size_t size) {
-    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+bool AviMuxOutputPin::WriteAt(uint64_t position, const uint8_t* data, size_t size) {
+    const uint8_t* bytes = data;
     while (size > 0) {
         ComPointer<IMediaSample> sample;
         if (Failed(GetDeliveryBuffer(sample.Receive(), nullptr, nullptr, 0)) || !sample) return false;
@@ -71,31 +74,31 @@ bool AviMuxOutputPin::WriteAt(uint64_t position, const void* data, size_t size) 
 HResult AviMuxFilter::Create(const Guid& iid, void** object) {
     if (!object) return kPointer;
     *object = nullptr;
-    HResult result = kOk;
-    AviMuxFilter* filter = new (std::nothrow) AviMuxFilter(&result);
+    AviMuxFilter* filter = new (std::nothrow) AviMuxFilter();
     if (!filter) return kOutOfMemory;
-    // The new filter holds one reference until it has answered the interface.
-    filter->AddRef();
-    if (Succeeded(result)) result = filter->QueryInterface(iid, object);
+    // The creation reference goes once the asked interface holds its own.
+    HResult result = filter->HasPins() ? filter->QueryInterface(iid, object) : kOutOfMemory;
     filter->Release();
     return result;
 }
 
-AviMuxFilter::AviMuxFilter(HResult* result) : MuxFilter(kClsidAviDest) {
-    m_output.reset(new (std::nothrow) AviMuxOutputPin(this, &m_filterLock, result));
-    if (!m_output && Succeeded(*result)) *result = kOutOfMemory;
+AviMuxFilter::AviMuxFilter() : MuxFilter(kClsidAviDest) {
+    m_output.reset(new (std::nothrow) AviMuxOutputPin(this, &m_filterLock));
 }
 
 AviMuxFilter::~AviMuxFilter() = default;
 
 HResult AviMuxFilter::QueryInterface(const Guid& iid, void** object) {
-    if (!object) return kPointer;
+    return MuxFilter::QueryInterface(iid, object);
+}
+
+HResult AviMuxFilter::QueryOtherInterface(const Guid& iid, void** object) {
     if (iid == kIidConfigInterleaving) {
         *object = static_cast<IConfigInterleaving*>(this);
         AddRef();
         return kOk;
     }
-    return MuxFilter::QueryInterface(iid, object);
+    return MuxFilter::QueryOtherInterface(iid, object);
 }
 
 uint32_t AviMuxFilter::AddRef() {
@@ -136,18 +139,46 @@ CBasePin* AviMuxFilter::OtherPin(int n) {
 }
 
 HResult AviMuxFilter::StartFile(const std::vector<StreamFormat>& streams) {
-    // AVI_WRITER_START
-    return kNotImplemented;
+    AVIVideoParams video;
+    AVIAudioParams audio;
+    m_videoStream = -1;
+    m_audioStream = -1;
+    for (size_t i = 0; i < streams.size(); ++i) {
+        const StreamFormat& format = streams[i];
+        if (format.isVideo && m_videoStream < 0) {
+            m_videoStream = static_cast<int>(i);
+            video.compression = format.compression;
+            video.bitCount = format.bitCount;
+            video.width = static_cast<uint32_t>(format.width);
+            // A negative height marks a top-down picture; the file records the size.
+            video.height = static_cast<uint32_t>(format.height < 0 ? -format.height : format.height);
+            video.rate = format.rate;
+            video.scale = format.scale;
+        } else if (!format.isVideo && m_audioStream < 0) {
+            m_audioStream = static_cast<int>(i);
+            audio.sampleRate = format.wave.samplesPerSecond;
+            audio.channels = format.wave.channels;
+            audio.bitsPerSample = format.wave.bitsPerSample;
+        } else {
+            // The file holds one video and at most one audio stream.
+            return kTypeNotAccepted;
+        }
+    }
+    if (m_videoStream < 0) return kTypeNotAccepted;
+    m_writer.reset(new (std::nothrow) AVIWriter());
+    if (!m_writer) return kOutOfMemory;
+    return m_writer->Open(m_output.get(), video, audio, AVIOpenDml::kAutomatic);
 }
 
 HResult AviMuxFilter::WriteSample(int stream, const uint8_t* data, uint32_t size, bool keyFrame) {
-    // AVI_WRITER_WRITE
-    return kNotImplemented;
+    if (stream == m_videoStream) return m_writer->WriteVideo(data, size, keyFrame);
+    if (stream == m_audioStream) return m_writer->WriteAudio(data, size);
+    return kUnexpected;
 }
 
 HResult AviMuxFilter::FinishFile() {
-    // AVI_WRITER_FINISH
-    HResult result = kNotImplemented;
+    HResult result = m_writer ? m_writer->Close() : kOk;
+    m_writer.reset();
     // The file is complete: the writer downstream may close it.
     m_output->DeliverEndOfStream();
     return result;

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "avi/AVIWriter.h"
-#include "dshow/BaseOutputPin.h"
+#include "dshow/OutputPin.h"
 #include "graph/MuxFilter.h"
 
 namespace krvx {
@@ -13,16 +13,16 @@ namespace graph {
 class AviMuxFilter;
 
 // The multiplexer's output: the file's bytes, each positioned write as one or more samples.
-class AviMuxOutputPin final : public dshow::CBaseOutputPin, public avi::ByteSink {
+class AviMuxOutputPin final : public dshow::CBaseOutputPin, public IAVIByteSink {
 public:
-    AviMuxOutputPin(AviMuxFilter* filter, platform::CriticalSection* lock, dshow::HResult* result);
+    AviMuxOutputPin(AviMuxFilter* filter, platform::CriticalSection* lock);
 
     dshow::HResult CheckMediaType(const dshow::MediaType* type) override;
     dshow::HResult GetMediaType(int position, dshow::MediaType* type) override;
     dshow::HResult DecideBufferSize(dshow::IMemAllocator* allocator,
                                     dshow::AllocatorProperties* properties) override;
 
-    bool WriteAt(uint64_t position, const void* data, size_t size) override;
+    bool WriteAt(uint64_t position, const uint8_t* data, size_t size) override;
 };
 
 class AviMuxFilter final : public MuxFilter, public dshow::IConfigInterleaving {
@@ -42,9 +42,12 @@ public:
                                                   dshow::ReferenceTime* preroll) override;
 
 private:
-    AviMuxFilter(dshow::HResult* result);
+    AviMuxFilter();
     ~AviMuxFilter() override;
 
+    dshow::HResult QueryOtherInterface(const dshow::Guid& iid, void** object) override;
+
+    bool HasPins() const override { return MuxFilter::HasPins() && m_output; }
     int OtherPinCount() override { return 1; }
     dshow::CBasePin* OtherPin(int n) override;
     dshow::HResult StartFile(const std::vector<StreamFormat>& streams) override;
@@ -52,7 +55,7 @@ private:
     dshow::HResult FinishFile() override;
 
     std::unique_ptr<AviMuxOutputPin> m_output;
-    std::unique_ptr<avi::AVIWriter> m_writer;
+    std::unique_ptr<AVIWriter> m_writer;
     int m_videoStream = -1;
     int m_audioStream = -1;
     dshow::InterleavingMode m_mode = dshow::InterleavingMode::None;

@@ -15,8 +15,8 @@ namespace {
 constexpr size_t kGatherBytes = 4u << 20;
 }  // namespace
 
-FileWriterInputPin::FileWriterInputPin(FileWriterFilter* filter, platform::CriticalSection* lock, HResult* result)
-    : CBaseInputPin(filter, lock, result, u"in"), m_writer(filter) {}
+FileWriterInputPin::FileWriterInputPin(FileWriterFilter* filter, platform::CriticalSection* lock)
+    : CBaseInputPin(filter, lock, u"in"), m_writer(filter) {}
 
 HResult FileWriterInputPin::CheckMediaType(const MediaType* type) {
     if (!type) return kPointer;
@@ -31,25 +31,21 @@ HResult FileWriterInputPin::Receive(IMediaSample* sample) {
 
 HResult FileWriterInputPin::EndOfStream() {
     // Everything has arrived; the file is closed when the graph stops.
-    return CheckStreaming();
+    return Filter()->State() == FilterState::Stopped ? kWrongState : kOk;
 }
 
 HResult FileWriterFilter::Create(const Guid& iid, void** object) {
     if (!object) return kPointer;
     *object = nullptr;
-    HResult result = kOk;
-    FileWriterFilter* filter = new (std::nothrow) FileWriterFilter(&result);
+    FileWriterFilter* filter = new (std::nothrow) FileWriterFilter();
     if (!filter) return kOutOfMemory;
-    filter->AddRef();
-    if (Succeeded(result)) result = filter->QueryInterface(iid, object);
+    HResult result = filter->GetPin(0) ? filter->QueryInterface(iid, object) : kOutOfMemory;
     filter->Release();
     return result;
 }
 
-FileWriterFilter::FileWriterFilter(HResult* result)
-    : CBaseFilter(&m_filterLock, kClsidFileWriter), m_file(kGatherBytes) {
-    m_input.reset(new (std::nothrow) FileWriterInputPin(this, &m_filterLock, result));
-    if (!m_input && Succeeded(*result)) *result = kOutOfMemory;
+FileWriterFilter::FileWriterFilter() : CBaseFilter(kClsidFileWriter, &m_filterLock), m_file(kGatherBytes) {
+    m_input.reset(new (std::nothrow) FileWriterInputPin(this, &m_filterLock));
 }
 
 FileWriterFilter::~FileWriterFilter() {
@@ -58,13 +54,16 @@ FileWriterFilter::~FileWriterFilter() {
 }
 
 HResult FileWriterFilter::QueryInterface(const Guid& iid, void** object) {
-    if (!object) return kPointer;
+    return CBaseFilter::QueryInterface(iid, object);
+}
+
+HResult FileWriterFilter::QueryOtherInterface(const Guid& iid, void** object) {
     if (iid == kIidFileSinkFilter || iid == kIidFileSinkFilter2) {
         *object = static_cast<IFileSinkFilter2*>(this);
         AddRef();
         return kOk;
     }
-    return CBaseFilter::QueryInterface(iid, object);
+    return CBaseFilter::QueryOtherInterface(iid, object);
 }
 
 uint32_t FileWriterFilter::AddRef() {
@@ -81,7 +80,7 @@ CBasePin* FileWriterFilter::GetPin(int n) {
 
 HResult FileWriterFilter::Pause() {
     platform::ScopedLock hold(m_filterLock);
-    if (m_State == FilterState::Stopped) {
+    if (State() == FilterState::Stopped) {
         platform::ScopedLock file(m_fileLock);
         if (m_path.empty()) return kFail;
         if (!m_file.Open(m_path.c_str(), (m_mode & kFileOverwrite) != 0)) return kFail;
@@ -114,7 +113,7 @@ HResult FileWriterFilter::Write(IMediaSample* sample) {
 HResult FileWriterFilter::SetFileName(const OleChar* file, const MediaType*) {
     if (!file || !*file) return kPointer;
     platform::ScopedLock hold(m_filterLock);
-    if (m_State != FilterState::Stopped) return kNotStopped;
+    if (State() != FilterState::Stopped) return kNotStopped;
     m_path = file;
     return kOk;
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "dshow/BaseFilter.h"
-#include "dshow/BaseInputPin.h"
+#include "dshow/InputPin.h"
 #include "graph/PositionedFile.h"
 #include "platform/sync.h"
 
@@ -16,7 +16,7 @@ class FileWriterFilter;
 
 class FileWriterInputPin final : public dshow::CBaseInputPin {
 public:
-    FileWriterInputPin(FileWriterFilter* filter, platform::CriticalSection* lock, dshow::HResult* result);
+    FileWriterInputPin(FileWriterFilter* filter, platform::CriticalSection* lock);
 
     dshow::HResult CheckMediaType(const dshow::MediaType* type) override;
     dshow::HResult KRVX_COM_CALL Receive(dshow::IMediaSample* sample) override;
@@ -40,7 +40,8 @@ public:
     dshow::HResult KRVX_COM_CALL Pause() override;
 
     // IFileSinkFilter2
-    dshow::HResult KRVX_COM_CALL SetFileName(const dshow::OleChar* file, const dshow::MediaType* type) override;
+    dshow::HResult KRVX_COM_CALL SetFileName(const dshow::OleChar* file,
+                                             const dshow::MediaType* type) override;
     dshow::HResult KRVX_COM_CALL GetCurFile(dshow::OleChar** file, dshow::MediaType* type) override;
     dshow::HResult KRVX_COM_CALL SetMode(uint32_t flags) override;
     dshow::HResult KRVX_COM_CALL GetMode(uint32_t* flags) override;
@@ -49,8 +50,10 @@ public:
     dshow::HResult Write(dshow::IMediaSample* sample);
 
 private:
-    explicit FileWriterFilter(dshow::HResult* result);
+    FileWriterFilter();
     ~FileWriterFilter() override;
+
+    dshow::HResult QueryOtherInterface(const dshow::Guid& iid, void** object) override;
 
     platform::CriticalSection m_filterLock;
     // Held while the file is written, opened or closed.

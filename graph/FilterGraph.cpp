@@ -58,7 +58,7 @@ HResult FilterGraph::Create(const Guid& iid, void** object) {
 }
 
 FilterGraph::~FilterGraph() {
-    StopAll();
+    if (m_state != FilterState::Stopped) StopAll();
     // Connections first, so that no filter is left pointing at a pin of one already gone.
     for (Member& member : m_members) DisconnectFilter(member.filter);
     for (Member& member : m_members) {

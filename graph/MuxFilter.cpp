@@ -18,8 +18,8 @@ std::u16string InputName(int number) {
 
 }  // namespace
 
-MuxInputPin::MuxInputPin(MuxFilter* filter, platform::CriticalSection* lock, HResult* result, int number)
-    : CBaseInputPin(filter, lock, result, InputName(number).c_str()), m_mux(filter) {}
+MuxInputPin::MuxInputPin(MuxFilter* filter, platform::CriticalSection* lock, int number)
+    : CBaseInputPin(filter, lock, InputName(number).c_str()), m_mux(filter) {}
 
 HResult MuxInputPin::CheckMediaType(const MediaType* type) {
     StreamFormat format;
@@ -39,12 +39,11 @@ HResult MuxInputPin::Receive(IMediaSample* sample) {
 }
 
 HResult MuxInputPin::EndOfStream() {
-    HResult result = CheckStreaming();
-    if (result != kOk) return result;
+    if (Filter()->State() == FilterState::Stopped) return kWrongState;
     return m_mux->EndOfStreamOn(this);
 }
 
-MuxFilter::MuxFilter(const Guid& classId) : CBaseFilter(&m_filterLock, classId) {
+MuxFilter::MuxFilter(const Guid& classId) : CBaseFilter(classId, &m_filterLock) {
     InputConnected();
 }
 
@@ -66,18 +65,15 @@ void MuxFilter::InputConnected() {
     for (const auto& input : m_inputs) {
         if (!input->IsConnected()) return;
     }
-    HResult result = kOk;
     std::unique_ptr<MuxInputPin> pin(
-        new (std::nothrow) MuxInputPin(this, &m_filterLock, &result, static_cast<int>(m_inputs.size()) + 1));
-    if (!pin || Failed(result)) return;
-    m_inputs.push_back(std::move(pin));
-    IncrementPinVersion();
+        new (std::nothrow) MuxInputPin(this, &m_filterLock, static_cast<int>(m_inputs.size()) + 1));
+    if (pin) m_inputs.push_back(std::move(pin));
 }
 
 HResult MuxFilter::Pause() {
     {
         platform::ScopedLock hold(m_filterLock);
-        if (m_State == FilterState::Stopped) {
+        if (State() == FilterState::Stopped) {
             platform::ScopedLock writing(m_writerLock);
             m_started = false;
             m_finished = false;
@@ -96,7 +92,7 @@ HResult MuxFilter::Stop() {
     {
         platform::ScopedLock hold(m_filterLock);
         // A copy stopped before its end is finished all the same, while the pins can still deliver.
-        if (m_State != FilterState::Stopped) {
+        if (State() != FilterState::Stopped) {
             platform::ScopedLock writing(m_writerLock);
             FinishOnce();
         }
@@ -111,7 +107,7 @@ HResult MuxFilter::StartOnce() {
     for (const auto& input : m_inputs) {
         if (input->stream < 0) continue;
         StreamFormat format;
-        if (!ReadStreamFormat(input->CurrentMediaType(), &format)) return m_failure = kTypeNotAccepted;
+        if (!ReadStreamFormat(input->ConnectionType(), &format)) return m_failure = kTypeNotAccepted;
         streams.push_back(format);
     }
     if (streams.empty()) return m_failure = kNotConnected;

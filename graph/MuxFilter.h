@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dshow/BaseFilter.h"
-#include "dshow/BaseInputPin.h"
+#include "dshow/InputPin.h"
 #include "graph/StreamFormat.h"
 #include "platform/sync.h"
 
@@ -19,7 +19,7 @@ class MuxFilter;
 
 class MuxInputPin final : public dshow::CBaseInputPin {
 public:
-    MuxInputPin(MuxFilter* filter, platform::CriticalSection* lock, dshow::HResult* result, int number);
+    MuxInputPin(MuxFilter* filter, platform::CriticalSection* lock, int number);
 
     dshow::HResult CheckMediaType(const dshow::MediaType* type) override;
     dshow::HResult CompleteConnect(dshow::IPin* receivePin) override;
@@ -31,11 +31,13 @@ public:
 
 private:
     MuxFilter* m_mux;
-    std::u16string m_name;
 };
 
 class MuxFilter : public dshow::CBaseFilter {
 public:
+    // False when a pin could not be allocated at construction.
+    virtual bool HasPins() const { return !m_inputs.empty(); }
+
     int GetPinCount() override;
     dshow::CBasePin* GetPin(int n) override;
 

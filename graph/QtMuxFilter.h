@@ -20,7 +20,8 @@ public:
     uint32_t KRVX_COM_CALL Release() override;
 
     // IFileSinkFilter2
-    dshow::HResult KRVX_COM_CALL SetFileName(const dshow::OleChar* file, const dshow::MediaType* type) override;
+    dshow::HResult KRVX_COM_CALL SetFileName(const dshow::OleChar* file,
+                                             const dshow::MediaType* type) override;
     dshow::HResult KRVX_COM_CALL GetCurFile(dshow::OleChar** file, dshow::MediaType* type) override;
     dshow::HResult KRVX_COM_CALL SetMode(uint32_t flags) override;
     dshow::HResult KRVX_COM_CALL GetMode(uint32_t* flags) override;
@@ -32,6 +33,8 @@ public:
 private:
     QtMuxFilter();
     ~QtMuxFilter() override;
+
+    dshow::HResult QueryOtherInterface(const dshow::Guid& iid, void** object) override;
 
     dshow::HResult StartFile(const std::vector<StreamFormat>& streams) override;
     dshow::HResult WriteSample(int stream, const uint8_t* data, uint32_t size, bool keyFrame) override;
