@@ -4,11 +4,29 @@
 #include <new>
 
 #include "platform/com.h"
+#include "platform/text.h"
 
 namespace krvx {
 namespace graph {
 
 using namespace dshow;
+
+namespace {
+
+HResult ResultOf(int code) {
+    switch (code) {
+        case kQtOk:
+            return kOk;
+        case kQtNoMemory:
+            return kOutOfMemory;
+        case kQtBadArgument:
+            return kInvalidArg;
+        default:
+            return kFail;
+    }
+}
+
+}  // namespace
 
 HResult QtMuxFilter::Create(const Guid& iid, void** object) {
     if (!object) return kPointer;
@@ -94,18 +112,52 @@ HResult QtMuxFilter::SetTimecodeRate(uint32_t rateTimes1000) {
 }
 
 HResult QtMuxFilter::StartFile(const std::vector<StreamFormat>& streams) {
-    // QT_WRITER_START
-    return kNotImplemented;
+    if (m_path.empty()) return kFail;
+    QtVideoTrack video{};
+    QtAudioTrack audio{};
+    m_videoStream = -1;
+    m_audioStream = -1;
+    for (size_t i = 0; i < streams.size(); ++i) {
+        const StreamFormat& format = streams[i];
+        if (format.isVideo && m_videoStream < 0) {
+            m_videoStream = static_cast<int>(i);
+            video.width = static_cast<uint32_t>(format.width);
+            video.height = static_cast<uint32_t>(format.height < 0 ? -format.height : format.height);
+            for (int c = 0; c < 4; ++c) video.fourCC[c] = static_cast<char>(format.compression >> (8 * c));
+            video.depth = format.bitCount;
+            int64_t timePerFrame = static_cast<int64_t>(format.scale) * 10000000 / format.rate;
+            if (!QtFrameTimingFromAverageTimePerFrame(timePerFrame, &video.timing)) return kTypeNotAccepted;
+        } else if (!format.isVideo && m_audioStream < 0) {
+            m_audioStream = static_cast<int>(i);
+            audio.sampleRate = format.wave.samplesPerSecond;
+            audio.channels = format.wave.channels;
+            audio.bitsPerSample = format.wave.bitsPerSample;
+        } else {
+            // The movie holds one video and at most one audio track.
+            return kTypeNotAccepted;
+        }
+    }
+    char path[4096];
+    if (!platform::WideToMultibyte(m_path.c_str(), path, sizeof(path))) return kFail;
+    m_writer.reset(new (std::nothrow) QuickTimeWriter());
+    if (!m_writer) return kOutOfMemory;
+    return ResultOf(
+        m_writer->Open(path, m_videoStream >= 0 ? &video : nullptr, m_audioStream >= 0 ? &audio : nullptr));
 }
 
 HResult QtMuxFilter::WriteSample(int stream, const uint8_t* data, uint32_t size, bool keyFrame) {
-    // QT_WRITER_WRITE
-    return kNotImplemented;
+    if (stream == m_videoStream) return ResultOf(m_writer->WriteVideo(data, size, keyFrame));
+    if (stream == m_audioStream) return ResultOf(m_writer->WriteAudio(data, size));
+    return kUnexpected;
 }
 
 HResult QtMuxFilter::FinishFile() {
-    // QT_WRITER_FINISH
-    return kNotImplemented;
+    if (!m_writer) return kOk;
+    int result = kQtOk;
+    if (m_timecodeRate != 0) result = m_writer->SetTimecode(m_startTimecode, m_timecodeRate);
+    int closed = m_writer->Close();
+    m_writer.reset();
+    return ResultOf(result != kQtOk ? result : closed);
 }
 
 }  // namespace graph
