@@ -3,7 +3,9 @@
 #include <cstring>
 #include <new>
 
+#include "graph/BorrowedSample.h"
 #include "graph/ComPointer.h"
+#include "graph/FileWriterFilter.h"
 
 namespace krvx {
 namespace graph {
@@ -17,6 +19,8 @@ namespace {
 // Each positioned write travels in samples of at most this many bytes; larger ones are split.
 constexpr int32_t kOutputBufferBytes = 1 << 20;
 constexpr int32_t kOutputBuffers = 2;
+// Writes from this size on are lent to the stand-in file writer rather than copied.
+constexpr size_t kLendThreshold = 64 * 1024;
 }  // namespace
 
 AviMuxOutputPin::AviMuxOutputPin(AviMuxFilter* filter, platform::CriticalSection* lock)
@@ -48,7 +52,26 @@ HResult AviMuxOutputPin::DecideBufferSize(IMemAllocator* allocator, AllocatorPro
     return actual.bufferSize > 0 && actual.buffers > 0 ? kOk : kFail;
 }
 
+HResult AviMuxOutputPin::CompleteConnect(IPin* receivePin) {
+    HResult result = CBaseOutputPin::CompleteConnect(receivePin);
+    m_lendsBytes = Succeeded(result) && dynamic_cast<FileWriterInputPin*>(receivePin) != nullptr;
+    return result;
+}
+
+HResult AviMuxOutputPin::BreakConnect() {
+    m_lendsBytes = false;
+    return CBaseOutputPin::BreakConnect();
+}
+
 bool AviMuxOutputPin::WriteAt(uint64_t position, const uint8_t* data, size_t size) {
+    if (!m_lendsBytes || size < kLendThreshold || size > INT32_MAX)
+        return WriteThroughBuffers(position, data, size);
+    ReferenceTime start = static_cast<ReferenceTime>(position);
+    BorrowedSample sample(data, static_cast<int32_t>(size), start, start + static_cast<ReferenceTime>(size));
+    return Deliver(&sample) == kOk && sample.References() == 1;
+}
+
+bool AviMuxOutputPin::WriteThroughBuffers(uint64_t position, const uint8_t* data, size_t size) {
     const uint8_t* bytes = data;
     while (size > 0) {
         ComPointer<IMediaSample> sample;

@@ -21,8 +21,17 @@ public:
     dshow::HResult GetMediaType(int position, dshow::MediaType* type) override;
     dshow::HResult DecideBufferSize(dshow::IMemAllocator* allocator,
                                     dshow::AllocatorProperties* properties) override;
+    dshow::HResult CompleteConnect(dshow::IPin* receivePin) override;
+    dshow::HResult BreakConnect() override;
 
     bool WriteAt(uint64_t position, const uint8_t* data, size_t size) override;
+
+private:
+    bool WriteThroughBuffers(uint64_t position, const uint8_t* data, size_t size);
+
+    // Connected to the stand-in file writer, which is done with each sample when Receive returns:
+    // large writes then travel as samples over the writer's own bytes, with no copy.
+    bool m_lendsBytes = false;
 };
 
 class AviMuxFilter final : public MuxFilter, public dshow::IConfigInterleaving {

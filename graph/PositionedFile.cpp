@@ -43,7 +43,8 @@ bool PositionedFile::WriteAt(uint64_t position, const void* data, size_t size) {
     if (m_filled > 0 && (!continues || m_filled + size > m_capacity)) {
         if (!Flush()) return false;
     }
-    if (size >= m_capacity) return WriteOut(position, bytes, size);
+    // Large writes go straight to the system: copying them first would cost more than the call saves.
+    if (size >= m_capacity / 4) return WriteOut(position, bytes, size);
     if (m_filled == 0) m_bufferPosition = position;
     std::memcpy(m_buffer.data() + m_filled, bytes, size);
     m_filled += size;

@@ -1,6 +1,6 @@
-// A file written at given byte positions. Writes that continue where the last one ended gather in a
-// buffer and reach the system in large blocks, so a stream of small, mostly sequential writes (chunk
-// headers, then sample data) costs few system calls; a write elsewhere sends the gathered bytes first.
+// A file written at given byte positions. Small writes that continue where the last one ended gather in
+// a buffer and reach the system in large blocks, so a stream of chunk headers and small samples costs
+// few system calls; a large write, or one elsewhere, sends the gathered bytes first.
 #pragma once
 #include <cstddef>
 #include <cstdint>

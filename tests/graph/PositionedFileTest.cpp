@@ -36,14 +36,17 @@ TEST(PositionedFile, WritesLandWhereAsked) {
     PositionedFile file(64);
     ASSERT_TRUE(file.Open(Wide(path).c_str(), true));
     std::vector<uint8_t> expected;
-    Put(file, expected, 0, 12, 1);    // a header to be rewritten
-    Put(file, expected, 12, 8, 2);    // gathered after it
-    Put(file, expected, 20, 50, 3);   // does not fit what is left: the gathered bytes go first
-    Put(file, expected, 70, 200, 4);  // larger than the buffer: written straight through
-    Put(file, expected, 270, 30, 5);  // gathered again
-    Put(file, expected, 4, 4, 6);     // back into the header while bytes are gathered
-    Put(file, expected, 400, 10, 7);  // past the end: a hole of zeros before it
-    Put(file, expected, 290, 20, 8);  // overlaps the tail written before
+    Put(file, expected, 0, 12, 1);  // a header to be rewritten
+    Put(file, expected, 12, 8, 2);  // gathered after it
+    for (uint8_t i = 0; i < 5; ++i) {
+        Put(file, expected, 20 + i * 15u, 15,
+            3 + i);  // the fourth no longer fits: the gathered bytes go first
+    }
+    Put(file, expected, 95, 200, 9);  // large: gathered bytes first, then straight through
+    Put(file, expected, 295, 10, 10);
+    Put(file, expected, 4, 4, 11);     // back into the header while bytes are gathered
+    Put(file, expected, 400, 10, 12);  // past the end: a hole of zeros before it
+    Put(file, expected, 290, 30, 13);  // large, over the tail written before
     ASSERT_TRUE(file.Close());
     EXPECT_EQ(ReadAll(path), expected);
     EXPECT_FALSE(file.WriteAt(0, "x", 1)) << "a closed file takes no writes";

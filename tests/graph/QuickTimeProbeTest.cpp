@@ -99,7 +99,9 @@ struct RateCase {
     const char* frameRate;
 };
 
-void PrintTo(const RateCase& rate, std::ostream* out) { *out << rate.frameRate; }
+void PrintTo(const RateCase& rate, std::ostream* out) {
+    *out << rate.frameRate;
+}
 
 class QuickTimeProbeRates : public ::testing::TestWithParam<RateCase> {};
 
