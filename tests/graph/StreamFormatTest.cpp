@@ -1,6 +1,7 @@
 // Stream parameters read from the media types the source pins offer, in both video layouts and PCM.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -23,7 +24,8 @@ struct TypeWithFormat {
 TypeWithFormat VideoType(const Guid& formatType, uint32_t blockSize, uint32_t bitmapOffset,
                          ReferenceTime timePerFrame) {
     TypeWithFormat t;
-    t.block.assign(blockSize, 0);
+    // The record is laid out whole; the type then claims only `blockSize` bytes of it.
+    t.block.assign(std::max<size_t>(blockSize, bitmapOffset + sizeof(BitmapInfoHeader)), 0);
     std::memcpy(t.block.data() + 40, &timePerFrame, sizeof(timePerFrame));
     BitmapInfoHeader bitmap{40, 1920, 1080, 1, 32, kKrvx, 1920 * 1080 * 4, 0, 0, 0, 0};
     std::memcpy(t.block.data() + bitmapOffset, &bitmap, sizeof(bitmap));
