@@ -1,0 +1,31 @@
+// What a multiplexer needs to know about one input stream, read from the media type it was connected
+// with: the picture's size, depth, compression and frame rate, or the PCM audio format.
+#pragma once
+#include <cstdint>
+
+#include "dshow/Interfaces.h"
+
+namespace krvx {
+namespace graph {
+
+struct StreamFormat {
+    bool isVideo = false;
+    // Video: from the bitmap header and the average time per frame.
+    int32_t width = 0;
+    int32_t height = 0;
+    uint16_t bitCount = 0;
+    uint32_t compression = 0;
+    uint32_t imageSize = 0;
+    // Frames per second as rate / scale: 10,000,000 / average time per frame, reduced.
+    uint32_t rate = 0;
+    uint32_t scale = 0;
+    // Audio: the wave format as the type carries it.
+    dshow::WaveFormatEx wave{};
+};
+
+// True when `type` is video with FORMAT_VideoInfo or FORMAT_VideoInfo2 and a frame duration above 0,
+// or PCM audio with FORMAT_WaveFormatEx and a block alignment above 0; `format` is then filled.
+bool ReadStreamFormat(const dshow::MediaType& type, StreamFormat* format);
+
+}  // namespace graph
+}  // namespace krvx

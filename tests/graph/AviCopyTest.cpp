@@ -1,0 +1,125 @@
+// Copies written through "AVI Mux" and "File Writer", read back with the project's AVI reader: every
+// frame byte for byte with its key flag, all the audio, also when the graph stops before end of stream.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "GraphSupport.h"
+#include "avi/AVIReader.h"
+#include "tests/support/TempClip.h"
+
+namespace krvx {
+namespace graphtest {
+namespace {
+
+using namespace dshow;
+using dshow::Failed;
+
+// Frame `frame` through the reader's sample file, with the sector-aligned read it requires.
+bool ReadFrame(AVIReader& reader, uint32_t frame, std::vector<uint8_t>* out) {
+    uint32_t size = 0, lead = 0, alignedSize = 0;
+    uint64_t alignedOffset = 0;
+    uint32_t sector = reader.SampleFile()->SectorSize();
+    if (Failed(reader.Video().GetAlignedFrameLocation(frame, sector, &size, &lead, &alignedOffset,
+                                                      &alignedSize))) {
+        return false;
+    }
+    const size_t alignment = sector < 4096 ? 4096 : sector;
+    std::unique_ptr<uint8_t[]> block(new uint8_t[alignedSize + alignment]);
+    uint8_t* buffer =
+        block.get() + (alignment - reinterpret_cast<uintptr_t>(block.get()) % alignment) % alignment;
+    uint64_t got = 0;
+    if (Failed(AVIReader::ReadFileData(reader.SampleFile(), alignedOffset, alignedSize, buffer, &got)) ||
+        got < uint64_t(lead) + size) {
+        return false;
+    }
+    out->assign(buffer + lead, buffer + lead + size);
+    return true;
+}
+
+// Checks that the file holds exactly frames [0, frames) of the clip, and their audio when `audio`.
+void CheckCopy(const std::string& path, const TestClip& clip, uint32_t frames, bool audio) {
+    AVIReader reader;
+    ASSERT_EQ(reader.Open(path.c_str()), kHrOk) << path;
+    EXPECT_EQ(reader.TotalFrames(), frames);
+    EXPECT_EQ(reader.Video().GetHandler(), kKrvx);
+    std::vector<uint8_t> frame;
+    for (uint32_t i = 0; i < frames; ++i) {
+        ASSERT_TRUE(ReadFrame(reader, i, &frame)) << "frame " << i;
+        EXPECT_TRUE(frame == clip.Frame(i)) << "frame " << i;
+        EXPECT_EQ(reader.IsVideoKeyFrame(i), clip.Key(i) ? 1u : 0u) << "frame " << i;
+    }
+    EXPECT_FALSE(ReadFrame(reader, frames, &frame)) << "no frame past the last";
+    if (!audio) return;
+    const uint32_t sampleBytes = clip.channels * clip.bits / 8;
+    EXPECT_EQ(reader.Audio().Format().samplesPerSec, clip.audioRate);
+    ASSERT_EQ(reader.Audio().SeekToStart(), kHrOk);
+    std::vector<uint8_t> block(clip.AudioBlockBytes());
+    for (uint32_t i = 0; i < frames; ++i) {
+        uint32_t got = 0;
+        ASSERT_EQ(reader.Audio().ReadSamples(uint64_t(i) * clip.samplesPerFrame, block.data(),
+                                             clip.samplesPerFrame, sampleBytes, &got, nullptr),
+                  kHrOk);
+        ASSERT_EQ(got, clip.samplesPerFrame) << "audio block " << i;
+        EXPECT_TRUE(block == clip.AudioBlock(i)) << "audio block " << i;
+    }
+}
+
+TEST(AviCopy, VideoAndAudioComeBackExactly) {
+    testing_support::TempFolder folder;
+    TestClip clip;
+    const std::string path = folder.File("copy.avi");
+    {
+        CopyGraph copy(clip, path, false, true, true);
+        ASSERT_EQ(copy.built, kOk);
+        ASSERT_EQ(copy.Run(), kOk);
+        for (uint32_t i = 0; i < 30; ++i) ASSERT_EQ(copy.PushFrame(i), kOk) << i;
+        copy.EndOfStream();
+        // After the end of every stream the file is complete; samples are then refused.
+        EXPECT_TRUE(Failed(copy.PushFrame(30)));
+        ASSERT_EQ(copy.Stop(), kOk);
+    }
+    CheckCopy(path, clip, 30, true);
+}
+
+TEST(AviCopy, VideoAloneAndAStopBeforeTheEnd) {
+    testing_support::TempFolder folder;
+    TestClip clip;
+    const std::string path = folder.File("video.avi");
+    {
+        CopyGraph copy(clip, path, false, true, false);
+        ASSERT_EQ(copy.built, kOk);
+        ASSERT_EQ(copy.Run(), kOk);
+        for (uint32_t i = 0; i < 11; ++i) ASSERT_EQ(copy.PushFrame(i), kOk) << i;
+        // Cancelled: no end of stream, the graph stops.
+        ASSERT_EQ(copy.Stop(), kOk);
+        // Run again: the file is written anew.
+        ASSERT_EQ(copy.Run(), kOk);
+        for (uint32_t i = 0; i < 5; ++i) ASSERT_EQ(copy.PushFrame(i), kOk) << i;
+        ASSERT_EQ(copy.Stop(), kOk);
+    }
+    CheckCopy(path, clip, 5, false);
+    {
+        CopyGraph copy(clip, path, false, true, true);
+        ASSERT_EQ(copy.built, kOk);
+        ASSERT_EQ(copy.Run(), kOk);
+        for (uint32_t i = 0; i < 11; ++i) ASSERT_EQ(copy.PushFrame(i), kOk) << i;
+        // Released while running, as a failed copy leaves it.
+    }
+    CheckCopy(path, clip, 11, true);
+}
+
+TEST(AviCopy, UnwritableDestinationFailsTheRun) {
+    testing_support::TempFolder folder;
+    TestClip clip;
+    CopyGraph copy(clip, folder.File("missing/copy.avi"), false, true, true);
+    ASSERT_EQ(copy.built, kOk);
+    EXPECT_TRUE(Failed(copy.Run()));
+    FilterState state = FilterState::Running;
+    copy.mux->GetState(0, &state);
+    EXPECT_EQ(state, FilterState::Stopped) << "a failed start leaves the graph stopped";
+}
+
+}  // namespace
+}  // namespace graphtest
+}  // namespace krvx
