@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 #include "GraphSupport.h"
 #include "avi/AVIReader.h"
@@ -14,6 +15,7 @@ namespace {
 
 using namespace dshow;
 using dshow::Failed;
+using dshow::Succeeded;
 
 // Frame `frame` through the reader's sample file, with the sector-aligned read it requires.
 bool ReadFrame(AVIReader& reader, uint32_t frame, std::vector<uint8_t>* out) {
@@ -80,6 +82,35 @@ TEST(AviCopy, VideoAndAudioComeBackExactly) {
         ASSERT_EQ(copy.Stop(), kOk);
     }
     CheckCopy(path, clip, 30, true);
+}
+
+TEST(AviCopy, StreamsDeliveredFromTwoThreads) {
+    testing_support::TempFolder folder;
+    TestClip clip;
+    const std::string path = folder.File("threads.avi");
+    {
+        CopyGraph copy(clip, path, false, true, true);
+        ASSERT_EQ(copy.built, kOk);
+        ASSERT_EQ(copy.Run(), kOk);
+        HResult videoResult = kOk;
+        std::thread video([&] {
+            for (uint32_t i = 0; i < 40 && Succeeded(videoResult); ++i) {
+                std::vector<uint8_t> frame = clip.Frame(i);
+                videoResult =
+                    copy.videoSource->Push(frame.data(), static_cast<uint32_t>(frame.size()), clip.Key(i));
+            }
+            copy.videoSource->EndOfStream();
+        });
+        for (uint32_t i = 0; i < 40; ++i) {
+            std::vector<uint8_t> block = clip.AudioBlock(i);
+            ASSERT_EQ(copy.audioSource->Push(block.data(), static_cast<uint32_t>(block.size()), true), kOk);
+        }
+        copy.audioSource->EndOfStream();
+        video.join();
+        EXPECT_EQ(videoResult, kOk);
+        ASSERT_EQ(copy.Stop(), kOk);
+    }
+    CheckCopy(path, clip, 40, true);
 }
 
 TEST(AviCopy, VideoAloneAndAStopBeforeTheEnd) {
