@@ -7,6 +7,8 @@
 
 #include "GraphSupport.h"
 #include "avi/AVIReader.h"
+#include "graph/StandInFactory.h"
+#include "platform/com.h"
 #include "tests/support/TempClip.h"
 
 namespace krvx {
@@ -140,15 +142,48 @@ TEST(AviCopy, VideoAloneAndAStopBeforeTheEnd) {
     CheckCopy(path, clip, 11, true);
 }
 
-TEST(AviCopy, UnwritableDestinationFailsTheRun) {
+TEST(AviCopy, UnwritableDestinationFailsTheCopy) {
     testing_support::TempFolder folder;
     TestClip clip;
     CopyGraph copy(clip, folder.File("missing/copy.avi"), false, true, true);
     ASSERT_EQ(copy.built, kOk);
+    // The file writer creates its file on leaving the stopped state.
     EXPECT_TRUE(Failed(copy.Run()));
     FilterState state = FilterState::Running;
     copy.mux->GetState(0, &state);
     EXPECT_EQ(state, FilterState::Stopped) << "a failed start leaves the graph stopped";
+
+    // "QT Mux" creates its movie with the first sample.
+    CopyGraph movie(clip, folder.File("missing/copy.mov"), true, true, true);
+    ASSERT_EQ(movie.built, kOk);
+    ASSERT_EQ(movie.Run(), kOk);
+    EXPECT_TRUE(Failed(movie.PushFrame(0)));
+    EXPECT_TRUE(Failed(movie.PushFrame(1))) << "the failure stays";
+}
+
+TEST(FileSinks, NameAndModeAsSetAndNoRunWithoutAName) {
+    for (const Guid& classId : {kClsidFileWriter, kClsidQtMux}) {
+        ComPointer<IFileSinkFilter2> sink;
+        ASSERT_EQ(graph::CreateStandInObject(classId, kIidFileSinkFilter2, sink.ReceiveVoid()), kOk);
+        OleChar* name = nullptr;
+        EXPECT_TRUE(Failed(sink->GetCurFile(&name, nullptr)));
+        EXPECT_EQ(name, nullptr);
+        ComPointer<IBaseFilter> filter;
+        ASSERT_EQ(sink->QueryInterface(kIidBaseFilter, filter.ReceiveVoid()), kOk);
+        EXPECT_TRUE(Failed(filter->Pause())) << "nowhere to write";
+
+        ASSERT_EQ(sink->SetFileName(u"C:\\out\\clip.avi", nullptr), kOk);
+        ASSERT_EQ(sink->GetCurFile(&name, nullptr), kOk);
+        EXPECT_EQ(std::u16string(name), u"C:\\out\\clip.avi");
+        platform::ComTaskMemFree(name);
+        uint32_t mode = 7;
+        EXPECT_EQ(sink->GetMode(&mode), kOk);
+        EXPECT_EQ(mode, 0u);
+        EXPECT_EQ(sink->SetMode(kFileOverwrite), kOk);
+        EXPECT_EQ(sink->GetMode(&mode), kOk);
+        EXPECT_EQ(mode, kFileOverwrite);
+        EXPECT_EQ(sink->SetMode(2), kInvalidArg);
+    }
 }
 
 }  // namespace
