@@ -60,7 +60,8 @@ private:
     std::atomic<uint32_t> m_references{1};
     Guid m_classId;
     platform::CriticalSection* m_lock;
-    FilterState m_state = FilterState::Stopped;
+    // Read without the lock by streaming code (Receive, the writer's state checks).
+    std::atomic<FilterState> m_state{FilterState::Stopped};
     ReferenceTime m_start = 0;
     IReferenceClock* m_clock = nullptr;
     IFilterGraph* m_graph = nullptr;

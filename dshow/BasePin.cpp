@@ -62,6 +62,7 @@ HResult CBasePin::Connect(IPin* receivePin, const MediaType* type) {
     platform::ScopedLock hold(*m_lock);
     if (m_connected) return kAlreadyConnected;
     if (m_filter->State() != FilterState::Stopped) return kNotStopped;
+    if (!IsOtherDirection(receivePin)) return kInvalidDirection;
     if (IsComplete(type)) return TryConnection(receivePin, type);
 
     // Our own preferences first, then the receiver's. A candidate both sides accepted but that failed
@@ -103,6 +104,11 @@ HResult CBasePin::TryTypesFrom(IEnumMediaTypes* types, IPin* receivePin, const M
     }
 }
 
+bool CBasePin::IsOtherDirection(IPin* pin) {
+    PinDirection theirs = m_direction;
+    return Succeeded(pin->QueryDirection(&theirs)) && theirs != m_direction;
+}
+
 HResult CBasePin::TryConnection(IPin* receivePin, const MediaType* type) {
     if (CheckMediaType(type) != kOk) return kTypeNotAccepted;
     HResult result = CopyMediaType(&m_type, type);
@@ -136,6 +142,7 @@ HResult CBasePin::ReceiveConnection(IPin* connector, const MediaType* type) {
     platform::ScopedLock hold(*m_lock);
     if (m_connected) return kAlreadyConnected;
     if (m_filter->State() != FilterState::Stopped) return kNotStopped;
+    if (!IsOtherDirection(connector)) return kInvalidDirection;
     if (CheckMediaType(type) != kOk) return kTypeNotAccepted;
     HResult result = CopyMediaType(&m_type, type);
     if (Failed(result)) {

@@ -12,6 +12,8 @@ namespace dshow {
 
 class CBaseFilter;
 
+constexpr HResult kInvalidDirection = static_cast<HResult>(0x80040208u);  // VFW_E_INVALID_DIRECTION
+
 class CBasePin : public IPin {
 public:
     // `lock` guards the connection and must outlive the pin.
@@ -71,6 +73,7 @@ private:
     HResult TryConnection(IPin* receivePin, const MediaType* type);
     HResult TryTypesFrom(IEnumMediaTypes* types, IPin* receivePin, const MediaType* wanted, HResult& failure);
     void ClearConnection();
+    bool IsOtherDirection(IPin* pin);
 
     CBaseFilter* m_filter;
     platform::CriticalSection* m_lock;

@@ -251,6 +251,35 @@ protected:
     ~IFileSinkFilter() = default;
 };
 
+class ISequentialStream : public IUnknown {
+public:
+    virtual HResult KRVX_COM_CALL Read(void* buffer, uint32_t bytes, uint32_t* read) = 0;
+    virtual HResult KRVX_COM_CALL Write(const void* buffer, uint32_t bytes, uint32_t* written) = 0;
+
+protected:
+    ~ISequentialStream() = default;
+};
+
+enum class StreamSeek : uint32_t { Set = 0, Current = 1, End = 2 };
+
+// IStream, as a file writer's input pin offers it to a multiplexer that writes at positions. The
+// 64-bit integer arguments travel as the system's LARGE_INTEGER and ULARGE_INTEGER do.
+class IStream : public ISequentialStream {
+public:
+    virtual HResult KRVX_COM_CALL Seek(int64_t move, StreamSeek origin, uint64_t* newPosition) = 0;
+    virtual HResult KRVX_COM_CALL SetSize(uint64_t size) = 0;
+    virtual HResult KRVX_COM_CALL CopyTo(IStream* target, uint64_t bytes, uint64_t* read, uint64_t* written) = 0;
+    virtual HResult KRVX_COM_CALL Commit(uint32_t flags) = 0;
+    virtual HResult KRVX_COM_CALL Revert() = 0;
+    virtual HResult KRVX_COM_CALL LockRegion(uint64_t offset, uint64_t bytes, uint32_t lockType) = 0;
+    virtual HResult KRVX_COM_CALL UnlockRegion(uint64_t offset, uint64_t bytes, uint32_t lockType) = 0;
+    virtual HResult KRVX_COM_CALL Stat(void* statistics, uint32_t flags) = 0;
+    virtual HResult KRVX_COM_CALL Clone(IStream** copy) = 0;
+
+protected:
+    ~IStream() = default;
+};
+
 // Mode 1 (AM_FILE_OVERWRITE) replaces an existing file.
 constexpr uint32_t kFileOverwrite = 1;
 
@@ -287,6 +316,8 @@ protected:
 };
 
 // Interface identifiers.
+constexpr Guid kIidStream = {0x0000000C, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr Guid kIidSequentialStream = {0x0C733A30, 0x2A1C, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
 constexpr Guid kIidUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr Guid kIidPersist = {0x0000010C, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr Guid kIidMediaFilter = {0x56A86899, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};

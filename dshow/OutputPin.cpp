@@ -42,8 +42,14 @@ HResult CBaseOutputPin::DecideAllocator(IMemInputPin* inputPin, IMemAllocator** 
             return kOk;
         }
         candidate->Release();
-        candidate = nullptr;
     }
+    return DecideOwnAllocator(inputPin, wanted, allocator);
+}
+
+HResult CBaseOutputPin::DecideOwnAllocator(IMemInputPin* inputPin, const AllocatorProperties& wanted,
+                                           IMemAllocator** allocator) {
+    *allocator = nullptr;
+    IMemAllocator* candidate = nullptr;
     HResult result = CMemAllocator::Create(&candidate);
     if (Failed(result)) return result;
     result = TryAllocator(inputPin, candidate, wanted);

@@ -33,6 +33,8 @@ public:
 protected:
     // Picks the receiver's allocator, or ours when it has none or refuses the sizes, and notifies it.
     virtual HResult DecideAllocator(IMemInputPin* inputPin, IMemAllocator** allocator);
+    // A new allocator of our own, sized by DecideBufferSize and notified to the receiver.
+    HResult DecideOwnAllocator(IMemInputPin* inputPin, const AllocatorProperties& wanted, IMemAllocator** allocator);
 
 private:
     HResult TryAllocator(IMemInputPin* inputPin, IMemAllocator* allocator, const AllocatorProperties& wanted);

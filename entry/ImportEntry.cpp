@@ -9,6 +9,7 @@
 #include "entry/FrameSelectors.h"
 #include "entry/ImporterHandle.h"
 #include "entry/PixelFormatSelector.h"
+#include "entry/TrimFileSelector.h"
 #include "host/HostRecords.h"
 #include "host/HostResults.h"
 #include "host/HostTables.h"
@@ -73,6 +74,8 @@ extern "C" int32_t xImportEntry(int32_t selector, imStdParms* stdParms, intptr_t
             return HandleDataRateAnalysis(reinterpret_cast<DataRateRecord*>(param2));
         case imCheckTrim8:
             return HandleCheckTrim8(reinterpret_cast<TrimCheckRecord*>(param2));
+        case imTrimFile8:
+            return HandleTrimFile8(stdParms, reinterpret_cast<TrimFileRecord*>(param2));
         case imGetMetaData:
             return HandleGetMetaData(reinterpret_cast<MetaDataRecord*>(param2));
         case imGetSupports7:

@@ -237,6 +237,24 @@ struct TrimCheckRecord {
     int32_t ticksPerFrame;
 };
 
+// The host's progress callback during a trimmed copy: (frames done, frames in all, context); 0 stops.
+using TrimProgressFn = int32_t (*)(int32_t done, int32_t total, void* context);
+
+// imTrimFile8's record (param2). Times in the record's own units, ticksPerFrame of them to a frame, at
+// the places the trim-check record keeps them.
+struct TrimFileRecord {
+    PrivateDataHandle privateData;
+    int32_t reserved4;
+    int32_t trimIn;
+    int32_t duration;
+    int32_t keepAudio;
+    int32_t keepVideo;
+    const char16_t* destinationPath;
+    TrimProgressFn progress;
+    void* progressContext;
+    int32_t ticksPerFrame;
+};
+
 #if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(offsetof(MetaDataRecord, value8) == 8 && offsetof(MetaDataRecord, value16) == 16,
               "metadata fields at 8, 12, 16");
@@ -315,6 +333,11 @@ static_assert(offsetof(TrimCheckRecord, requestedStart) == 8 && offsetof(TrimChe
                   offsetof(TrimCheckRecord, answeredStart) == 24 && offsetof(TrimCheckRecord, answeredDuration) == 28 &&
                   offsetof(TrimCheckRecord, ticksPerFrame) == 36,
               "trim-check record");
+static_assert(offsetof(TrimFileRecord, trimIn) == 8 && offsetof(TrimFileRecord, duration) == 12 &&
+                  offsetof(TrimFileRecord, keepAudio) == 16 && offsetof(TrimFileRecord, keepVideo) == 20 &&
+                  offsetof(TrimFileRecord, destinationPath) == 24 && offsetof(TrimFileRecord, progress) == 28 &&
+                  offsetof(TrimFileRecord, progressContext) == 32 && offsetof(TrimFileRecord, ticksPerFrame) == 36,
+              "trim-file record");
 #endif
 
 }  // namespace krvx

@@ -16,5 +16,12 @@ bool WideToMultibyte(const char16_t* text, char* buffer, size_t bufferSize) {
     return true;
 }
 
+size_t MultibyteToWide(const char* text, char16_t* buffer, size_t bufferChars) {
+    if (!text || bufferChars > 0x7FFFFFFF) return 0;
+    int written = MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<wchar_t*>(buffer),
+                                      buffer ? static_cast<int>(bufferChars) : 0);
+    return written > 0 ? static_cast<size_t>(written) : 0;
+}
+
 }  // namespace platform
 }  // namespace krvx

@@ -120,6 +120,24 @@ TEST_F(DShowConnection, RefusalsLeaveBothPinsUnconnected) {
     EXPECT_EQ(sink->In().QueryAccept(&sink->In().ConnectionType()), kOk);
 }
 
+TEST_F(DShowConnection, PinsOfOneDirectionDoNotConnect) {
+    EXPECT_EQ(source->Out().Connect(source->GetPin(1), nullptr), kInvalidDirection);
+    EXPECT_EQ(sink->Plain().Connect(&sink->In(), nullptr), kInvalidDirection);
+    EXPECT_EQ(sink->In().ReceiveConnection(&sink->Plain(), &sink->In().ConnectionType()), kInvalidDirection);
+    EXPECT_FALSE(source->Out().IsConnected());
+    EXPECT_FALSE(sink->In().IsConnected());
+}
+
+TEST_F(DShowConnection, UnconnectedOutputPinCannotStream) {
+    ASSERT_EQ(source->Pause(), kOk);  // nothing to commit yet
+    IMediaSample* sample = nullptr;
+    EXPECT_EQ(source->Out().GetDeliveryBuffer(&sample, nullptr, nullptr, 0), kNoAllocator);
+    EXPECT_EQ(sample, nullptr);
+    EXPECT_EQ(source->Out().Deliver(nullptr), kNotConnected);
+    EXPECT_EQ(source->Out().DeliverEndOfStream(), kNotConnected);
+    ASSERT_EQ(source->Stop(), kOk);
+}
+
 TEST_F(DShowConnection, ReceiverWithoutMemInputPinFailsAndIsDisconnected) {
     EXPECT_EQ(source->Out().Connect(&sink->Plain(), nullptr), kNoInterface);
     EXPECT_FALSE(source->Out().IsConnected());

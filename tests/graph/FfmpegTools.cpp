@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "tests/support/TempClip.h"
@@ -26,7 +25,7 @@ std::string Capture(const std::string& command, bool* ok) {
     testing_support::TempFolder folder;
     const std::string output = folder.File("output.txt");
     *ok = std::system((command + " >" + Quote(output)).c_str()) == 0;
-    return ReadWholeFile(output);
+    return testing_support::ReadFile(output);
 }
 
 }  // namespace
@@ -73,13 +72,6 @@ std::vector<bool> VideoKeyFlags(const std::string& path) {
 bool RunFfmpeg(const std::string& arguments) {
     const std::string ffmpeg = Tool("KRVX_FFMPEG", "ffmpeg");
     return std::system((Quote(ffmpeg) + " -nostdin -v error -y " + arguments).c_str()) == 0;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 }  // namespace test

@@ -17,7 +17,5 @@ std::vector<bool> VideoKeyFlags(const std::string& path);
 // Runs ffmpeg with `arguments` (after the common quiet options); false when it fails.
 bool RunFfmpeg(const std::string& arguments);
 
-std::string ReadWholeFile(const std::string& path);
-
 }  // namespace test
 }  // namespace krvx

@@ -100,7 +100,7 @@ TEST(QuickTimeLarge, MovieBeyondFourGiB) {
 
     const std::string raw = folder.File("audio.raw");
     ASSERT_TRUE(RunFfmpeg("-i \"" + movie + "\" -map 0:a -c copy -f s16le \"" + raw + "\""));
-    EXPECT_TRUE(ReadWholeFile(raw) == audioWritten);
+    EXPECT_TRUE(testing_support::ReadFile(raw) == audioWritten);
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ void CheckAudio(const std::string& movie, const std::string& folder, const Movie
                 const char* rawFormat) {
     const std::string raw = folder + "/audio.raw";
     ASSERT_TRUE(RunFfmpeg("-i \"" + movie + "\" -map 0:a -c copy -f " + rawFormat + " \"" + raw + "\""));
-    const std::string audio = ReadWholeFile(raw);
+    const std::string audio = testing_support::ReadFile(raw);
     const std::string expected = content.Audio();
     ASSERT_EQ(audio.size(), expected.size());
     EXPECT_TRUE(audio == expected);

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -49,13 +47,6 @@ std::vector<TopAtom> TopAtoms(const std::string& bytes) {
     return atoms;
 }
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 TEST(QuickTimeWriter, RefusesBadArgumentsAndCallsOutOfOrder) {
     testing_support::TempFolder folder;
     const std::string path = folder.File("movie.mov");
@@ -99,7 +90,7 @@ TEST(QuickTimeWriter, LaysOutFtypMdatMoov) {
     const MovieContent content = MakeContent(options);
     ASSERT_EQ(WriteMovie(path, options, content, 0x01000000, 24000), kQtOk);
 
-    const std::string bytes = ReadBytes(path);
+    const std::string bytes = testing_support::ReadFile(path);
     const std::vector<TopAtom> atoms = TopAtoms(bytes);
     ASSERT_EQ(atoms.size(), 4u);
     EXPECT_EQ(atoms[0].type, "ftyp");
@@ -135,7 +126,7 @@ TEST(QuickTimeWriter, DestructionFinishesTheMovie) {
         const char frame[100] = {1, 2, 3};
         ASSERT_EQ(writer.WriteVideo(frame, sizeof(frame), true), kQtOk);
     }
-    const std::vector<TopAtom> atoms = TopAtoms(ReadBytes(path));
+    const std::vector<TopAtom> atoms = TopAtoms(testing_support::ReadFile(path));
     ASSERT_EQ(atoms.size(), 4u);
     EXPECT_EQ(atoms[2].size, 8u + 100u);
     EXPECT_EQ(atoms[3].type, "moov");

@@ -1,0 +1,199 @@
+// The writer's graph: which filters it adds under which names, how their pins are connected, and
+// where the copy goes for each destination.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dshow/Interfaces.h"
+#include "tests/support/TempClip.h"
+#include "trim/CAppDirectWriter.h"
+#include "trim/OutputPath.h"
+#include "trim/SnapFrameRate.h"
+
+using namespace krvx;
+using namespace krvx::dshow;
+using namespace krvx::testing_support;
+
+namespace {
+
+std::u16string Wide(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+std::string Narrow(const OleChar* text) {
+    std::string out;
+    for (; text && *text; ++text) out.push_back(static_cast<char>(*text));
+    return out;
+}
+
+// The name the filter owning `pin` was added under.
+std::string OwnerName(IPin* pin) {
+    PinInfo info{};
+    if (!pin || Failed(pin->QueryPinInfo(&info)) || !info.filter) return std::string();
+    FilterInfo filterInfo{};
+    std::string name;
+    if (Succeeded(info.filter->QueryFilterInfo(&filterInfo))) {
+        name = Narrow(filterInfo.name);
+        if (filterInfo.graph) filterInfo.graph->Release();
+    }
+    info.filter->Release();
+    return name;
+}
+
+// For each pin of the named filter in the given direction: the name of the filter it is connected to,
+// or "" when it is not connected.
+std::vector<std::string> PeersOf(IGraphBuilder* graph, const char* filterName, PinDirection direction) {
+    std::vector<std::string> peers;
+    IBaseFilter* filter = nullptr;
+    if (!graph || Failed(graph->FindFilterByName(Wide(filterName).c_str(), &filter)) || !filter) return peers;
+    IEnumPins* pins = nullptr;
+    if (Succeeded(filter->EnumPins(&pins)) && pins) {
+        IPin* pin = nullptr;
+        uint32_t fetched = 0;
+        while (pins->Next(1, &pin, &fetched) == kOk && fetched == 1) {
+            PinDirection actual;
+            pin->QueryDirection(&actual);
+            if (actual == direction) {
+                IPin* peer = nullptr;
+                peers.push_back(Succeeded(pin->ConnectedTo(&peer)) && peer ? OwnerName(peer) : std::string());
+                if (peer) peer->Release();
+            }
+            pin->Release();
+        }
+        pins->Release();
+    }
+    filter->Release();
+    return peers;
+}
+
+bool HasFilter(IGraphBuilder* graph, const char* name) {
+    IBaseFilter* filter = nullptr;
+    if (!graph || Failed(graph->FindFilterByName(Wide(name).c_str(), &filter)) || !filter) return false;
+    filter->Release();
+    return true;
+}
+
+const uint8_t kSample[64] = {1, 2, 3, 4, 5, 6, 7, 8};
+
+TEST(OutputPathTest, TheExtensionDecidesTheContainerAndOthersGetAviAppended) {
+    int32_t container = 0;
+    EXPECT_EQ(OutputPathFor("C:\\out\\clip", &container), "C:\\out\\clip.avi");
+    EXPECT_EQ(container, kContainerAVI);
+    EXPECT_EQ(OutputPathFor("clip.MOV", &container), "clip.MOV");
+    EXPECT_EQ(container, kContainerQuickTime);
+    EXPECT_EQ(OutputPathFor("clip.mxf", &container), "clip.mxf.avi");
+    EXPECT_EQ(container, kContainerAVI);
+    EXPECT_EQ(OutputPathFor("D:\\takes\\clip.Avi", &container), "D:\\takes\\clip.Avi");
+    // A dot in a folder's name is not an extension.
+    EXPECT_EQ(OutputPathFor("/media/day.2/clip", &container), "/media/day.2/clip.avi");
+    EXPECT_EQ(OutputPathFor("C:\\v1.0\\take", &container), "C:\\v1.0\\take.avi");
+}
+
+TEST(SnapFrameRateTest, BroadcastRatesSnapAndOthersStay) {
+    int32_t code = -1;
+    EXPECT_EQ(SnapFrameRate(30000, 1001, &code), 29.970029830932617f);
+    EXPECT_EQ(code, kFrameRate2997);
+    EXPECT_EQ(SnapFrameRate(24000, 1001, &code), 23.976024627685547f);
+    EXPECT_EQ(code, kFrameRate23976);
+    EXPECT_EQ(SnapFrameRate(2997, 100, &code), 29.970029830932617f);
+    EXPECT_EQ(SnapFrameRate(25, 1, &code), 25.0f);
+    EXPECT_EQ(code, kFrameRateAsIs);
+    // The bounds are open: 23.99 and 29.995 are not snapped, nor are 23 and 29.
+    EXPECT_EQ(SnapFrameRate(2399, 100, &code), 23.99f);
+    EXPECT_EQ(code, kFrameRateAsIs);
+    EXPECT_EQ(SnapFrameRate(29995, 1000, &code), 29.995f);
+    EXPECT_EQ(SnapFrameRate(23, 1, &code), 23.0f);
+    EXPECT_EQ(SnapFrameRate(30, 1, &code), 30.0f);
+    EXPECT_EQ(SnapFrameRate(25, 0, &code), 0.0f);
+    EXPECT_EQ(code, kFrameRateAsIs);
+}
+
+class AppDirectWriterTest : public ::testing::Test {
+protected:
+    TempFolder m_folder;
+};
+
+TEST_F(AppDirectWriterTest, VideoOnlyGoesToTheMultiplexersFirstInputAndOnToTheFileWriter) {
+    const std::string path = m_folder.File("video");
+    {
+        CAppDirectWriter writer;
+        ASSERT_EQ(writer.Init(path.c_str(), 40), kOk);
+        EXPECT_EQ(writer.Container(), kContainerAVI);
+        EXPECT_EQ(Narrow(writer.OutputPath()), path + ".avi");
+        EXPECT_EQ(writer.InterleaveHint(), 40);
+        ASSERT_EQ(writer.StartVideo(64, 36, 1001, 30000), kOk);
+        EXPECT_TRUE(HasFilter(writer.Graph(), "App-Direct Video"));
+        EXPECT_FALSE(HasFilter(writer.Graph(), "App-Direct Audio"));
+        EXPECT_FALSE(writer.Running());
+        ASSERT_EQ(writer.WriteVideo(kSample, sizeof(kSample), true), kOk);
+        EXPECT_TRUE(writer.Running());
+        const std::vector<std::string> muxInputs = PeersOf(writer.Graph(), "AVI Mux", PinDirection::Input);
+        ASSERT_FALSE(muxInputs.empty());
+        EXPECT_EQ(muxInputs[0], "App-Direct Video");
+        for (size_t i = 1; i < muxInputs.size(); ++i) EXPECT_EQ(muxInputs[i], "") << "input " << i;
+        EXPECT_EQ(PeersOf(writer.Graph(), "AVI Mux", PinDirection::Output),
+                  std::vector<std::string>{"File Writer"});
+        EXPECT_EQ(writer.Finish(), kOk);
+        EXPECT_EQ(writer.Graph(), nullptr);
+        EXPECT_FALSE(writer.Running());
+    }
+    const std::string bytes = ReadFile(path + ".avi");
+    ASSERT_GE(bytes.size(), 12u);
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(bytes.substr(8, 4), "AVI ");
+}
+
+TEST_F(AppDirectWriterTest, VideoAndAudioTakeTheFirstAndSecondInputs) {
+    CAppDirectWriter writer;
+    ASSERT_EQ(writer.Init(m_folder.File("both.avi").c_str(), 33), kOk);
+    ASSERT_EQ(writer.StartVideo(64, 36, 1, 25), kOk);
+    ASSERT_EQ(writer.StartAudio(48000, 2, 16), kOk);
+    EXPECT_TRUE(HasFilter(writer.Graph(), "App-Direct Audio"));
+    ASSERT_EQ(writer.WriteVideo(kSample, sizeof(kSample), true), kOk);
+    const uint8_t audio[7680] = {};
+    ASSERT_EQ(writer.WriteAudio(sizeof(audio), audio), kOk);
+    const std::vector<std::string> muxInputs = PeersOf(writer.Graph(), "AVI Mux", PinDirection::Input);
+    ASSERT_GE(muxInputs.size(), 2u);
+    EXPECT_EQ(muxInputs[0], "App-Direct Video");
+    EXPECT_EQ(muxInputs[1], "App-Direct Audio");
+    EXPECT_EQ(writer.Finish(), kOk);
+}
+
+TEST_F(AppDirectWriterTest, WritesAreRefusedBeforeAStartAndWhenLargerThanAPinBuffer) {
+    CAppDirectWriter writer;
+    // No graph and no filter yet.
+    EXPECT_EQ(writer.WriteVideo(kSample, sizeof(kSample), true), kFail);
+    ASSERT_EQ(writer.Init(m_folder.File("limits.avi").c_str(), 40), kOk);
+    ASSERT_EQ(writer.StartVideo(16, 8, 1, 25), kOk);
+    // Audio was never started: there is no audio filter to write to.
+    EXPECT_EQ(writer.WriteAudio(4, kSample), kInvalidArg);
+    // One 16 x 8 picture at 32 bits is 512 bytes: a sample must fit in it.
+    std::vector<uint8_t> large(513, 7);
+    EXPECT_EQ(writer.WriteVideo(large.data(), 512, true), kOk);
+    EXPECT_EQ(writer.WriteVideo(large.data(), 513, false), kFail);
+    EXPECT_EQ(writer.Finish(), kOk);
+    // Once finished the graph is gone: nothing more can be written.
+    EXPECT_EQ(writer.WriteVideo(kSample, sizeof(kSample), true), kFail);
+}
+
+TEST_F(AppDirectWriterTest, QuickTimeGoesThroughItsOwnMultiplexer) {
+    CAppDirectWriter writer;
+    ASSERT_EQ(writer.Init(m_folder.File("movie.mov").c_str(), 40), kOk);
+    EXPECT_EQ(writer.Container(), kContainerQuickTime);
+    ASSERT_EQ(writer.StartVideo(64, 36, 1, 25), kOk);
+#ifdef _WIN32
+    // The system has no QuickTime multiplexer: the graph cannot be built.
+    EXPECT_TRUE(Failed(writer.WriteVideo(kSample, sizeof(kSample), true)));
+#else
+    ASSERT_EQ(writer.WriteVideo(kSample, sizeof(kSample), true), kOk);
+    EXPECT_TRUE(HasFilter(writer.Graph(), "QT Mux"));
+    EXPECT_FALSE(HasFilter(writer.Graph(), "File Writer"));
+    EXPECT_FALSE(HasFilter(writer.Graph(), "AVI Mux"));
+    EXPECT_EQ(PeersOf(writer.Graph(), "QT Mux", PinDirection::Input).at(0), "App-Direct Video");
+    EXPECT_EQ(writer.Finish(), kOk);
+    EXPECT_EQ(ReadFile(m_folder.File("movie.mov")).substr(4, 4), "ftyp");
+#endif
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+#include "trim/CGAudFilter.h"
+
+#include <cstring>
+#include <new>
+
+#include "dshow/Interfaces.h"
+#include "dshow/MediaTypes.h"
+#include "trim/SourceFilterIds.h"
+
+namespace krvx {
+
+using namespace dshow;
+
+namespace {
+constexpr int32_t kPinBuffers = 2;
+}  // namespace
+
+CGAudOutput::CGAudOutput(CGAudFilter* filter, platform::CriticalSection* lock)
+    : CBaseOutputPin(filter, lock, u"Output"), m_owner(filter) {}
+
+HResult CGAudOutput::CheckMediaType(const MediaType* type) {
+    if (!type) return kPointer;
+    if (type->majorType != kMediaTypeAudio || type->formatType != kFormatWaveFormatEx ||
+        type->subtype != kMediaSubtypePcm) {
+        return kFail;
+    }
+    return kOk;
+}
+
+HResult CGAudOutput::GetMediaType(int position, MediaType* type) {
+    if (position < 0) return kInvalidArg;
+    if (position > 0) return kNoMoreItems;
+    if (!type) return kPointer;
+    const int32_t rate = m_owner->SampleRate(), channels = m_owner->Channels(), bits = m_owner->BitsPerSample();
+    if (rate < 1 || channels < 1 || bits < 1) return kFail;
+    std::memset(type, 0, sizeof(*type));
+    uint8_t* block = AllocateFormat(*type, sizeof(WaveFormatEx));
+    if (!block) return kOutOfMemory;
+    WaveFormatEx wave{};
+    wave.formatTag = kWaveFormatPcm;
+    wave.channels = static_cast<uint16_t>(channels);
+    wave.samplesPerSecond = static_cast<uint32_t>(rate);
+    wave.bitsPerSample = static_cast<uint16_t>(bits);
+    wave.blockAlign = static_cast<uint16_t>(bits / 8 * channels);
+    wave.averageBytesPerSecond = wave.samplesPerSecond * wave.blockAlign;
+    wave.extraSize = 0;
+    std::memcpy(block, &wave, sizeof(wave));
+    type->majorType = kMediaTypeAudio;
+    type->subtype = kMediaSubtypePcm;
+    type->formatType = kFormatWaveFormatEx;
+    type->fixedSizeSamples = 1;
+    type->sampleSize = wave.blockAlign;
+    return kOk;
+}
+
+HResult CGAudOutput::DecideBufferSize(IMemAllocator* allocator, AllocatorProperties* request) {
+    if (!allocator || !request) return kPointer;
+    const int32_t blockAlign = m_owner->BitsPerSample() / 8 * m_owner->Channels();
+    request->buffers = kPinBuffers;
+    request->bufferSize = m_owner->SampleRate() * blockAlign;
+    if (request->align < 1) request->align = 1;
+    AllocatorProperties actual{};
+    HResult result = allocator->SetProperties(request, &actual);
+    if (Failed(result)) return result;
+    if (actual.buffers < request->buffers || actual.bufferSize < request->bufferSize) return kFail;
+    return kOk;
+}
+
+HResult CGAudOutput::DecideAllocator(IMemInputPin* inputPin, IMemAllocator** allocator) {
+    AllocatorProperties wanted{};
+    inputPin->GetAllocatorRequirements(&wanted);
+    return DecideOwnAllocator(inputPin, wanted, allocator);
+}
+
+CGAudFilter::CGAudFilter() : CBaseFilter(kClsidAppDirectAudio, &m_filterLock) {}
+
+CGAudFilter::~CGAudFilter() {
+    delete m_output;
+}
+
+CBasePin* CGAudFilter::GetPin(int n) {
+    if (n != 0) return nullptr;
+    platform::ScopedLock hold(m_filterLock);
+    if (!m_output) m_output = new (std::nothrow) CGAudOutput(this, &m_pinLock);
+    return m_output;
+}
+
+void CGAudFilter::SetFormat(int32_t sampleRate, int32_t channels, int32_t bitsPerSample) {
+    platform::ScopedLock hold(m_filterLock);
+    m_sampleRate = sampleRate;
+    m_channels = channels;
+    m_bitsPerSample = bitsPerSample;
+    m_bytesPerSecond = sampleRate * channels;
+    if (bitsPerSample == 16) m_bytesPerSecond *= 2;
+    m_runningTime = 0;
+    m_timePerByte = m_bytesPerSecond > 0 ? 1000000000 / m_bytesPerSecond : 0;
+}
+
+HResult CGAudFilter::DeliverAudio(uint32_t byteCount, const uint8_t* data) {
+    if (State() == FilterState::Stopped) return kInvalidArg;
+    CGAudOutput* pin = static_cast<CGAudOutput*>(GetPin(0));
+    if (!pin) return kFail;
+    platform::ScopedLock hold(m_filterLock);
+    IMediaSample* sample = nullptr;
+    pin->GetDeliveryBuffer(&sample, nullptr, nullptr, 0);
+    if (!sample) return kFail;
+    uint8_t* buffer = nullptr;
+    HResult result = kFail;
+    sample->GetPointer(&buffer);
+    if (buffer && (data || byteCount == 0) && byteCount <= static_cast<uint32_t>(sample->GetSize())) {
+        if (byteCount) std::memcpy(buffer, data, byteCount);
+        sample->SetActualDataLength(static_cast<int32_t>(byteCount));
+        ReferenceTime start = m_runningTime;
+        ReferenceTime stop = start + static_cast<int64_t>(m_timePerByte) * byteCount;
+        sample->SetTime(&start, &stop);
+        m_runningTime = stop;
+        sample->SetSyncPoint(1);
+        result = pin->Deliver(sample);
+    }
+    sample->Release();
+    return result;
+}
+
+HResult CGAudFilter::DeliverEndOfStream() {
+    CBasePin* pin = GetPin(0);
+    if (!pin) return kFail;
+    platform::ScopedLock hold(m_filterLock);
+    return static_cast<CGAudOutput*>(pin)->DeliverEndOfStream();
+}
+
+}  // namespace krvx

@@ -1,0 +1,10 @@
+// Class identifiers the two source filters report; nothing creates them by these.
+#pragma once
+#include "dshow/ComTypes.h"
+
+namespace krvx {
+
+constexpr dshow::Guid kClsidAppDirectVideo = {0x06349B82, 0xAA62, 0x492F, {0x90, 0xAB, 0xE8, 0xB6, 0xCF, 0xF1, 0xA0, 0xC4}};
+constexpr dshow::Guid kClsidAppDirectAudio = {0x78F0C2FD, 0x4F8F, 0x42E9, {0x90, 0xA1, 0x3E, 0x49, 0x00, 0xDE, 0x88, 0x9E}};
+
+}  // namespace krvx

@@ -1,0 +1,155 @@
+#include "trim/TrimFile.h"
+
+#include <memory>
+#include <new>
+
+#include "avi/AVIReader.h"
+#include "host/CMemAlloc.h"
+#include "host/HostRecords.h"
+#include "host/HostTables.h"
+#include "importer/CAVIFileImporter.h"
+#include "importer/CSampleBuffer.h"
+#include "platform/debug.h"
+#include "platform/system.h"
+#include "platform/text.h"
+#include "trim/CAppDirectWriter.h"
+#include "trim/SnapFrameRate.h"
+
+namespace krvx {
+
+namespace {
+
+constexpr size_t kMultibytePath = 260;
+
+// The audio side of one copy: where each frame's block starts and how long blocks are.
+struct AudioPlan {
+    uint32_t rate = 0;
+    uint32_t sampleSize = 0;
+    uint32_t channels = 0;
+    double samplesPerFrame = 0.0;
+    uint32_t samplesPerBlock = 0;
+};
+
+bool PlanAudio(AVIReader* reader, float frameRate, AudioPlan* plan) {
+    if (!reader || !reader->Audio().IsValid() || frameRate <= 0.0f) return false;
+    const AVIStreamHeader& header = reader->Audio().Header();
+    if (header.scale == 0 || header.sampleSize == 0) return false;
+    plan->rate = header.rate / header.scale;
+    plan->sampleSize = header.sampleSize;
+    plan->channels = reader->Audio().Format().channels;
+    plan->samplesPerFrame = static_cast<double>(plan->rate) / frameRate;
+    plan->samplesPerBlock = static_cast<uint32_t>(plan->samplesPerFrame + 0.5);
+    return plan->channels > 0;
+}
+
+// The host block the audio is read into, given back on every path.
+class HostBlock {
+public:
+    HostBlock(const imStdParms* stdParms)
+        : m_memory(stdParms && stdParms->suites ? stdParms->suites->memoryFunctions : nullptr) {}
+    ~HostBlock() {
+        if (m_block) m_memory.Free(m_block);
+    }
+    HostBlock(const HostBlock&) = delete;
+    HostBlock& operator=(const HostBlock&) = delete;
+    bool Allocate(uint64_t bytes) {
+        if (bytes > 0xFFFFFFFFu) return false;
+        m_block = static_cast<uint8_t*>(m_memory.Alloc(static_cast<uint32_t>(bytes)));
+        return m_block != nullptr;
+    }
+    uint8_t* Data() const { return m_block; }
+
+private:
+    CMemAlloc m_memory;
+    uint8_t* m_block = nullptr;
+};
+
+}  // namespace
+
+int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const TrimFileRecord& record) {
+    if (!importer) return kTrimNoImporter;
+    AVIReader* reader = importer->Reader();
+    if (!reader || record.ticksPerFrame <= 0 || record.trimIn < 0 || record.duration < 0) {
+        platform::DebugPrintf("TrimFile: no reader, or in %d, duration %d, units per frame %d\n", record.trimIn,
+                              record.duration, record.ticksPerFrame);
+        return kTrimFailed;
+    }
+    const AVIStreamHeader& video = reader->Video().Header();
+    const float frameRate = SnapFrameRate(video.rate, video.scale, nullptr);
+    const int32_t first = record.trimIn / record.ticksPerFrame;
+    const int32_t frameCount = record.duration / record.ticksPerFrame;
+
+    AudioPlan audio;
+    HostBlock audioBuffer(stdParms);
+    if (record.keepAudio) {
+        if (!PlanAudio(reader, frameRate, &audio)) {
+            platform::DebugPrintf("TrimFile: the clip has no usable audio stream\n");
+            return kTrimFailed;
+        }
+        if (!audioBuffer.Allocate(uint64_t(audio.samplesPerBlock) * audio.sampleSize)) return kTrimNoAudioBuffer;
+    }
+
+    char path[kMultibytePath];
+    if (!record.destinationPath || !platform::WideToMultibyte(record.destinationPath, path, sizeof(path))) {
+        platform::DebugPrintf("TrimFile: the destination path does not convert\n");
+        return kTrimFailed;
+    }
+    std::unique_ptr<CAppDirectWriter> writer(new (std::nothrow) CAppDirectWriter());
+    if (!writer) return kTrimFailed;
+    const int32_t interleaveHint = frameRate > 0.0f ? static_cast<int32_t>(1000.0f / frameRate) : 0;
+    if (dshow::Failed(writer->Init(path, interleaveHint))) writer.reset();
+
+    FrameInfo info{};
+    importer->GetFrameInfo(&info);
+    bool started = writer != nullptr;
+    if (started && record.keepVideo) {
+        const uint32_t units = static_cast<uint32_t>(record.ticksPerFrame);
+        started = dshow::Succeeded(writer->StartVideo(info.width, info.height, units,
+                                                      static_cast<uint32_t>(units * static_cast<double>(frameRate))));
+    }
+    if (started && record.keepAudio) {
+        started = dshow::Succeeded(
+            writer->StartAudio(static_cast<int32_t>(audio.rate), static_cast<int32_t>(audio.channels), 16));
+    }
+    if (!started) {
+        platform::DebugPrintf("TrimFile: the copy could not be started\n");
+        return kTrimFailed;
+    }
+
+    CSampleBuffer sample;
+    if (platform::UnbufferedReadsNeedAlignedMemory()) sample.SetReadAlignment(importer->SectorSize());
+    int32_t result = kTrimDone;
+    for (int32_t i = 0; i < frameCount; ++i) {
+        const uint32_t frame = static_cast<uint32_t>(first) + static_cast<uint32_t>(i);
+        if (record.keepVideo) {
+            if (sample.ReadSample(reader, frame, importer->SectorSize()) != 0) {
+                platform::DebugPrintf("TrimFile: frame %u cannot be read\n", frame);
+                result = kTrimFailed;
+                break;
+            }
+            const bool keyFrame = reader->IsVideoKeyFrame(frame) != 0;
+            if (dshow::Failed(writer->WriteVideo(sample.Sample(), sample.SampleSize(), keyFrame))) {
+                platform::DebugPrintf("TrimFile: frame %u cannot be written\n", frame);
+                result = kTrimFailed;
+                break;
+            }
+        }
+        if (record.keepAudio) {
+            const int64_t position = static_cast<int64_t>(frame * audio.samplesPerFrame + 0.5);
+            uint32_t samplesRead = 0;
+            if (importer->ReadAudioSamples(position, audioBuffer.Data(), audio.samplesPerBlock, &samplesRead) != 0 ||
+                dshow::Failed(writer->WriteAudio(samplesRead * audio.sampleSize, audioBuffer.Data()))) {
+                platform::DebugPrintf("TrimFile: the audio of frame %u cannot be copied\n", frame);
+                result = kTrimFailed;
+                break;
+            }
+        }
+        if (record.progress && record.progress(i, frameCount, record.progressContext) == 0) break;
+    }
+    writer->Finish();
+    writer.reset();
+    sample.Release();
+    return result;
+}
+
+}  // namespace krvx
