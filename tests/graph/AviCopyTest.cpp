@@ -186,6 +186,45 @@ TEST(FileSinks, NameAndModeAsSetAndNoRunWithoutAName) {
     }
 }
 
+// A multiplexer that writes at positions through IStream on the writer's input pin (as the system's
+// does), some of it after the file writer has stopped: every byte lands, and the file is closed when
+// the filter goes.
+TEST(FileSinks, StreamWritesAtPositionsAlsoAfterStop) {
+    testing_support::TempFolder folder;
+    const std::string path = folder.File("stream.bin");
+    {
+        ComPointer<IBaseFilter> writer;
+        ASSERT_EQ(graph::CreateStandInObject(kClsidFileWriter, kIidBaseFilter, writer.ReceiveVoid()), kOk);
+        ComPointer<IFileSinkFilter2> sink;
+        ASSERT_EQ(writer->QueryInterface(kIidFileSinkFilter2, sink.ReceiveVoid()), kOk);
+        ASSERT_EQ(sink->SetFileName(Wide(path).c_str(), nullptr), kOk);
+        ComPointer<IStream> stream;
+        ASSERT_EQ(
+            PinOf(writer.Get(), PinDirection::Input, 0)->QueryInterface(kIidStream, stream.ReceiveVoid()),
+            kOk);
+        uint32_t written = 9;
+        EXPECT_EQ(stream->Write("x", 1, &written), kWrongState) << "no file before the first start";
+        EXPECT_EQ(written, 0u);
+
+        ASSERT_EQ(writer->Pause(), kOk);
+        ASSERT_EQ(stream->Write("RIFF....body", 12, &written), kOk);
+        EXPECT_EQ(written, 12u);
+        uint64_t position = 0;
+        ASSERT_EQ(stream->Seek(4, StreamSeek::Set, &position), kOk);
+        EXPECT_EQ(position, 4u);
+        ASSERT_EQ(stream->Write("SIZE", 4, nullptr), kOk);
+        ASSERT_EQ(writer->Stop(), kOk);
+        // Stopped after the writer, the multiplexer appends its index.
+        ASSERT_EQ(stream->Seek(0, StreamSeek::End, &position), kOk);
+        EXPECT_EQ(position, 12u);
+        ASSERT_EQ(stream->Write("idx1", 4, nullptr), kOk);
+        ASSERT_EQ(stream->Seek(-8, StreamSeek::Current, &position), kOk);
+        EXPECT_EQ(position, 8u);
+        EXPECT_EQ(stream->Seek(-9, StreamSeek::Current, &position), kInvalidArg);
+    }
+    EXPECT_EQ(testing_support::ReadFile(path), "RIFFSIZEbodyidx1");
+}
+
 }  // namespace
 }  // namespace graphtest
 }  // namespace krvx

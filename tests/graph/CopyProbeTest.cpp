@@ -40,8 +40,8 @@ void CheckStreamBytes(const std::string& path, const std::string& folder, const 
     const std::string audioOut = folder + "/audio.bin";
     ASSERT_TRUE(test::RunFfmpeg("-i \"" + path + "\" -map 0:v -c copy -f data \"" + videoOut + "\""));
     ASSERT_TRUE(test::RunFfmpeg("-i \"" + path + "\" -map 0:a -c copy -f s16le \"" + audioOut + "\""));
-    EXPECT_TRUE(test::ReadWholeFile(videoOut) == video) << "video bytes of " << path;
-    EXPECT_TRUE(test::ReadWholeFile(audioOut) == audio) << "audio bytes of " << path;
+    EXPECT_TRUE(testing_support::ReadFile(videoOut) == video) << "video bytes of " << path;
+    EXPECT_TRUE(testing_support::ReadFile(audioOut) == audio) << "audio bytes of " << path;
 }
 
 void CheckStreams(const std::map<std::string, std::string>& values) {
