@@ -130,6 +130,33 @@ TEST(CopyProbe, StoppedBeforeTheEndStillPlays) {
     }
 }
 
+TEST(CopyProbe, AudioAloneInBothContainers) {
+    testing_support::TempFolder folder;
+    TestClip clip;
+    for (bool quickTime : {false, true}) {
+        const std::string path = folder.File(quickTime ? "audio.mov" : "audio.avi");
+        std::string audio;
+        {
+            CopyGraph copy(clip, path, quickTime, false, true);
+            ASSERT_EQ(copy.built, kOk);
+            ASSERT_EQ(copy.Run(), kOk);
+            for (uint32_t i = 0; i < 8; ++i) {
+                ASSERT_EQ(copy.PushFrame(i), kOk);
+                std::vector<uint8_t> block = clip.AudioBlock(i);
+                audio.append(block.begin(), block.end());
+            }
+            Finish(copy, 0);
+        }
+        auto values = Probe(path, "-show_streams -show_format");
+        // The movie also has the timecode track the writer's last steps asked for.
+        EXPECT_EQ(Text(values, "format.nb_streams"), quickTime ? "2" : "1") << path;
+        EXPECT_EQ(Text(values, "streams.stream.0.codec_name"), "pcm_s16le") << path;
+        const std::string out = folder.File("audio.raw");
+        ASSERT_TRUE(test::RunFfmpeg("-i \"" + path + "\" -map 0:a -c copy -f s16le \"" + out + "\""));
+        EXPECT_TRUE(testing_support::ReadFile(out) == audio) << path;
+    }
+}
+
 }  // namespace
 }  // namespace graphtest
 }  // namespace krvx
