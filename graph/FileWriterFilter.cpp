@@ -46,9 +46,13 @@ HResult FileWriterInputPin::BreakConnect() {
     return CBaseInputPin::BreakConnect();
 }
 
+HResult FileWriterInputPin::Inactive() {
+    return kOk;
+}
+
 HResult FileWriterInputPin::Receive(IMediaSample* sample) {
-    HResult result = CBaseInputPin::Receive(sample);
-    if (result != kOk) return result;
+    // Taken while the file is open, so also from a multiplexer that stops after this filter.
+    if (!sample) return kPointer;
     return m_writer->WriteSample(sample);
 }
 
@@ -184,6 +188,7 @@ HResult FileWriterFilter::WriteSample(IMediaSample* sample) {
     int32_t size = sample->GetActualDataLength();
     if (size < 0) return kInvalidArg;
     platform::ScopedLock file(m_fileLock);
+    if (!m_file.IsOpen()) return kWrongState;
     if (!m_file.WriteAt(static_cast<uint64_t>(start), data, static_cast<size_t>(size))) return kFail;
     uint64_t end = static_cast<uint64_t>(start) + static_cast<uint64_t>(size);
     if (end > m_streamEnd) m_streamEnd = end;

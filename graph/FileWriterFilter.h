@@ -1,9 +1,9 @@
 // "File Writer": a byte stream written to a file. Samples (MEDIATYPE_Stream) are written at the byte
 // offset their start time gives; a multiplexer may also write at positions through IStream on the input
 // pin, as the system's AVI multiplexer does. The file is created when the filter leaves the stopped
-// state. Stop writes out what is gathered; the file stays open for writes that a multiplexer stopped
-// after this filter still makes (graphs that stop sinks first), and is closed when the filter starts
-// again, its input is disconnected, or the filter is released.
+// state. Stop writes out what is gathered; the file stays open for samples and writes that a
+// multiplexer stopped after this filter still makes (graphs that stop sinks first), and is closed when
+// the filter starts again, its input is disconnected, or the filter is released.
 #pragma once
 #include <memory>
 #include <string>
@@ -28,6 +28,9 @@ public:
 
     dshow::HResult CheckMediaType(const dshow::MediaType* type) override;
     dshow::HResult BreakConnect() override;
+    // Leaves the allocator committed: the upstream pin decommits it when its own filter stops, and
+    // until then may still deliver the end of the file.
+    dshow::HResult Inactive() override;
     dshow::HResult KRVX_COM_CALL Receive(dshow::IMediaSample* sample) override;
     dshow::HResult KRVX_COM_CALL EndOfStream() override;
 

@@ -142,6 +142,24 @@ TEST(AviCopy, VideoAloneAndAStopBeforeTheEnd) {
     CheckCopy(path, clip, 11, true);
 }
 
+// Graphs that stop sinks first stop the file writer before the multiplexer finishes the file.
+TEST(AviCopy, FileWriterStoppedFirstStillTakesTheEnd) {
+    testing_support::TempFolder folder;
+    TestClip clip;
+    const std::string path = folder.File("sink-first.avi");
+    {
+        CopyGraph copy(clip, path, false, true, true);
+        ASSERT_EQ(copy.built, kOk);
+        ASSERT_EQ(copy.Run(), kOk);
+        for (uint32_t i = 0; i < 7; ++i) ASSERT_EQ(copy.PushFrame(i), kOk);
+        ASSERT_EQ(copy.audioSource->Stop(), kOk);
+        ASSERT_EQ(copy.videoSource->Stop(), kOk);
+        ASSERT_EQ(copy.fileWriter->Stop(), kOk);
+        ASSERT_EQ(copy.mux->Stop(), kOk);
+    }
+    CheckCopy(path, clip, 7, true);
+}
+
 TEST(AviCopy, UnwritableDestinationFailsTheCopy) {
     testing_support::TempFolder folder;
     TestClip clip;
