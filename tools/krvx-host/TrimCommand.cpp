@@ -90,7 +90,7 @@ int Run(const CommandContext& context) {
         written += ".avi";
         bytes = FileSize(written);
     }
-    const double megabytes = bytes > 0 ? static_cast<double>(bytes) / (1024.0 * 1024.0) : 0.0;
+    const double megabytes = bytes > 0 ? static_cast<double>(bytes) / 1e6 : 0.0;  // MB of 10^6 bytes
     std::printf("wrote %s: %lld bytes, %lld progress calls, %.3f s, %.1f MB/s, %.0f progress calls/s\n",
                 written.c_str(), static_cast<long long>(bytes), static_cast<long long>(progress.calls), seconds,
                 seconds > 0 ? megabytes / seconds : 0.0,
