@@ -44,8 +44,11 @@ struct LegacyEntry {
     uint32_t size;
 };
 
+// A video stream of width 0 is none: the file then holds audio only.
 bool ParamsValid(const AVIVideoParams& video, const AVIAudioParams& audio) {
-    if (video.width == 0 || video.height == 0 || video.rate == 0 || video.scale == 0) return false;
+    const bool hasVideo = video.width != 0;
+    if (hasVideo && (video.height == 0 || video.rate == 0 || video.scale == 0)) return false;
+    if (!hasVideo && audio.sampleRate == 0) return false;
     return audio.sampleRate == 0 || (audio.channels != 0 && audio.bitsPerSample != 0);
 }
 
@@ -75,7 +78,11 @@ struct AVIWriter::State {
     uint64_t audioBytes = 0;
     uint32_t maxVideo = 0, maxAudio = 0;
 
+    bool HasVideo() const { return video.width != 0; }
     bool HasAudio() const { return audio.sampleRate != 0; }
+    // Streams are numbered in order: audio is stream 1 after a video stream, else stream 0.
+    const char* AudioChunkId() const { return HasVideo() ? "01wb" : "00wb"; }
+    const char* AudioIndexId() const { return HasVideo() ? "ix01" : "ix00"; }
     uint32_t BlockAlign() const { return uint32_t(audio.channels) * ((audio.bitsPerSample + 7) / 8); }
     bool ReservesOpenDml() const { return mode != AVIOpenDml::kOff; }
 
@@ -116,15 +123,16 @@ void AVIWriter::State::Headers(RiffBytes& b) const {
     const uint64_t usPerFrame =
         video.rate ? (uint64_t(1000000) * video.scale + video.rate / 2) / video.rate : 0;
     b.U32(static_cast<uint32_t>(usPerFrame));
-    const uint64_t seconds =
-        video.rate ? (uint64_t(videoFrames) * video.scale + video.rate - 1) / video.rate : 0;
+    uint64_t seconds = video.rate ? (uint64_t(videoFrames) * video.scale + video.rate - 1) / video.rate : 0;
+    if (!HasVideo() && BlockAlign() != 0)
+        seconds = (audioBytes / BlockAlign() + audio.sampleRate - 1) / audio.sampleRate;
     const uint64_t bytesPerSecond = seconds ? pos / seconds : pos;
     b.U32(static_cast<uint32_t>(bytesPerSecond > kMaxRiffBytes ? kMaxRiffBytes : bytesPerSecond));
     b.U32(0);
     b.U32(kAVIHasIndex | kAVIIsInterleaved);
     b.U32(extended ? firstFormFrames : videoFrames);
     b.U32(0);
-    b.U32(HasAudio() ? 2 : 1);
+    b.U32((HasVideo() ? 1u : 0u) + (HasAudio() ? 1u : 0u));
     b.U32(maxVideo > maxAudio ? maxVideo + 8 : maxAudio + 8);
     b.U32(video.width);
     b.U32(video.height);
@@ -157,40 +165,42 @@ void AVIWriter::State::Headers(RiffBytes& b) const {
         b.End(indx);
     };
 
-    // Video stream.
-    size_t strl = b.Begin("LIST", "strl");
-    size_t strh = b.Begin("strh");
-    b.FourCC("vids");
-    b.U32(video.compression);
-    b.U32(0);
-    b.U16(0);
-    b.U16(0);
-    b.U32(0);
-    b.U32(video.scale);
-    b.U32(video.rate);
-    b.U32(0);
-    b.U32(videoFrames);
-    b.U32(maxVideo);
-    b.U32(0xFFFFFFFFu);
-    b.U32(0);
-    b.U16(0);
-    b.U16(0);
-    b.U16(static_cast<uint16_t>(video.width));
-    b.U16(static_cast<uint16_t>(video.height));
-    b.End(strh);
-    size_t strf = b.Begin("strf");
-    const uint64_t imageBytes = uint64_t(video.width) * video.height * ((video.bitCount + 7u) / 8u);
-    b.U32(40);
-    b.U32(video.width);
-    b.U32(video.height);
-    b.U16(1);
-    b.U16(video.bitCount);
-    b.U32(video.compression);
-    b.U32(static_cast<uint32_t>(imageBytes > kMaxRiffBytes ? kMaxRiffBytes : imageBytes));
-    b.Zeros(16);
-    b.End(strf);
-    superIndex("00dc", superVideo);
-    b.End(strl);
+    size_t strl = 0, strh = 0, strf = 0;
+    if (HasVideo()) {
+        strl = b.Begin("LIST", "strl");
+        strh = b.Begin("strh");
+        b.FourCC("vids");
+        b.U32(video.compression);
+        b.U32(0);
+        b.U16(0);
+        b.U16(0);
+        b.U32(0);
+        b.U32(video.scale);
+        b.U32(video.rate);
+        b.U32(0);
+        b.U32(videoFrames);
+        b.U32(maxVideo);
+        b.U32(0xFFFFFFFFu);
+        b.U32(0);
+        b.U16(0);
+        b.U16(0);
+        b.U16(static_cast<uint16_t>(video.width));
+        b.U16(static_cast<uint16_t>(video.height));
+        b.End(strh);
+        strf = b.Begin("strf");
+        const uint64_t imageBytes = uint64_t(video.width) * video.height * ((video.bitCount + 7u) / 8u);
+        b.U32(40);
+        b.U32(video.width);
+        b.U32(video.height);
+        b.U16(1);
+        b.U16(video.bitCount);
+        b.U32(video.compression);
+        b.U32(static_cast<uint32_t>(imageBytes > kMaxRiffBytes ? kMaxRiffBytes : imageBytes));
+        b.Zeros(16);
+        b.End(strf);
+        superIndex("00dc", superVideo);
+        b.End(strl);
+    }
 
     if (HasAudio()) {
         strl = b.Begin("LIST", "strl");
@@ -219,7 +229,7 @@ void AVIWriter::State::Headers(RiffBytes& b) const {
         b.U16(audio.bitsPerSample);
         b.U16(0);
         b.End(strf);
-        superIndex("01wb", superAudio);
+        superIndex(AudioChunkId(), superAudio);
         b.End(strl);
     }
 
@@ -298,14 +308,14 @@ void AVIWriter::State::EndForm(bool more) {
             }
         };
         standardIndex("ix00", "00dc", formVideo, superVideo, true);
-        standardIndex("ix01", "01wb", formAudio, superAudio, false);
+        standardIndex(AudioIndexId(), AudioChunkId(), formAudio, superAudio, false);
     }
     PatchU32(moviPos + 4, static_cast<uint32_t>(pos - moviPos - 8));
     if (firstForm) {
         RiffBytes b;
         const size_t idx1 = b.Begin("idx1");
         for (const LegacyEntry& e : legacy) {
-            b.FourCC(e.video ? "00dc" : "01wb");
+            b.FourCC(e.video ? "00dc" : AudioChunkId());
             b.U32(e.flags);
             b.U32(e.offset);
             b.U32(e.size);
@@ -409,7 +419,7 @@ HResult AVIWriter::Start(IAVIByteSink* sink, const AVIVideoParams& video, const 
 }
 
 HResult AVIWriter::WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame) {
-    if (m_state == nullptr || (sample == nullptr && size != 0)) return kHrInvalidArg;
+    if (m_state == nullptr || !m_state->HasVideo() || (sample == nullptr && size != 0)) return kHrInvalidArg;
     State& s = *m_state;
     if (s.failed) return kHrFail;
     try {
@@ -427,7 +437,7 @@ HResult AVIWriter::WriteAudio(const uint8_t* data, uint32_t size) {
     State& s = *m_state;
     if (s.failed) return kHrFail;
     try {
-        if (!s.WriteChunk("01wb", data, size, false, true)) return kHrFail;
+        if (!s.WriteChunk(s.AudioChunkId(), data, size, false, true)) return kHrFail;
     } catch (const std::bad_alloc&) {
         return kHrOutOfMemory;
     }

@@ -30,7 +30,8 @@ struct AVIVideoParams {
     uint32_t rate = 25, scale = 1;  // rate / scale frames per second
 };
 
-// PCM audio; sampleRate 0 means no audio stream.
+// PCM audio; sampleRate 0 means no audio stream. A video width of 0 means no video stream: the file
+// then holds audio alone, as stream 0.
 struct AVIAudioParams {
     uint32_t sampleRate = 0;
     uint16_t channels = 2;

@@ -228,6 +228,51 @@ TEST(AVIWriterAutomatic, PastTheLimitContinuesInAVIXForms) {
     ExpectReaderReturnsAll(path, set);
 }
 
+// Audio alone (a trimmed copy without its video): the audio is stream 0, also in the OpenDML indexes
+// once the file continues past its first form.
+TEST(AVIWriterAudioOnly, AudioIsStreamZeroAndReadsBack) {
+    TempDir dir;
+    SampleSet set = MakeSamples(40, 16, true);
+    set.video = AVIVideoParams{};
+    set.video.width = 0;
+    for (const AVIOpenDml mode : {AVIOpenDml::kOff, AVIOpenDml::kAutomatic}) {
+        const std::string path = dir.File(mode == AVIOpenDml::kOff ? "plain.avi" : "continued.avi");
+        AVIWriter writer;
+        ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, mode, 64 * 1024), kHrOk);
+        EXPECT_EQ(writer.WriteVideo(set.frames[0].data(), 16, true), kHrInvalidArg);
+        for (const auto& chunk : set.audioChunks)
+            ASSERT_EQ(writer.WriteAudio(chunk.data(), static_cast<uint32_t>(chunk.size())), kHrOk);
+        ASSERT_EQ(writer.Close(), kHrOk);
+
+        AVIFile avi(path);
+        const auto top = avi.Top();
+        ASSERT_GE(top.size(), 1u);
+        const auto hdrl = avi.Inside(avi.Inside(top[0])[0]);
+        EXPECT_EQ(avi.U32(avi.Find(hdrl, "avih")->pos + 8 + 24), 1u) << "one stream";
+        EXPECT_EQ(StreamLists(hdrl).size(), 1u);
+        const auto movi = avi.Inside(avi.Inside(top[0])[1]);
+        ASSERT_FALSE(movi.empty());
+        EXPECT_EQ(movi[0].id, "00wb");
+        if (mode == AVIOpenDml::kAutomatic) {
+            EXPECT_GT(top.size(), 1u) << "past 64 KiB the file continues";
+            EXPECT_NE(avi.Find(movi, "ix00"), nullptr);
+        }
+
+        AVIReader reader;
+        ASSERT_EQ(reader.Open(path.c_str()), kHrOk);
+        ASSERT_TRUE(reader.Audio().IsValid());
+        std::vector<uint8_t> expected;
+        for (const auto& chunk : set.audioChunks) expected.insert(expected.end(), chunk.begin(), chunk.end());
+        std::vector<uint8_t> got(expected.size());
+        uint32_t read = 0;
+        ASSERT_EQ(reader.Audio().ReadSamples(0, got.data(), static_cast<uint32_t>(expected.size() / 4), 4, &read,
+                                             nullptr),
+                  kHrOk);
+        EXPECT_EQ(read, expected.size() / 4);
+        EXPECT_TRUE(got == expected);
+    }
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace krvx
