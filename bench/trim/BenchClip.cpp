@@ -38,7 +38,8 @@ bool Reusable(const std::string& path, uint64_t minBytes, BenchClipInfo* info) {
     const uint64_t bytes = FileBytes(path);
     if (bytes < minBytes) return false;
     AVIReader reader;
-    if (Failed(reader.Open(path.c_str())) || !reader.Audio().IsValid() || reader.TotalFrames() == 0) return false;
+    if (Failed(reader.Open(path.c_str())) || !reader.Audio().IsValid() || reader.TotalFrames() == 0)
+        return false;
     if (reader.Video().Header().rate != kRate || reader.Video().Header().scale != 1) return false;
     info->bytes = bytes;
     info->frames = reader.TotalFrames();
@@ -56,8 +57,8 @@ bool MakeBenchClip(const std::string& path, uint64_t minBytes, BenchClipInfo* in
     std::vector<std::vector<uint8_t>> samples(kGroup);
     uint64_t groupBytes = 0;
     for (uint32_t f = 0; f < kGroup; ++f) {
-        const encode::Picture picture = encode::RenderPattern(encode::kPatternGradient, kWidth, kHeight,
-                                                              options.format, f);
+        const encode::Picture picture =
+            encode::RenderPattern(encode::kPatternGradient, kWidth, kHeight, options.format, f);
         bool key = false;
         if (encoder.Encode(picture, f == 0, samples[f], &key) != encode::kEncodeOkay || key != (f == 0)) {
             *error = "the encoder failed";

@@ -11,13 +11,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_trim_clip OUT [MIN_BYTES]\n");
         return 2;
     }
-    const uint64_t minBytes = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : (uint64_t(1) << 30) + (100u << 20);
+    const uint64_t minBytes =
+        argc > 2 ? std::strtoull(argv[2], nullptr, 10) : (uint64_t(1) << 30) + (100u << 20);
     krvx::bench::BenchClipInfo info;
     std::string error;
     if (!krvx::bench::MakeBenchClip(argv[1], minBytes, &info, &error)) {
         std::fprintf(stderr, "make_trim_clip: %s\n", error.c_str());
         return 1;
     }
-    std::printf("%s: %llu bytes, %u frames\n", argv[1], static_cast<unsigned long long>(info.bytes), info.frames);
+    std::printf("%s: %llu bytes, %u frames\n", argv[1], static_cast<unsigned long long>(info.bytes),
+                info.frames);
     return 0;
 }
