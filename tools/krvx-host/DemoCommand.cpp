@@ -11,6 +11,7 @@
 
 #include "codec/encoder/KRVXEncoder.h"
 #include "host/PrPixelFormat.h"
+#include "host/HostResults.h"
 #include "host/Selectors.h"
 #include "platform/system.h"
 #include "tools/krvx-host/ClipQueries.h"
@@ -202,6 +203,59 @@ int Run(const CommandContext& context) {
                         static_cast<double>(peak));
         }
         PrintLines(session);
+    }
+
+    Heading("A trimmed copy without re-encoding (imCheckTrim8, imTrimFile8)");
+    {
+        // The host first widens the trim to whole frame groups (an end the clip's key frames cannot
+        // take is moved on a frame at a time), then has the plug-in copy them.
+        const int32_t ticks = info.ticksPerFrame > 0 ? info.ticksPerFrame : 1;
+        TrimCheckRecord check{};
+        result = kImCantTrim;
+        for (int32_t frames = total / 4; frames < total / 2 && result == kImCantTrim; ++frames) {
+            check = TrimCheckRecord{};
+            check.privateData = clip.Handle();
+            check.requestedStart = (total / 4 + 3) * ticks;
+            check.requestedDuration = frames * ticks;
+            check.keepAudio = info.hasAudio ? 1 : 0;
+            check.keepVideo = 1;
+            check.ticksPerFrame = ticks;
+            result = session.Call(imCheckTrim8, nullptr, &check);
+        }
+        session.TakeDebugLines();
+        std::printf("frames %d..%d widen to %d..%d: result %d\n", check.requestedStart / ticks,
+                    (check.requestedStart + check.requestedDuration) / ticks - 1, check.answeredStart / ticks,
+                    (check.answeredStart + check.answeredDuration) / ticks - 1, result);
+        if (result != 0) return kExitPluginError;
+        const std::string copyPath = clipPath + ".trim.avi";
+        const std::u16string destination = ToUtf16(copyPath);
+        TrimFileRecord trim{};
+        trim.privateData = clip.Handle();
+        trim.trimIn = check.answeredStart;
+        trim.duration = check.answeredDuration;
+        trim.keepAudio = check.keepAudio;
+        trim.keepVideo = 1;
+        trim.destinationPath = destination.c_str();
+        trim.progress = [](int32_t, int32_t, void* calls) -> int32_t {
+            ++*static_cast<int32_t*>(calls);
+            return 1;
+        };
+        int32_t calls = 0;
+        trim.progressContext = &calls;
+        trim.ticksPerFrame = ticks;
+        result = session.Call(imTrimFile8, nullptr, &trim);
+        std::printf("copied to %s: result %d, %d progress calls\n", copyPath.c_str(), result, calls);
+        PrintLines(session);
+        if (result != 0) return kExitPluginError;
+        OpenClip copy(session, copyPath);
+        result = copy.Open();
+        const FileInfoRecord& copied = copy.Info();
+        std::printf("the copy opens: result %d, %d x %d, %d frames, audio %s\n", result, copied.width,
+                    copied.height, copied.ticksPerFrame ? copied.durationTicks / copied.ticksPerFrame : 0,
+                    copied.hasAudio ? "yes" : "no");
+        copy.Close();
+        session.TakeDebugLines();
+        if (result != 0) return kExitPluginError;
     }
 
     Heading("Closing the clip (imCloseFile) and the allocator's leak check");
