@@ -1,9 +1,9 @@
 // A trimmed copy of a whole 1080p clip of more than 1 GiB through the plug-in module (imTrimFile8 as
 // the host asks for it, progress callback included), side by side in one run with copying the same
 // file by `cp` (from the page cache, and with the clip dropped from it) and by a plain 1 MiB
-// read/write loop. Each copy is one timed iteration, the cases take
-// turns in random order (--benchmark_enable_random_interleaving, on by default here), and the summary
-// after the table gives the medians' MB/s and the trim's share of cp's speed.
+// read/write loop. Each copy is one timed iteration; the cases take turns in random order
+// (--benchmark_enable_random_interleaving, on by default here), and the summary after the table
+// gives the medians' MB/s and the trim's share of cp's speed.
 // The clip is KRVX_TRIM_BENCH_CLIP when set, else trim-1080p.avi in the build's bench folder, written
 // on first use; copies are written beside it and removed after each round.
 #include <benchmark/benchmark.h>
@@ -210,9 +210,11 @@ BENCHMARK(TrimWholeClip)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
-// The console table as usual, keeping each case's median counters for the summary.
+// The console table (without colours, for logs), keeping each case's median counters for the summary.
 class MedianKeeper : public benchmark::ConsoleReporter {
 public:
+    MedianKeeper() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
