@@ -187,7 +187,7 @@ HResult AviMuxFilter::StartFile(const std::vector<StreamFormat>& streams) {
             return kTypeNotAccepted;
         }
     }
-    if (m_videoStream < 0) return kTypeNotAccepted;
+    // Without a video input the video parameters stay empty: the file holds the audio alone.
     m_writer.reset(new (std::nothrow) AVIWriter());
     if (!m_writer) return kOutOfMemory;
     return m_writer->Open(m_output.get(), video, audio, AVIOpenDml::kAutomatic);

@@ -11,27 +11,101 @@ namespace graph {
 using namespace dshow;
 
 namespace {
-// Sequential writes gather into blocks of this size before they reach the system.
+// Small sequential writes gather into blocks of this size before they reach the system.
 constexpr size_t kGatherBytes = 4u << 20;
 }  // namespace
 
 FileWriterInputPin::FileWriterInputPin(FileWriterFilter* filter, platform::CriticalSection* lock)
     : CBaseInputPin(filter, lock, u"in"), m_writer(filter) {}
 
+HResult FileWriterInputPin::QueryInterface(const Guid& iid, void** object) {
+    if (!object) return kPointer;
+    if (iid == kIidStream || iid == kIidSequentialStream) {
+        *object = static_cast<IStream*>(this);
+        AddRef();
+        return kOk;
+    }
+    return CBaseInputPin::QueryInterface(iid, object);
+}
+
+uint32_t FileWriterInputPin::AddRef() {
+    return CBaseInputPin::AddRef();
+}
+
+uint32_t FileWriterInputPin::Release() {
+    return CBaseInputPin::Release();
+}
+
 HResult FileWriterInputPin::CheckMediaType(const MediaType* type) {
     if (!type) return kPointer;
     return type->majorType == kMediaTypeStream ? kOk : kTypeNotAccepted;
 }
 
+HResult FileWriterInputPin::BreakConnect() {
+    m_writer->CloseFile();
+    return CBaseInputPin::BreakConnect();
+}
+
+HResult FileWriterInputPin::Inactive() {
+    return kOk;
+}
+
 HResult FileWriterInputPin::Receive(IMediaSample* sample) {
-    HResult result = CBaseInputPin::Receive(sample);
-    if (result != kOk) return result;
-    return m_writer->Write(sample);
+    // Taken while the file is open, so also from a multiplexer that stops after this filter.
+    if (!sample) return kPointer;
+    return m_writer->WriteSample(sample);
 }
 
 HResult FileWriterInputPin::EndOfStream() {
-    // Everything has arrived; the file is closed when the graph stops.
+    // Everything has arrived; the file is closed later (see the filter).
     return Filter()->State() == FilterState::Stopped ? kWrongState : kOk;
+}
+
+HResult FileWriterInputPin::Read(void*, uint32_t, uint32_t* read) {
+    if (read) *read = 0;
+    return kNotImplemented;
+}
+
+HResult FileWriterInputPin::Write(const void* buffer, uint32_t bytes, uint32_t* written) {
+    return m_writer->WriteStream(buffer, bytes, written);
+}
+
+HResult FileWriterInputPin::Seek(int64_t move, StreamSeek origin, uint64_t* newPosition) {
+    return m_writer->SeekStream(move, origin, newPosition);
+}
+
+HResult FileWriterInputPin::SetSize(uint64_t) {
+    // The file is as long as what was written into it.
+    return kOk;
+}
+
+HResult FileWriterInputPin::CopyTo(IStream*, uint64_t, uint64_t*, uint64_t*) {
+    return kNotImplemented;
+}
+
+HResult FileWriterInputPin::Commit(uint32_t) {
+    return kOk;
+}
+
+HResult FileWriterInputPin::Revert() {
+    return kNotImplemented;
+}
+
+HResult FileWriterInputPin::LockRegion(uint64_t, uint64_t, uint32_t) {
+    return kNotImplemented;
+}
+
+HResult FileWriterInputPin::UnlockRegion(uint64_t, uint64_t, uint32_t) {
+    return kNotImplemented;
+}
+
+HResult FileWriterInputPin::Stat(void*, uint32_t) {
+    return kNotImplemented;
+}
+
+HResult FileWriterInputPin::Clone(IStream** copy) {
+    if (copy) *copy = nullptr;
+    return kNotImplemented;
 }
 
 HResult FileWriterFilter::Create(const Guid& iid, void** object) {
@@ -49,8 +123,7 @@ FileWriterFilter::FileWriterFilter() : CBaseFilter(kClsidFileWriter, &m_filterLo
 }
 
 FileWriterFilter::~FileWriterFilter() {
-    platform::ScopedLock hold(m_fileLock);
-    m_file.Close();
+    CloseFile();
 }
 
 HResult FileWriterFilter::QueryInterface(const Guid& iid, void** object) {
@@ -82,9 +155,12 @@ HResult FileWriterFilter::Pause() {
     platform::ScopedLock hold(m_filterLock);
     if (State() == FilterState::Stopped) {
         platform::ScopedLock file(m_fileLock);
+        // A file still open from the last run is complete: a new run writes a new one.
+        m_file.Close();
         if (m_path.empty()) return kFail;
         if (!m_file.Open(m_path.c_str(), (m_mode & kFileOverwrite) != 0)) return kFail;
-        m_writeFailed = false;
+        m_streamPosition = 0;
+        m_streamEnd = 0;
     }
     return CBaseFilter::Pause();
 }
@@ -93,11 +169,17 @@ HResult FileWriterFilter::Stop() {
     platform::ScopedLock hold(m_filterLock);
     HResult result = CBaseFilter::Stop();
     platform::ScopedLock file(m_fileLock);
-    if (m_file.IsOpen() && !m_file.Close() && Succeeded(result)) result = kFail;
+    // What has come so far is in the file; a multiplexer stopping after this filter may still add to it.
+    if (m_file.IsOpen() && !m_file.Flush() && Succeeded(result)) result = kFail;
     return result;
 }
 
-HResult FileWriterFilter::Write(IMediaSample* sample) {
+HResult FileWriterFilter::CloseFile() {
+    platform::ScopedLock file(m_fileLock);
+    return m_file.Close() ? kOk : kFail;
+}
+
+HResult FileWriterFilter::WriteSample(IMediaSample* sample) {
     ReferenceTime start = 0;
     ReferenceTime stop = 0;
     if (Failed(sample->GetTime(&start, &stop)) || start < 0) return kTimeNotSet;
@@ -106,7 +188,44 @@ HResult FileWriterFilter::Write(IMediaSample* sample) {
     int32_t size = sample->GetActualDataLength();
     if (size < 0) return kInvalidArg;
     platform::ScopedLock file(m_fileLock);
+    if (!m_file.IsOpen()) return kWrongState;
     if (!m_file.WriteAt(static_cast<uint64_t>(start), data, static_cast<size_t>(size))) return kFail;
+    uint64_t end = static_cast<uint64_t>(start) + static_cast<uint64_t>(size);
+    if (end > m_streamEnd) m_streamEnd = end;
+    return kOk;
+}
+
+HResult FileWriterFilter::WriteStream(const void* data, uint32_t bytes, uint32_t* written) {
+    if (written) *written = 0;
+    if (!data && bytes) return kPointer;
+    platform::ScopedLock file(m_fileLock);
+    if (!m_file.IsOpen()) return kWrongState;
+    if (!m_file.WriteAt(m_streamPosition, data, bytes)) return kFail;
+    m_streamPosition += bytes;
+    if (m_streamPosition > m_streamEnd) m_streamEnd = m_streamPosition;
+    if (written) *written = bytes;
+    return kOk;
+}
+
+HResult FileWriterFilter::SeekStream(int64_t move, StreamSeek origin, uint64_t* newPosition) {
+    platform::ScopedLock file(m_fileLock);
+    int64_t base = 0;
+    switch (origin) {
+        case StreamSeek::Set:
+            base = 0;
+            break;
+        case StreamSeek::Current:
+            base = static_cast<int64_t>(m_streamPosition);
+            break;
+        case StreamSeek::End:
+            base = static_cast<int64_t>(m_streamEnd);
+            break;
+        default:
+            return kInvalidArg;
+    }
+    if (base + move < 0) return kInvalidArg;
+    m_streamPosition = static_cast<uint64_t>(base + move);
+    if (newPosition) *newPosition = m_streamPosition;
     return kOk;
 }
 

@@ -1,7 +1,7 @@
 // What the two stand-in multiplexers share: input pins that multiply as they are connected
-// ("Input 01", "Input 02", ...), each taking KRVX-style video or PCM audio; samples passed to the
-// file format under one lock, in arrival order; the file started at the first sample and finished
-// once every connected input has ended, or at Stop, so that a copy cut short is still complete.
+// ("Input 01", "Input 02", ...), each taking video (FORMAT_VideoInfo or VideoInfo2) or PCM audio; samples
+// passed to the file format under one lock, in arrival order; the file started at the first sample and
+// finished once every connected input has ended, or at Stop, so that a copy cut short is still complete.
 #pragma once
 #include <memory>
 #include <string>

@@ -52,6 +52,7 @@ bool PositionedFile::WriteAt(uint64_t position, const void* data, size_t size) {
 }
 
 bool PositionedFile::Flush() {
+    if (!m_file || m_failed) return false;
     if (m_filled == 0) return true;
     size_t filled = m_filled;
     m_filled = 0;

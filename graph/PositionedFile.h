@@ -24,11 +24,12 @@ public:
     bool IsOpen() const { return m_file != nullptr; }
     // False once any write has failed; later writes are then refused too.
     bool WriteAt(uint64_t position, const void* data, size_t size);
+    // Writes what is gathered. False when this or any earlier write failed.
+    bool Flush();
     // Writes what is gathered and closes. False when this or any earlier write failed.
     bool Close();
 
 private:
-    bool Flush();
     bool WriteOut(uint64_t position, const uint8_t* data, size_t size);
 
     size_t m_capacity;

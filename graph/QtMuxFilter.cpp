@@ -66,6 +66,14 @@ uint32_t QtMuxFilter::Release() {
     return MuxFilter::Release();
 }
 
+HResult QtMuxFilter::Pause() {
+    {
+        platform::ScopedLock hold(m_filterLock);
+        if (State() == FilterState::Stopped && m_path.empty()) return kFail;
+    }
+    return MuxFilter::Pause();
+}
+
 HResult QtMuxFilter::SetFileName(const OleChar* file, const MediaType*) {
     if (!file || !*file) return kPointer;
     platform::ScopedLock hold(m_filterLock);

@@ -15,6 +15,9 @@ class QtMuxFilter final : public MuxFilter, public dshow::IFileSinkFilter2, publ
 public:
     static dshow::HResult Create(const dshow::Guid& iid, void** object);
 
+    // Refuses to leave the stopped state without a file name.
+    dshow::HResult KRVX_COM_CALL Pause() override;
+
     dshow::HResult KRVX_COM_CALL QueryInterface(const dshow::Guid& iid, void** object) override;
     uint32_t KRVX_COM_CALL AddRef() override;
     uint32_t KRVX_COM_CALL Release() override;

@@ -40,8 +40,8 @@ void CheckStreamBytes(const std::string& path, const std::string& folder, const 
     const std::string audioOut = folder + "/audio.bin";
     ASSERT_TRUE(test::RunFfmpeg("-i \"" + path + "\" -map 0:v -c copy -f data \"" + videoOut + "\""));
     ASSERT_TRUE(test::RunFfmpeg("-i \"" + path + "\" -map 0:a -c copy -f s16le \"" + audioOut + "\""));
-    EXPECT_TRUE(test::ReadWholeFile(videoOut) == video) << "video bytes of " << path;
-    EXPECT_TRUE(test::ReadWholeFile(audioOut) == audio) << "audio bytes of " << path;
+    EXPECT_TRUE(testing_support::ReadFile(videoOut) == video) << "video bytes of " << path;
+    EXPECT_TRUE(testing_support::ReadFile(audioOut) == audio) << "audio bytes of " << path;
 }
 
 void CheckStreams(const std::map<std::string, std::string>& values) {
@@ -127,6 +127,33 @@ TEST(CopyProbe, StoppedBeforeTheEndStillPlays) {
         EXPECT_EQ(Text(values, "streams.stream.0.nb_read_packets"), "11") << path;
         EXPECT_EQ(test::VideoKeyFlags(path), Keys(clip, 11)) << path;
         CheckStreamBytes(path, folder.Path(), clip, 11);
+    }
+}
+
+TEST(CopyProbe, AudioAloneInBothContainers) {
+    testing_support::TempFolder folder;
+    TestClip clip;
+    for (bool quickTime : {false, true}) {
+        const std::string path = folder.File(quickTime ? "audio.mov" : "audio.avi");
+        std::string audio;
+        {
+            CopyGraph copy(clip, path, quickTime, false, true);
+            ASSERT_EQ(copy.built, kOk);
+            ASSERT_EQ(copy.Run(), kOk);
+            for (uint32_t i = 0; i < 8; ++i) {
+                ASSERT_EQ(copy.PushFrame(i), kOk);
+                std::vector<uint8_t> block = clip.AudioBlock(i);
+                audio.append(block.begin(), block.end());
+            }
+            Finish(copy, 0);
+        }
+        auto values = Probe(path, "-show_streams -show_format");
+        // The movie also has the timecode track the writer's last steps asked for.
+        EXPECT_EQ(Text(values, "format.nb_streams"), quickTime ? "2" : "1") << path;
+        EXPECT_EQ(Text(values, "streams.stream.0.codec_name"), "pcm_s16le") << path;
+        const std::string out = folder.File("audio.raw");
+        ASSERT_TRUE(test::RunFfmpeg("-i \"" + path + "\" -map 0:a -c copy -f s16le \"" + out + "\""));
+        EXPECT_TRUE(testing_support::ReadFile(out) == audio) << path;
     }
 }
 
