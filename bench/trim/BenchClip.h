@@ -8,6 +8,9 @@
 namespace krvx {
 namespace bench {
 
+// The size the benchmarks ask for: past the first RIFF form's 1 GiB, with room to spare.
+constexpr uint64_t kBenchClipBytes = (uint64_t(1) << 30) + (uint64_t(100) << 20);
+
 struct BenchClipInfo {
     uint64_t bytes = 0;
     uint32_t frames = 0;

@@ -11,8 +11,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_trim_clip OUT [MIN_BYTES]\n");
         return 2;
     }
-    const uint64_t minBytes =
-        argc > 2 ? std::strtoull(argv[2], nullptr, 10) : (uint64_t(1) << 30) + (100u << 20);
+    const uint64_t minBytes = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : krvx::bench::kBenchClipBytes;
     krvx::bench::BenchClipInfo info;
     std::string error;
     if (!krvx::bench::MakeBenchClip(argv[1], minBytes, &info, &error)) {

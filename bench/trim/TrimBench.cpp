@@ -278,7 +278,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(files.folder);
     std::string error;
     const Clock::time_point start = Clock::now();
-    if (!krvx::bench::MakeBenchClip(files.clip, (uint64_t(1) << 30) + (100u << 20), &files.info, &error)) {
+    if (!krvx::bench::MakeBenchClip(files.clip, krvx::bench::kBenchClipBytes, &files.info, &error)) {
         std::fprintf(stderr, "trim_bench: %s\n", error.c_str());
         return 1;
     }
