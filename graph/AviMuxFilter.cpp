@@ -6,6 +6,7 @@
 #include "graph/BorrowedSample.h"
 #include "graph/ComPointer.h"
 #include "graph/FileWriterFilter.h"
+#include "graph/HandOut.h"
 
 namespace krvx {
 namespace graph {
@@ -98,11 +99,7 @@ HResult AviMuxFilter::Create(const Guid& iid, void** object) {
     if (!object) return kPointer;
     *object = nullptr;
     AviMuxFilter* filter = new (std::nothrow) AviMuxFilter();
-    if (!filter) return kOutOfMemory;
-    // The creation reference goes once the asked interface holds its own.
-    HResult result = filter->HasPins() ? filter->QueryInterface(iid, object) : kOutOfMemory;
-    filter->Release();
-    return result;
+    return HandOut(filter, filter && filter->HasPins(), iid, object);
 }
 
 AviMuxFilter::AviMuxFilter() : MuxFilter(kClsidAviDest) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "graph/HandOut.h"
 #include "platform/com.h"
 
 namespace krvx {
@@ -112,10 +113,7 @@ HResult FileWriterFilter::Create(const Guid& iid, void** object) {
     if (!object) return kPointer;
     *object = nullptr;
     FileWriterFilter* filter = new (std::nothrow) FileWriterFilter();
-    if (!filter) return kOutOfMemory;
-    HResult result = filter->GetPin(0) ? filter->QueryInterface(iid, object) : kOutOfMemory;
-    filter->Release();
-    return result;
+    return HandOut(filter, filter && filter->GetPin(0) != nullptr, iid, object);
 }
 
 FileWriterFilter::FileWriterFilter() : CBaseFilter(kClsidFileWriter, &m_filterLock), m_file(kGatherBytes) {

@@ -5,6 +5,7 @@
 
 #include "graph/ComPointer.h"
 #include "graph/FilterEnumerator.h"
+#include "graph/HandOut.h"
 
 namespace krvx {
 namespace graph {
@@ -51,10 +52,7 @@ HResult FilterGraph::Create(const Guid& iid, void** object) {
     if (!object) return kPointer;
     *object = nullptr;
     FilterGraph* graph = new (std::nothrow) FilterGraph();
-    if (!graph) return kOutOfMemory;
-    HResult result = graph->QueryInterface(iid, object);
-    graph->Release();
-    return result;
+    return HandOut(graph, true, iid, object);
 }
 
 FilterGraph::~FilterGraph() {

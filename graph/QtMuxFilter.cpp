@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "graph/HandOut.h"
 #include "platform/com.h"
 #include "platform/text.h"
 
@@ -32,10 +33,7 @@ HResult QtMuxFilter::Create(const Guid& iid, void** object) {
     if (!object) return kPointer;
     *object = nullptr;
     QtMuxFilter* filter = new (std::nothrow) QtMuxFilter();
-    if (!filter) return kOutOfMemory;
-    HResult result = filter->HasPins() ? filter->QueryInterface(iid, object) : kOutOfMemory;
-    filter->Release();
-    return result;
+    return HandOut(filter, filter && filter->HasPins(), iid, object);
 }
 
 QtMuxFilter::QtMuxFilter() : MuxFilter(kClsidQtMux) {}

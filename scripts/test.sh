@@ -76,10 +76,13 @@ build "$out/win64"
 wine_tests "$out/win64" /usr/lib/wine/wine64 win64 -LE large
 # The Windows module delivers the same frame bytes as the Linux one.
 WINEPREFIX=$last_prefix bash scripts/same-frames.sh "$out/linux/bin" "$out/win64/bin" /usr/lib/wine/wine64
+# Trimmed copies written by the Windows module through the system's filter graph read back on Linux.
+WINEPREFIX=$last_prefix bash scripts/wine-trims.sh "$out/linux/bin" "$out/win64/bin" /usr/lib/wine/wine64
 
 step "Windows i686: the shipping module, its export table, and the test programs under 32-bit Wine"
 configure "$out/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
 build "$out/win32"
 wine_tests "$out/win32" /usr/lib/wine/wine win32 -LE large
+WINEPREFIX=$last_prefix bash scripts/wine-trims.sh "$out/linux/bin" "$out/win32/bin" /usr/lib/wine/wine
 
 step "all tests passed"

@@ -94,6 +94,18 @@ void AskForFullInterleaving(IBaseFilter* mux, int32_t interleaveHint) {
     config->Release();
 }
 
+void StopEveryFilter(IGraphBuilder* graph) {
+    IEnumFilters* filters = nullptr;
+    if (Failed(graph->EnumFilters(&filters)) || !filters) return;
+    IBaseFilter* filter = nullptr;
+    uint32_t fetched = 0;
+    while (filters->Next(1, &filter, &fetched) == kOk && fetched == 1) {
+        filter->Stop();
+        filter->Release();
+    }
+    filters->Release();
+}
+
 }  // namespace
 
 CAppDirectWriter::CAppDirectWriter() {
@@ -193,12 +205,17 @@ HResult CAppDirectWriter::BuildAndRun() {
     result = m_graph->QueryInterface(kIidMediaControl, reinterpret_cast<void**>(&control));
     if (Failed(result) || !control) return Failed(result) ? result : kFail;
     result = control->Run();
-    control->Release();
     if (Failed(result)) {
         platform::DebugPrintf("CAppDirectWriter: the graph does not run, result 0x%08X\n",
                               static_cast<unsigned>(result));
+        // A graph whose start failed part way may leave the filters it did start paused, and such
+        // filters refuse to be disconnected when the graph is released: stop every one.
+        control->Stop();
+        StopEveryFilter(m_graph);
+        control->Release();
         return result;
     }
+    control->Release();
     m_running = 1;
     return result;
 }

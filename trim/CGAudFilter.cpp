@@ -11,12 +11,8 @@ namespace krvx {
 
 using namespace dshow;
 
-namespace {
-constexpr int32_t kPinBuffers = 2;
-}  // namespace
-
 CGAudOutput::CGAudOutput(CGAudFilter* filter, platform::CriticalSection* lock)
-    : CBaseOutputPin(filter, lock, u"Output"), m_owner(filter) {}
+    : CSourceOutputPin(filter, lock, u"Output"), m_owner(filter) {}
 
 HResult CGAudOutput::CheckMediaType(const MediaType* type) {
     if (!type) return kPointer;
@@ -53,23 +49,9 @@ HResult CGAudOutput::GetMediaType(int position, MediaType* type) {
     return kOk;
 }
 
-HResult CGAudOutput::DecideBufferSize(IMemAllocator* allocator, AllocatorProperties* request) {
-    if (!allocator || !request) return kPointer;
-    const int32_t blockAlign = m_owner->BitsPerSample() / 8 * m_owner->Channels();
-    request->buffers = kPinBuffers;
-    request->bufferSize = m_owner->SampleRate() * blockAlign;
-    if (request->align < 1) request->align = 1;
-    AllocatorProperties actual{};
-    HResult result = allocator->SetProperties(request, &actual);
-    if (Failed(result)) return result;
-    if (actual.buffers < request->buffers || actual.bufferSize < request->bufferSize) return kFail;
-    return kOk;
-}
-
-HResult CGAudOutput::DecideAllocator(IMemInputPin* inputPin, IMemAllocator** allocator) {
-    AllocatorProperties wanted{};
-    inputPin->GetAllocatorRequirements(&wanted);
-    return DecideOwnAllocator(inputPin, wanted, allocator);
+// One second of audio.
+int32_t CGAudOutput::BufferBytes() const {
+    return m_owner->SampleRate() * (m_owner->BitsPerSample() / 8 * m_owner->Channels());
 }
 
 CGAudFilter::CGAudFilter() : CBaseFilter(kClsidAppDirectAudio, &m_filterLock) {}

@@ -4,14 +4,14 @@
 #include <cstdint>
 
 #include "dshow/BaseFilter.h"
-#include "dshow/OutputPin.h"
 #include "platform/sync.h"
+#include "trim/CSourceOutputPin.h"
 
 namespace krvx {
 
 class CGAudFilter;
 
-class CGAudOutput : public dshow::CBaseOutputPin {
+class CGAudOutput : public CSourceOutputPin {
 public:
     CGAudOutput(CGAudFilter* filter, platform::CriticalSection* lock);
 
@@ -19,13 +19,9 @@ public:
     dshow::HResult CheckMediaType(const dshow::MediaType* type) override;
     // Position 0 only: PCM of the filter's rate, channels and bits.
     dshow::HResult GetMediaType(int position, dshow::MediaType* type) override;
-    // Two buffers of one second of audio; fewer or smaller ones granted fail the connection.
-    dshow::HResult DecideBufferSize(dshow::IMemAllocator* allocator, dshow::AllocatorProperties* request) override;
 
 protected:
-    // Always two buffers of our own: the receiver's allocator would decide how many samples are in
-    // flight, and some multiplexers cannot hand theirs out again after a reconnection.
-    dshow::HResult DecideAllocator(dshow::IMemInputPin* inputPin, dshow::IMemAllocator** allocator) override;
+    int32_t BufferBytes() const override;
 
 private:
     CGAudFilter* m_owner;

@@ -13,11 +13,10 @@ using namespace dshow;
 
 namespace {
 constexpr uint32_t kKRVX = 0x5856524B;  // "KRVX", first character in the low byte
-constexpr int32_t kPinBuffers = 2;
 }  // namespace
 
 CGenOutput::CGenOutput(CGenFilter* filter, platform::CriticalSection* lock)
-    : CBaseOutputPin(filter, lock, u"Output"), m_owner(filter) {}
+    : CSourceOutputPin(filter, lock, u"Output"), m_owner(filter) {}
 
 HResult CGenOutput::CheckMediaType(const MediaType* type) {
     if (!type) return kPointer;
@@ -54,22 +53,9 @@ HResult CGenOutput::GetMediaType(int position, MediaType* type) {
     return kOk;
 }
 
-HResult CGenOutput::DecideBufferSize(IMemAllocator* allocator, AllocatorProperties* request) {
-    if (!allocator || !request) return kPointer;
-    request->buffers = kPinBuffers;
-    request->bufferSize = static_cast<int32_t>(m_owner->ImageSize());
-    if (request->align < 1) request->align = 1;
-    AllocatorProperties actual{};
-    HResult result = allocator->SetProperties(request, &actual);
-    if (Failed(result)) return result;
-    if (actual.buffers < request->buffers || actual.bufferSize < request->bufferSize) return kFail;
-    return kOk;
-}
-
-HResult CGenOutput::DecideAllocator(IMemInputPin* inputPin, IMemAllocator** allocator) {
-    AllocatorProperties wanted{};
-    inputPin->GetAllocatorRequirements(&wanted);
-    return DecideOwnAllocator(inputPin, wanted, allocator);
+// One picture's bitmap size: no compressed frame is larger.
+int32_t CGenOutput::BufferBytes() const {
+    return static_cast<int32_t>(m_owner->ImageSize());
 }
 
 CGenFilter::CGenFilter() : CBaseFilter(kClsidAppDirectVideo, &m_filterLock) {}

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "FfmpegTools.h"
+#include "tests/support/FfmpegTools.h"
 #include "GraphSupport.h"
 #include "tests/support/TempClip.h"
 
@@ -13,7 +13,7 @@ namespace graphtest {
 namespace {
 
 using namespace dshow;
-using test::Probe;
+using testing_support::Probe;
 
 std::string Text(const std::map<std::string, std::string>& values, const std::string& key) {
     auto found = values.find(key);
@@ -38,8 +38,8 @@ void CheckStreamBytes(const std::string& path, const std::string& folder, const 
     }
     const std::string videoOut = folder + "/video.bin";
     const std::string audioOut = folder + "/audio.bin";
-    ASSERT_TRUE(test::RunFfmpeg("-i \"" + path + "\" -map 0:v -c copy -f data \"" + videoOut + "\""));
-    ASSERT_TRUE(test::RunFfmpeg("-i \"" + path + "\" -map 0:a -c copy -f s16le \"" + audioOut + "\""));
+    ASSERT_TRUE(testing_support::RunFfmpeg("-i \"" + path + "\" -map 0:v -c copy -f data \"" + videoOut + "\""));
+    ASSERT_TRUE(testing_support::RunFfmpeg("-i \"" + path + "\" -map 0:a -c copy -f s16le \"" + audioOut + "\""));
     EXPECT_TRUE(testing_support::ReadFile(videoOut) == video) << "video bytes of " << path;
     EXPECT_TRUE(testing_support::ReadFile(audioOut) == audio) << "audio bytes of " << path;
 }
@@ -84,7 +84,7 @@ TEST(CopyProbe, AviThroughTheFileWriter) {
     EXPECT_EQ(Text(values, "format.nb_streams"), "2");
     CheckStreams(values);
     EXPECT_EQ(Text(values, "streams.stream.0.nb_read_packets"), "30");
-    EXPECT_EQ(test::VideoKeyFlags(path), Keys(clip, 30));
+    EXPECT_EQ(testing_support::VideoKeyFlags(path), Keys(clip, 30));
     CheckStreamBytes(path, folder.Path(), clip, 30);
 }
 
@@ -105,7 +105,7 @@ TEST(CopyProbe, QuickTimeWithTimecode) {
     EXPECT_EQ(Text(values, "streams.stream.0.nb_frames"), "30");
     EXPECT_EQ(Text(values, "streams.stream.2.codec_tag_string"), "tmcd");
     EXPECT_EQ(Text(values, "streams.stream.2.tags.timecode"), "01:02:03:04");
-    EXPECT_EQ(test::VideoKeyFlags(path), Keys(clip, 30));
+    EXPECT_EQ(testing_support::VideoKeyFlags(path), Keys(clip, 30));
     CheckStreamBytes(path, folder.Path(), clip, 30);
 }
 
@@ -125,7 +125,7 @@ TEST(CopyProbe, StoppedBeforeTheEndStillPlays) {
         EXPECT_EQ(Text(values, "format.nb_streams"), "2") << path;
         CheckStreams(values);
         EXPECT_EQ(Text(values, "streams.stream.0.nb_read_packets"), "11") << path;
-        EXPECT_EQ(test::VideoKeyFlags(path), Keys(clip, 11)) << path;
+        EXPECT_EQ(testing_support::VideoKeyFlags(path), Keys(clip, 11)) << path;
         CheckStreamBytes(path, folder.Path(), clip, 11);
     }
 }
@@ -152,7 +152,7 @@ TEST(CopyProbe, AudioAloneInBothContainers) {
         EXPECT_EQ(Text(values, "format.nb_streams"), quickTime ? "2" : "1") << path;
         EXPECT_EQ(Text(values, "streams.stream.0.codec_name"), "pcm_s16le") << path;
         const std::string out = folder.File("audio.raw");
-        ASSERT_TRUE(test::RunFfmpeg("-i \"" + path + "\" -map 0:a -c copy -f s16le \"" + out + "\""));
+        ASSERT_TRUE(testing_support::RunFfmpeg("-i \"" + path + "\" -map 0:a -c copy -f s16le \"" + out + "\""));
         EXPECT_TRUE(testing_support::ReadFile(out) == audio) << path;
     }
 }

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "FfmpegTools.h"
+#include "tests/support/FfmpegTools.h"
 #include "GraphSupport.h"
 #include "avi/AVIReader.h"
 #include "tests/support/TempClip.h"
@@ -78,7 +78,7 @@ TEST(LargeCopy, PastOneGibibyteAtLeastHalfAsFastAsCp) {
         EXPECT_EQ(reader.GetVideoFrameSize(i), frameBytes) << i;
         EXPECT_EQ(reader.IsVideoKeyFrame(i), i % 10 == 0 ? 1u : 0u) << i;
     }
-    auto values = test::Probe(path, "-show_streams -count_packets -select_streams v");
+    auto values = testing_support::Probe(path, "-show_streams -count_packets -select_streams v");
     EXPECT_EQ(values["streams.stream.0.nb_read_packets"], std::to_string(frames));
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "FfmpegTools.h"
+#include "tests/support/FfmpegTools.h"
 #include "MovieContent.h"
 #include "graph/QuickTimeWriter.h"
 #include "tests/support/TempClip.h"
@@ -18,6 +18,10 @@
 namespace krvx {
 namespace test {
 namespace {
+
+using testing_support::Probe;
+using testing_support::RunFfmpeg;
+using testing_support::VideoKeyFlags;
 
 using Clock = std::chrono::steady_clock;
 

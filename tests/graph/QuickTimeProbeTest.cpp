@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "FfmpegTools.h"
+#include "tests/support/FfmpegTools.h"
 #include "MovieContent.h"
 #include "avi/AVIReader.h"
 #include "tests/support/TempClip.h"
@@ -17,6 +17,10 @@
 namespace krvx {
 namespace test {
 namespace {
+
+using testing_support::Probe;
+using testing_support::RunFfmpeg;
+using testing_support::VideoKeyFlags;
 
 using graph::kQtOk;
 

@@ -1,5 +1,5 @@
-// krvx-host's clip reports as a user runs them: audio to WAV, time information, analysis, data rate and
-// trim check, with their exit codes.
+// krvx-host's clip reports as a user runs them: audio to WAV, time information, analysis, data rate,
+// trim check and trimmed copies, with their exit codes.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -131,3 +131,29 @@ TEST_F(ClipReportToolTest, TimeInfoAnalysisDataRateAndTrimCheck) {
 }
 
 }  // namespace
+
+TEST_F(ClipReportToolTest, TrimWritesTheCopyAndStopsWhereAsked) {
+    encode::ClipOptions options = SmallClip(32, 18, 20);
+    std::string clip = MakeClip(m_folder, "clip.avi", options);
+
+    // A destination without an extension gets ".avi", and the command says where the copy went.
+    const std::string copy = m_folder.File("copy");
+    Outcome whole = Run("trim " + Quoted(clip) + " --in 4 --frames 12 -q -o " + Quoted(copy));
+    EXPECT_EQ(whole.exitCode, 0) << whole.output;
+    EXPECT_NE(whole.output.find("wrote " + copy + ".avi: "), std::string::npos) << whole.output;
+    EXPECT_NE(whole.output.find(", 12 progress calls, "), std::string::npos) << whole.output;
+    Outcome info = Run("info " + Quoted(copy + ".avi") + " --json");
+    EXPECT_EQ(info.exitCode, 0) << info.output;
+
+    const std::string stopped = m_folder.File("stopped.avi");
+    Outcome early = Run("trim " + Quoted(clip) + " --stop-after 2 --no-audio -q -o " + Quoted(stopped));
+    EXPECT_EQ(early.exitCode, 0) << early.output;
+    EXPECT_NE(early.output.find(", 3 progress calls, "), std::string::npos) << early.output;
+
+    EXPECT_EQ(Run("trim " + Quoted(clip) + " --frames 3").exitCode, 2) << "no -o";
+    EXPECT_EQ(Run("trim " + Quoted(clip) + " --in -1 -o " + Quoted(copy)).exitCode, 2);
+    // Frames past the clip's end cannot be read: the plug-in refuses the copy.
+    Outcome past = Run("trim " + Quoted(clip) + " --in 15 --frames 10 -q -o " + Quoted(m_folder.File("past.avi")));
+    EXPECT_EQ(past.exitCode, 1);
+    EXPECT_NE(past.output.find("result 5"), std::string::npos) << past.output;
+}

@@ -51,11 +51,7 @@ int Run(const CommandContext& context) {
     Session session(context.session);
     if (!StartSession(session)) return kExitPluginError;
     OpenClip clip(session, arguments.Clip());
-    int32_t result = clip.Open();
-    if (result != 0) {
-        std::printf("the plug-in refused the clip: result %d\n", result);
-        return kExitPluginError;
-    }
+    if (!OpenClipOrSay("trim", clip)) return kExitPluginError;
     const FileInfoRecord& info = clip.Info();
     const int64_t ticks = info.ticksPerFrame;
     const int64_t clipFrames = ticks > 0 ? info.durationTicks / ticks : 0;
@@ -81,7 +77,7 @@ int Run(const CommandContext& context) {
     record.progressContext = &progress;
     record.ticksPerFrame = static_cast<int32_t>(ticks);
     const auto start = std::chrono::steady_clock::now();
-    result = session.Call(imTrimFile8, nullptr, &record);
+    const int32_t result = session.Call(imTrimFile8, nullptr, &record);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (result != 0) {
         std::printf("the plug-in could not write the copy: result %d\n", result);

@@ -5,7 +5,7 @@
 #include <vector>
 
 namespace krvx {
-namespace test {
+namespace testing_support {
 
 // Runs ffprobe on `path` with `arguments` in its flat output form and returns each key=value line
 // (quotes removed); fails the calling test when ffprobe is missing or refuses the file.
@@ -17,5 +17,5 @@ std::vector<bool> VideoKeyFlags(const std::string& path);
 // Runs ffmpeg with `arguments` (after the common quiet options); false when it fails.
 bool RunFfmpeg(const std::string& arguments);
 
-}  // namespace test
+}  // namespace testing_support
 }  // namespace krvx

@@ -1,4 +1,4 @@
-#include "FfmpegTools.h"
+#include "tests/support/FfmpegTools.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include "tests/support/TempClip.h"
 
 namespace krvx {
-namespace test {
+namespace testing_support {
 namespace {
 
 std::string Tool(const char* variable, const char* name) {
@@ -74,5 +74,5 @@ bool RunFfmpeg(const std::string& arguments) {
     return std::system((Quote(ffmpeg) + " -nostdin -v error -y " + arguments).c_str()) == 0;
 }
 
-}  // namespace test
+}  // namespace testing_support
 }  // namespace krvx
