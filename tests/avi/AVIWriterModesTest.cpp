@@ -217,7 +217,8 @@ TEST(AVIWriterAutomatic, PastTheLimitContinuesInAVIXForms) {
     ASSERT_EQ(strls.size(), 2u);
     for (size_t i = 0; i < top.size(); ++i) {
         for (const Chunk* strl : strls) {
-            const Chunk* indx = avi.Find(avi.Inside(*strl), "indx");
+            const auto inside = avi.Inside(*strl);
+            const Chunk* indx = avi.Find(inside, "indx");
             ASSERT_NE(indx, nullptr);
             ASSERT_EQ(avi.U32(indx->pos + 12), top.size());
             pointedAt.push_back(avi.U64(indx->pos + 8 + 24 + 16 * i));

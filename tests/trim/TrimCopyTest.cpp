@@ -99,10 +99,12 @@ TEST_F(TrimCopyTest, CopiesTheRangeWithItsAudioAndKeyFramesAsTheSourceHasThem) {
     // The copy opens in the plug-in like any clip, with the source's size, rate and audio.
     OpenClip reopened(*s_session, copy);
     ASSERT_EQ(reopened.Open(), 0);
-    EXPECT_EQ(reopened.Info().width, 64);
-    EXPECT_EQ(reopened.Info().height, 36);
-    EXPECT_EQ(reopened.Info().audioSampleRate, 48000.0f);
-    EXPECT_EQ(reopened.Info().durationTicks / reopened.Info().ticksPerFrame, 17);
+    // The record is packed: its fields are read by value.
+    const FileInfoRecord& info = reopened.Info();
+    EXPECT_EQ(int32_t{info.width}, 64);
+    EXPECT_EQ(int32_t{info.height}, 36);
+    EXPECT_EQ(float{info.audioSampleRate}, 48000.0f);
+    EXPECT_EQ(info.durationTicks / info.ticksPerFrame, 17);
 }
 
 TEST_F(TrimCopyTest, TheProgressCallbackEndsTheCopyWithAFinishedFile) {
