@@ -161,28 +161,26 @@ CBasePin* AviMuxFilter::OtherPin(int n) {
 HResult AviMuxFilter::StartFile(const std::vector<StreamFormat>& streams) {
     AVIVideoParams video;
     AVIAudioParams audio;
-    m_videoStream = -1;
-    m_audioStream = -1;
-    for (size_t i = 0; i < streams.size(); ++i) {
-        const StreamFormat& format = streams[i];
-        if (format.isVideo && m_videoStream < 0) {
-            m_videoStream = static_cast<int>(i);
-            video.compression = format.compression;
-            video.bitCount = format.bitCount;
-            video.width = static_cast<uint32_t>(format.width);
-            // A negative height marks a top-down picture; the file records the size.
-            video.height = static_cast<uint32_t>(format.height < 0 ? -format.height : format.height);
-            video.rate = format.rate;
-            video.scale = format.scale;
-        } else if (!format.isVideo && m_audioStream < 0) {
-            m_audioStream = static_cast<int>(i);
-            audio.sampleRate = format.wave.samplesPerSecond;
-            audio.channels = format.wave.channels;
-            audio.bitsPerSample = format.wave.bitsPerSample;
-        } else {
-            // The file holds one video and at most one audio stream.
-            return kTypeNotAccepted;
-        }
+    StreamChoice choice;
+    // The file holds one video and at most one audio stream.
+    if (!ChooseStreams(streams, &choice)) return kTypeNotAccepted;
+    m_videoStream = choice.video;
+    m_audioStream = choice.audio;
+    if (choice.video >= 0) {
+        const StreamFormat& format = streams[static_cast<size_t>(choice.video)];
+        video.compression = format.compression;
+        video.bitCount = format.bitCount;
+        video.width = static_cast<uint32_t>(format.width);
+        // A negative height marks a top-down picture; the file records the size.
+        video.height = static_cast<uint32_t>(format.height < 0 ? -format.height : format.height);
+        video.rate = format.rate;
+        video.scale = format.scale;
+    }
+    if (choice.audio >= 0) {
+        const StreamFormat& format = streams[static_cast<size_t>(choice.audio)];
+        audio.sampleRate = format.wave.samplesPerSecond;
+        audio.channels = format.wave.channels;
+        audio.bitsPerSample = format.wave.bitsPerSample;
     }
     // Without a video input the video parameters stay empty: the file holds the audio alone.
     m_writer.reset(new (std::nothrow) AVIWriter());

@@ -121,27 +121,25 @@ HResult QtMuxFilter::StartFile(const std::vector<StreamFormat>& streams) {
     if (m_path.empty()) return kFail;
     QtVideoTrack video{};
     QtAudioTrack audio{};
-    m_videoStream = -1;
-    m_audioStream = -1;
-    for (size_t i = 0; i < streams.size(); ++i) {
-        const StreamFormat& format = streams[i];
-        if (format.isVideo && m_videoStream < 0) {
-            m_videoStream = static_cast<int>(i);
-            video.width = static_cast<uint32_t>(format.width);
-            video.height = static_cast<uint32_t>(format.height < 0 ? -format.height : format.height);
-            for (int c = 0; c < 4; ++c) video.fourCC[c] = static_cast<char>(format.compression >> (8 * c));
-            video.depth = format.bitCount;
-            int64_t timePerFrame = static_cast<int64_t>(format.scale) * 10000000 / format.rate;
-            if (!QtFrameTimingFromAverageTimePerFrame(timePerFrame, &video.timing)) return kTypeNotAccepted;
-        } else if (!format.isVideo && m_audioStream < 0) {
-            m_audioStream = static_cast<int>(i);
-            audio.sampleRate = format.wave.samplesPerSecond;
-            audio.channels = format.wave.channels;
-            audio.bitsPerSample = format.wave.bitsPerSample;
-        } else {
-            // The movie holds one video and at most one audio track.
-            return kTypeNotAccepted;
-        }
+    StreamChoice choice;
+    // The movie holds one video and at most one audio track.
+    if (!ChooseStreams(streams, &choice)) return kTypeNotAccepted;
+    m_videoStream = choice.video;
+    m_audioStream = choice.audio;
+    if (choice.video >= 0) {
+        const StreamFormat& format = streams[static_cast<size_t>(choice.video)];
+        video.width = static_cast<uint32_t>(format.width);
+        video.height = static_cast<uint32_t>(format.height < 0 ? -format.height : format.height);
+        for (int c = 0; c < 4; ++c) video.fourCC[c] = static_cast<char>(format.compression >> (8 * c));
+        video.depth = format.bitCount;
+        int64_t timePerFrame = static_cast<int64_t>(format.scale) * 10000000 / format.rate;
+        if (!QtFrameTimingFromAverageTimePerFrame(timePerFrame, &video.timing)) return kTypeNotAccepted;
+    }
+    if (choice.audio >= 0) {
+        const StreamFormat& format = streams[static_cast<size_t>(choice.audio)];
+        audio.sampleRate = format.wave.samplesPerSecond;
+        audio.channels = format.wave.channels;
+        audio.bitsPerSample = format.wave.bitsPerSample;
     }
     char path[4096];
     if (!platform::WideToMultibyte(m_path.c_str(), path, sizeof(path))) return kFail;

@@ -76,5 +76,15 @@ bool ReadStreamFormat(const MediaType& type, StreamFormat* format) {
     return false;
 }
 
+bool ChooseStreams(const std::vector<StreamFormat>& streams, StreamChoice* choice) {
+    *choice = StreamChoice{};
+    for (size_t i = 0; i < streams.size(); ++i) {
+        int& slot = streams[i].isVideo ? choice->video : choice->audio;
+        if (slot >= 0) return false;
+        slot = static_cast<int>(i);
+    }
+    return true;
+}
+
 }  // namespace graph
 }  // namespace krvx

@@ -2,6 +2,7 @@
 // with: the picture's size, depth, compression and frame rate, or the PCM audio format.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "dshow/Interfaces.h"
 
@@ -26,6 +27,16 @@ struct StreamFormat {
 // True when `type` is video with FORMAT_VideoInfo or FORMAT_VideoInfo2 and a frame duration above 0,
 // or PCM audio with FORMAT_WaveFormatEx and a block alignment above 0; `format` is then filled.
 bool ReadStreamFormat(const dshow::MediaType& type, StreamFormat* format);
+
+// Which of a multiplexer's input streams is its video and which its audio; -1 for none.
+struct StreamChoice {
+    int video = -1;
+    int audio = -1;
+};
+
+// False when the streams hold more than one video or more than one audio stream: a file takes one of
+// each at most.
+bool ChooseStreams(const std::vector<StreamFormat>& streams, StreamChoice* choice);
 
 }  // namespace graph
 }  // namespace krvx

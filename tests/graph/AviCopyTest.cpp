@@ -9,6 +9,7 @@
 #include "avi/AVIReader.h"
 #include "graph/StandInFactory.h"
 #include "platform/com.h"
+#include "tests/avi/TestSupport.h"
 #include "tests/support/TempClip.h"
 
 namespace krvx {
@@ -19,27 +20,7 @@ using namespace dshow;
 using dshow::Failed;
 using dshow::Succeeded;
 
-// Frame `frame` through the reader's sample file, with the sector-aligned read it requires.
-bool ReadFrame(AVIReader& reader, uint32_t frame, std::vector<uint8_t>* out) {
-    uint32_t size = 0, lead = 0, alignedSize = 0;
-    uint64_t alignedOffset = 0;
-    uint32_t sector = reader.SampleFile()->SectorSize();
-    if (Failed(reader.Video().GetAlignedFrameLocation(frame, sector, &size, &lead, &alignedOffset,
-                                                      &alignedSize))) {
-        return false;
-    }
-    const size_t alignment = sector < 4096 ? 4096 : sector;
-    std::unique_ptr<uint8_t[]> block(new uint8_t[alignedSize + alignment]);
-    uint8_t* buffer =
-        block.get() + (alignment - reinterpret_cast<uintptr_t>(block.get()) % alignment) % alignment;
-    uint64_t got = 0;
-    if (Failed(AVIReader::ReadFileData(reader.SampleFile(), alignedOffset, alignedSize, buffer, &got)) ||
-        got < uint64_t(lead) + size) {
-        return false;
-    }
-    out->assign(buffer + lead, buffer + lead + size);
-    return true;
-}
+using test::ReadFrame;
 
 // Checks that the file holds exactly frames [0, frames) of the clip, and their audio when `audio`.
 void CheckCopy(const std::string& path, const TestClip& clip, uint32_t frames, bool audio) {
