@@ -31,12 +31,12 @@ std::string BenchClip() {
 
 void ImportAudioBlocks(benchmark::State& state) {
     static const std::string path = BenchClip();
-    krvx::host::Session session(krvx::host::SessionOptions{});
+    krvx::sim::Session session(krvx::sim::SessionOptions{});
     if (!session.Start()) {
         state.SkipWithError(session.Error().c_str());
         return;
     }
-    krvx::host::OpenClip clip(session, path);
+    krvx::sim::OpenClip clip(session, path);
     if (clip.Open() != 0 || !clip.Info().hasAudio) {
         state.SkipWithError("the clip does not open with audio");
         return;

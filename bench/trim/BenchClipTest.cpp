@@ -51,9 +51,9 @@ TEST_F(BenchClipTest, WholeGroupsWithKeyFramesAndAudioThatThePlugInOpens) {
     for (uint32_t frame = 0; frame < info.frames; ++frame)
         EXPECT_EQ(reader.IsVideoKeyFrame(frame), frame % info.keyFrameInterval == 0 ? 1u : 0u) << frame;
 
-    krvx::host::Session session(krvx::host::SessionOptions{});
+    krvx::sim::Session session(krvx::sim::SessionOptions{});
     ASSERT_TRUE(session.Start()) << session.Error();
-    krvx::host::OpenClip clip(session, m_path);
+    krvx::sim::OpenClip clip(session, m_path);
     ASSERT_EQ(clip.Open(), 0);
     EXPECT_EQ(clip.Info().width, 1920);
     EXPECT_EQ(clip.Info().height, 1080);

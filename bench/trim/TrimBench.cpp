@@ -144,26 +144,26 @@ int32_t CountProgress(int32_t /*done*/, int32_t /*total*/, void* context) {
     return 1;
 }
 
-krvx::host::Session* StartedSession() {
-    static krvx::host::Session session(krvx::host::SessionOptions{});
+krvx::sim::Session* StartedSession() {
+    static krvx::sim::Session session(krvx::sim::SessionOptions{});
     static const bool started = session.Start();
     return started ? &session : nullptr;
 }
 
 // The whole clip, video and audio, as `krvx-host trim` asks for it; opening the clip is not timed.
 void TrimWholeClip(benchmark::State& state) {
-    krvx::host::Session* session = StartedSession();
+    krvx::sim::Session* session = StartedSession();
     if (!session) {
         state.SkipWithError("the plug-in module does not load");
         return;
     }
-    krvx::host::OpenClip clip(*session, Files().clip);
+    krvx::sim::OpenClip clip(*session, Files().clip);
     if (clip.Open() != 0 || !clip.Info().hasAudio || clip.Info().ticksPerFrame <= 0) {
         state.SkipWithError("the clip does not open with audio");
         return;
     }
     const std::string to = Files().folder + "/trim-bench-trim.avi";
-    const std::u16string destination = krvx::host::ToUtf16(to);
+    const std::u16string destination = krvx::sim::ToUtf16(to);
     const int32_t ticks = clip.Info().ticksPerFrame;
     CopyTotals totals;
     for (auto _ : state) {

@@ -73,7 +73,7 @@ protected:
         platform::StoreDeleteKey(StoreHive::LocalMachine, kInstallKey);
         m_clipPath = std::filesystem::absolute(m_folder.File("clip.avi")).make_preferred().string();
         testing_support::WriteFile(m_clipPath, "RIFF");
-        m_widePath = host::ToUtf16(m_clipPath);
+        m_widePath = sim::ToUtf16(m_clipPath);
         m_access.path = m_widePath.c_str();
         ASSERT_TRUE(platform::FileSetLastWriteTime(m_widePath.c_str(), kOldFileTime));
     }
@@ -118,7 +118,7 @@ protected:
 
     TempFolder m_store;
     TempFolder m_folder;
-    host::HostSim m_host;
+    sim::HostSim m_host;
     std::string m_clipPath;
     std::u16string m_widePath;
     FileAccessRecord m_access{};

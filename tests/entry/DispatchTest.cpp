@@ -14,7 +14,7 @@
 #include "tests/support/ModuleTest.h"
 
 using namespace krvx;
-using namespace krvx::host;
+using namespace krvx::sim;
 
 namespace {
 

@@ -216,7 +216,7 @@ TEST(MemAllocTest, ForwardsToTheHostOrAnswersItsFailureValue) {
     EXPECT_EQ(none.AllocClear(10), nullptr);
     EXPECT_EQ(none.Free(nullptr), INT32_MIN);
 
-    host::HostSim host;
+    sim::HostSim host;
     CMemAlloc withHost(host.MemoryFunctions());
     char* cleared = static_cast<char*>(withHost.AllocClear(64));
     ASSERT_NE(cleared, nullptr);

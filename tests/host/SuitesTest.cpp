@@ -22,7 +22,7 @@ const std::vector<std::string> kSuiteOrder = {"Premiere PPix Creator Suite", "Pr
                                               "Premiere Memory Manager Suite"};
 
 TEST(SuitesTest, AcquiredInOrderAtConstructionAndReleasedInOrderAtDestruction) {
-    host::HostSim host;
+    sim::HostSim host;
     {
         CAVIFileImporter importer(host.StdParms());
         EXPECT_EQ(host.AcquireOrder(), kSuiteOrder);
@@ -41,7 +41,7 @@ TEST(SuitesTest, AcquiredInOrderAtConstructionAndReleasedInOrderAtDestruction) {
 }
 
 TEST(SuitesTest, WithoutABasicSuiteEverySuiteStaysNullAndNothingIsReleased) {
-    host::HostSim host;
+    sim::HostSim host;
     host.SetBasicSuiteAvailable(false);
     {
         CAVIFileImporter importer(host.StdParms());
@@ -56,7 +56,7 @@ TEST(SuitesTest, WithoutABasicSuiteEverySuiteStaysNullAndNothingIsReleased) {
 }
 
 TEST(SuitesTest, ImporterAllocatesThroughTheHostAndReportsNoLeakWhenClean) {
-    host::HostSim host;
+    sim::HostSim host;
     DebugCaptureScope capture;
     {
         CAVIFileImporter importer(host.StdParms());
@@ -75,7 +75,7 @@ TEST(SuitesTest, ImporterAllocatesThroughTheHostAndReportsNoLeakWhenClean) {
 }
 
 TEST(SuitesTest, ImporterAllocatorFollowsTheImportersMemoryFunctions) {
-    host::HostSim host;
+    sim::HostSim host;
     CAVIFileImporter withHost(host.StdParms());
     CImporterAllocator allocator(&withHost);
     void* block = allocator.AllocClear(32);

@@ -35,7 +35,7 @@ protected:
                                            uint32_t frames = 4) {
         if (!m_clips.count(name)) m_clips[name] = MakeClip(m_folder, name, SmallClip(width, height, frames));
         auto importer = std::make_unique<CAVIFileImporter>(m_host.StdParms());
-        EXPECT_EQ(importer->Open(host::ToUtf16(m_clips[name]).c_str()), 0);
+        EXPECT_EQ(importer->Open(sim::ToUtf16(m_clips[name]).c_str()), 0);
         return importer;
     }
 
@@ -55,7 +55,7 @@ protected:
     }
 
     TempFolder m_folder;
-    host::HostSim m_host;
+    sim::HostSim m_host;
     std::map<std::string, std::string> m_clips;
 };
 

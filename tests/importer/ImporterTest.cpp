@@ -16,10 +16,10 @@ namespace {
 class ImporterTest : public ::testing::Test {
 protected:
     std::u16string Path(const std::string& name, const encode::ClipOptions& options) {
-        return host::ToUtf16(MakeClip(m_folder, name, options));
+        return sim::ToUtf16(MakeClip(m_folder, name, options));
     }
     TempFolder m_folder;
-    host::HostSim m_host;
+    sim::HostSim m_host;
 };
 
 TEST_F(ImporterTest, OpeningAnOpenImporterChangesNothing) {
@@ -49,14 +49,14 @@ TEST_F(ImporterTest, TheLongPathPrefixOpensTheSameFile) {
     std::string path = MakeClip(m_folder, "long.avi", SmallClip(80, 48));
     CAVIFileImporter plain(m_host.StdParms());
     CAVIFileImporter prefixed(m_host.StdParms());
-    ASSERT_EQ(plain.Open(host::ToUtf16(path).c_str()), 0);
+    ASSERT_EQ(plain.Open(sim::ToUtf16(path).c_str()), 0);
     std::string native = path;
 #if defined(_WIN32)
     // Behind the prefix the system takes the path as it stands, separators included.
     for (char& c : native)
         if (c == '/') c = '\\';
 #endif
-    ASSERT_EQ(prefixed.Open(host::ToUtf16("\\\\?\\" + native).c_str()), 0);
+    ASSERT_EQ(prefixed.Open(sim::ToUtf16("\\\\?\\" + native).c_str()), 0);
     EXPECT_EQ(prefixed.SectorSize(), plain.SectorSize());
     FrameInfo info{};
     ASSERT_EQ(prefixed.GetFrameInfo(&info), 0);

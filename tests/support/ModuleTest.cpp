@@ -3,7 +3,7 @@
 namespace krvx {
 namespace testing_support {
 
-host::Session* ModuleTest::s_session = nullptr;
+sim::Session* ModuleTest::s_session = nullptr;
 
 }  // namespace testing_support
 }  // namespace krvx

@@ -13,7 +13,7 @@ namespace testing_support {
 class ModuleTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_session = new host::Session(host::SessionOptions{});
+        s_session = new sim::Session(sim::SessionOptions{});
         ASSERT_TRUE(s_session->Start()) << s_session->Error();
     }
     static void TearDownTestSuite() {
@@ -28,7 +28,7 @@ protected:
     }
     static std::vector<std::string> Lines() { return s_session->TakeDebugLines(); }
 
-    static host::Session* s_session;
+    static sim::Session* s_session;
 };
 
 }  // namespace testing_support

@@ -16,7 +16,7 @@
 #include "tools/krvx-host/ClipQueries.h"
 
 using namespace krvx;
-using namespace krvx::host;
+using namespace krvx::sim;
 using namespace krvx::testing_support;
 
 namespace {

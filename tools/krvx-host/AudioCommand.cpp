@@ -9,7 +9,7 @@
 #include "tools/krvx-host/WavWriter.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 
@@ -92,5 +92,5 @@ CommandRegistration g_registration(
      Run, nullptr});
 }  // namespace
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

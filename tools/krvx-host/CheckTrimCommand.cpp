@@ -7,7 +7,7 @@
 #include "tools/krvx-host/CommandArguments.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 
@@ -59,5 +59,5 @@ CommandRegistration g_registration(
      Run, nullptr});
 }  // namespace
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -6,7 +6,7 @@
 #include "host/Selectors.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 std::u16string ToUtf16(const std::string& text) {
     std::u16string out;
@@ -122,5 +122,5 @@ int32_t OpenClip::Close() {
     return result;
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

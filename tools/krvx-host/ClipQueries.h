@@ -8,7 +8,7 @@
 #include "tools/krvx-host/Session.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 // UTF-8 (or plain ASCII) text as the UTF-16 the host passes.
 std::u16string ToUtf16(const std::string& text);
@@ -48,5 +48,5 @@ private:
     int32_t m_openResult = 0;
 };
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 std::vector<Command>& Registry() {
@@ -50,5 +50,5 @@ bool OpenClipOrSay(const char* command, OpenClip& clip) {
     return false;
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

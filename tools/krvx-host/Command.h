@@ -8,7 +8,7 @@
 #include "tools/krvx-host/Session.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 // Exit codes of every command.
 enum ExitCode : int { kExitSuccess = 0, kExitPluginError = 1, kExitUsage = 2 };
@@ -45,5 +45,5 @@ bool StartSession(Session& session);
 // `command`, when it refuses the clip.
 bool OpenClipOrSay(const char* command, OpenClip& clip);
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

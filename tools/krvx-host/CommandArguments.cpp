@@ -8,7 +8,7 @@
 #include "tools/krvx-host/FrameRequests.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 bool Contains(const std::vector<std::string>& list, const std::string& item) {
@@ -88,5 +88,5 @@ bool FrameFormatAndSize(const char* command, const CommandArguments& arguments, 
     return true;
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

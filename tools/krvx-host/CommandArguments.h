@@ -6,7 +6,7 @@
 #include <vector>
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 class CommandArguments {
 public:
@@ -34,5 +34,5 @@ private:
 bool FrameFormatAndSize(const char* command, const CommandArguments& arguments, uint32_t* pixelFormat,
                         int32_t* width, int32_t* height);
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -3,7 +3,7 @@
 #include "tools/krvx-host/PngWriter.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 constexpr uint32_t kMaximumColumns = 1600;
@@ -46,5 +46,5 @@ bool WriteDataRateChart(const std::string& path, const std::vector<FrameBytes>& 
     return WritePngFile(path, chart);
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -5,7 +5,7 @@
 #include <vector>
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 struct FrameBytes {
     uint32_t bytes;
@@ -17,5 +17,5 @@ struct FrameBytes {
 // written.
 bool WriteDataRateChart(const std::string& path, const std::vector<FrameBytes>& frames);
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

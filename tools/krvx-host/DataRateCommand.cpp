@@ -10,7 +10,7 @@
 #include "tools/krvx-host/DataRateChart.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 
@@ -66,5 +66,5 @@ CommandRegistration g_registration(
      Run, nullptr});
 }  // namespace
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -21,7 +21,7 @@
 #include "tools/krvx-host/PngWriter.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 // The tour plays the editor unless --host-name names another host.
@@ -275,5 +275,5 @@ CommandRegistration g_registration(
      Run, kEditorName});
 }  // namespace
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -7,7 +7,7 @@
 #include "tools/krvx-host/Command.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 int Run(const CommandContext& context) {
@@ -36,5 +36,5 @@ CommandRegistration g_registration(
      Run, nullptr});
 }  // namespace
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

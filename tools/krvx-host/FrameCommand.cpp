@@ -13,7 +13,7 @@
 #include "tools/krvx-host/PngWriter.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 
@@ -97,5 +97,5 @@ CommandRegistration g_registration(
 
 }  // namespace
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

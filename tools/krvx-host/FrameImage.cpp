@@ -5,7 +5,7 @@
 #include "host/PrPixelFormat.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 
@@ -115,5 +115,5 @@ bool HostFrameToRgba(const HostSim::FrameView& frame, RgbaImage* image) {
     return true;
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

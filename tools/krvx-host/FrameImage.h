@@ -7,7 +7,7 @@
 #include "tools/krvx-host/HostSim.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 struct RgbaImage {
     int32_t width = 0;
@@ -24,5 +24,5 @@ struct RgbaImage {
 // the matrices their conversions deliver.
 bool HostFrameToRgba(const HostSim::FrameView& frame, RgbaImage* image);
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

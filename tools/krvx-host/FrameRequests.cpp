@@ -4,7 +4,7 @@
 #include "host/Selectors.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 int64_t FrameTime(const FileInfoRecord& info, int32_t frame) {
     if (info.timeBase <= 0) return 0;
@@ -60,5 +60,5 @@ void SourceFrame::Release() {
     m_frame = nullptr;
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

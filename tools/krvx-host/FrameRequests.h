@@ -7,7 +7,7 @@
 #include "tools/krvx-host/FrameImage.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 // The host time of frame n of a clip described by `info` (its time base and ticks per frame).
 int64_t FrameTime(const FileInfoRecord& info, int32_t frame);
@@ -45,5 +45,5 @@ private:
     PPixHand m_frame = nullptr;
 };
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -10,7 +10,7 @@
 #include "tools/krvx-host/Command.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 // Set for the copy: a copy that still is not seen under the name must fail, not start another copy.
@@ -55,5 +55,5 @@ HostNameOutcome PresentAsHost(const std::string& name, const std::vector<std::st
     return {false, exitCode};
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -6,7 +6,7 @@
 #include <vector>
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 struct HostNameOutcome {
     bool goOn;     // this process is seen under the name: run the command here
@@ -18,5 +18,5 @@ struct HostNameOutcome {
 HostNameOutcome PresentAsHost(const std::string& name, const std::vector<std::string>& arguments,
                               const std::string& modulePath);
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -6,7 +6,7 @@
 #include "host/Selectors.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 // Far larger than any record the plug-in fills, so an overrun would land in our own bytes.
@@ -48,5 +48,5 @@ int32_t PrintCapabilities(Session& session, FILE* out) {
     return firstError;
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

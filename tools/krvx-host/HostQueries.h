@@ -6,11 +6,11 @@
 #include "tools/krvx-host/Session.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 // Initialises the plug-in, asks its formats and capabilities, shuts it down, and prints each answer.
 // Returns the first result that was not the expected one, or 0.
 int32_t PrintCapabilities(Session& session, FILE* out);
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -6,7 +6,7 @@
 #include "host/PrPixelFormat.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 HostSim* HostSim::s_current = nullptr;
 
@@ -352,5 +352,5 @@ int HostSim::Released(const std::string& name) const {
     return found == m_released.end() ? 0 : found->second;
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -14,7 +14,7 @@
 #include "host/HostTime.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 class HostSim {
 public:
@@ -103,5 +103,5 @@ private:
 // Bytes per pixel of a host pixel format the simulator makes frames of; 0 for any other.
 int32_t HostBytesPerPixel(uint32_t pixelFormat);
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -7,7 +7,7 @@
 #include "tools/krvx-host/Command.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 void PrintJson(int32_t result, const FileInfoRecord& info,
@@ -96,5 +96,5 @@ CommandRegistration g_registration(
      Run, nullptr});
 }  // namespace
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

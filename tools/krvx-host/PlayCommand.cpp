@@ -18,7 +18,7 @@
 #include "tools/krvx-host/ProgressBar.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 
@@ -131,5 +131,5 @@ CommandRegistration g_registration(
 
 }  // namespace
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

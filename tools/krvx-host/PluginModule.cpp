@@ -5,7 +5,7 @@
 #include "platform/module.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 #if defined(_WIN32)
@@ -45,5 +45,5 @@ std::string PluginModule::DefaultPath() {
     return kModuleFile;
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -9,7 +9,7 @@ namespace krvx {
 namespace platform {
 struct NativeModule;
 }
-namespace host {
+namespace sim {
 
 using ImportEntryFn = int32_t (*)(int32_t selector, imStdParms* stdParms, intptr_t param1, intptr_t param2);
 
@@ -37,5 +37,5 @@ private:
     std::string m_error;
 };
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

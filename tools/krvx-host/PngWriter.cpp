@@ -7,7 +7,7 @@
 #include <vector>
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 
@@ -86,5 +86,5 @@ bool WritePngFile(const std::string& path, const RgbaImage& image) {
     return out && std::fwrite(file.data(), 1, file.size(), out.get()) == file.size();
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -7,9 +7,9 @@
 #include "tools/krvx-host/FrameImage.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 bool WritePngFile(const std::string& path, const RgbaImage& image);
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

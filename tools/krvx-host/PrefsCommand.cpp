@@ -13,7 +13,7 @@
 #include "tools/krvx-host/Command.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 const char kCompanionKey[] = "SOFTWARE\\Bravik\\KorvaneStudio";
@@ -154,5 +154,5 @@ CommandRegistration g_registration(
      Run, nullptr});
 }  // namespace
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

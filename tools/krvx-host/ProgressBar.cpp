@@ -5,7 +5,7 @@
 #include "platform/system.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 constexpr int kWidth = 40;
@@ -30,5 +30,5 @@ void ProgressBar::Update(uint64_t done) {
     std::fflush(stderr);
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

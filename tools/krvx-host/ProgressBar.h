@@ -3,7 +3,7 @@
 #include <cstdint>
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 class ProgressBar {
 public:
@@ -21,5 +21,5 @@ private:
     int m_drawn = -1;
 };
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 Session::Session(const SessionOptions& options) : m_options(options), m_host(options.interfaceVersion) {}
 
@@ -34,5 +34,5 @@ std::vector<std::string> Session::TakeDebugLines() {
     return lines;
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

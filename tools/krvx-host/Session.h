@@ -10,7 +10,7 @@
 #include "tools/krvx-host/PluginModule.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 struct SessionOptions {
     std::string modulePath;   // empty: the module beside the program
@@ -46,5 +46,5 @@ private:
     std::vector<std::string> m_unread;
 };
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -9,7 +9,7 @@
 #include "tools/krvx-host/CommandArguments.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 
@@ -49,5 +49,5 @@ CommandRegistration g_registration({"timeinfo", "CLIP",
                                     Run, nullptr});
 }  // namespace
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

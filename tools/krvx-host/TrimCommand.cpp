@@ -12,7 +12,7 @@
 #include "tools/krvx-host/ProgressBar.h"
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 
@@ -106,5 +106,5 @@ CommandRegistration g_registration(
      Run, nullptr});
 }  // namespace
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -3,7 +3,7 @@
 #include <cstring>
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 namespace {
 constexpr uint16_t kWaveFormatIeeeFloat = 3;
@@ -88,5 +88,5 @@ bool WavWriter::Close() {
     return !m_failed;
 }
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

@@ -5,7 +5,7 @@
 #include <string>
 
 namespace krvx {
-namespace host {
+namespace sim {
 
 class WavWriter {
 public:
@@ -30,5 +30,5 @@ private:
     bool m_failed = false;
 };
 
-}  // namespace host
+}  // namespace sim
 }  // namespace krvx

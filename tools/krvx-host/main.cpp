@@ -8,7 +8,7 @@
 #include "tools/krvx-host/HostName.h"
 #include "tools/krvx-host/PluginModule.h"
 
-using namespace krvx::host;
+using namespace krvx::sim;
 
 namespace {
 void PrintHelp() {
