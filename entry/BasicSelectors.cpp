@@ -12,29 +12,26 @@
 namespace krvx {
 
 namespace {
-struct InfoAnswer {
-    int offset;
-    int32_t value;
-};
-
-// The one word of the answer that is a number rather than a 0 or 1 flag. Its meaning is the host's: the
-// host reads it at offset 52 and expects this value from an importer of this kind.
+// The one word of imInit's answer that is not a 0 or a 1; like the others, its meaning is the host's.
 constexpr int32_t kInfoValueAt52 = 15300;
-
-// imInit's answer: the 32-bit words written, by byte offset; the host reads them as the importer's
-// capabilities. Offset 72 follows from interface version 6.
-constexpr InfoAnswer kInfoAnswers[] = {
-    {8, 0},  {12, 0}, {24, 0}, {28, 0},              {32, 0}, {36, 1},
-    {40, 1}, {44, 0}, {48, 0}, {52, kInfoValueAt52}, {64, 0}, {68, 1},
-};
-constexpr InfoAnswer kInfoAnswerFromVersion6 = {72, 1};
 }  // namespace
 
+// imInit's fixed answer; the words between those written stay as the host left them.
 int32_t HandleInit(const imStdParms* stdParms, ImporterInfoRecord* info) {
     if (info) {
-        for (const InfoAnswer& answer : kInfoAnswers) info->word[answer.offset / 4] = answer.value;
-        if (stdParms && stdParms->interfaceVersion >= 6)
-            info->word[kInfoAnswerFromVersion6.offset / 4] = kInfoAnswerFromVersion6.value;
+        info->offset8 = 0;
+        info->offset12 = 0;
+        info->offset24 = 0;
+        info->offset28 = 0;
+        info->offset32 = 0;
+        info->offset36 = 1;
+        info->offset40 = 1;
+        info->offset44 = 0;
+        info->offset48 = 0;
+        info->offset52 = kInfoValueAt52;
+        info->offset64 = 0;
+        info->offset68 = 1;
+        if (stdParms && stdParms->interfaceVersion >= 6) info->offset72 = 1;
     }
     const ObjectSizes sizes = CurrentObjectSizes();
     platform::DebugPrintf("CAVIFileImporter: %d bytes\n", sizes.fileImporter);
@@ -61,9 +58,9 @@ int32_t HandleCloseFile(const imStdParms* stdParms, char** privateData) {
 
 int32_t HandleGetMetaData(MetaDataRecord* record) {
     if (record) {
-        record->value8 = 0;
-        record->value12 = 0;
-        record->value16 = 0;
+        record->offset8 = 0;
+        record->offset12 = 0;
+        record->offset16 = 0;
     }
     return kImNoContent;
 }

@@ -24,22 +24,32 @@ float FrameRate(uint32_t rate, uint32_t scale) {
 }
 }  // namespace
 
-uint8_t HostFieldType(uint32_t fieldValue, int32_t width, int32_t height, uint32_t rate, uint32_t scale) {
-    uint8_t field;
+FieldType HostFieldType(uint32_t fieldValue, int32_t width, int32_t height, uint32_t rate, uint32_t scale) {
+    FieldType field;
     switch (fieldValue) {
-        case 1: field = 0; break;
-        case 2: field = 1; break;
-        case 3: field = 2; break;
-        default: field = 3; break;
+        case 1:
+            field = kFieldTypeProgressive;
+            break;
+        case 2:
+            field = kFieldTypeFieldOrder1;
+            break;
+        case 3:
+            field = kFieldTypeFieldOrder2;
+            break;
+        default:
+            field = kFieldTypeUnknownOrder;
+            break;
     }
     float r = FrameRate(rate, scale);
-    if (field == 3) {
+    // 1080 (above film rate), 576, 486 and 480 lines are the interlaced broadcast heights: only there
+    // can an unknown field order be interlaced; every other picture is taken as progressive.
+    if (field == kFieldTypeUnknownOrder) {
         if (height == 1080)
-            field = r > 24.5f ? 3 : 0;
+            field = r > 24.5f ? kFieldTypeUnknownOrder : kFieldTypeProgressive;
         else if (height != 576 && height != 486 && height != 480)
-            field = 0;
+            field = kFieldTypeProgressive;
     }
-    if (height == 720 || height > 1080 || width > 1920 || r > 30.0f) field = 0;
+    if (height == 720 || height > 1080 || width > 1920 || r > 30.0f) field = kFieldTypeProgressive;
     return field;
 }
 
@@ -101,7 +111,9 @@ int32_t HandleGetInfo8(const imStdParms* stdParms, const FileAccessRecord* acces
         info->height = frame.height;
         info->bitsPerPixel = 32;
         info->subtype = static_cast<int32_t>(frame.handler);
-        info->alphaCode = importer->EncodedFormat() == kEncodedFormatWithAlpha ? 1 : 5;
+        info->alphaCode =
+            importer->EncodedFormat() == kEncodedFormatWithAlpha ? kAlphaCodeAlpha : kAlphaCodeNoAlpha;
+        // The field order matters only at the interlaced broadcast heights (1080, 576, 486, 480 lines).
         info->fieldType = HostFieldType(importer->SampleInfo().fieldValue, frame.width, frame.height, header.rate,
                                         header.scale);
         if (frame.width == 1440 && frame.height == 1080) {
@@ -117,23 +129,24 @@ int32_t HandleGetInfo8(const imStdParms* stdParms, const FileAccessRecord* acces
         info->ticksPerFrame = ticksPerFrame;
         int64_t duration = static_cast<int64_t>(reader->TotalFrames()) * ticksPerFrame;
         info->durationTicks = static_cast<int32_t>(duration > kMaxDurationTicks ? kMaxDurationTicks : duration);
-        info->alphaInverted = 0;
-        info->stillAndNoDuration = 0;
-        info->rollCrawl = 0;
-        info->supportsAsyncIO = 0;
-        info->supportsGetSourceVideo = 1;
-        info->hasPulldown = 0;
+        // Fixed values, whose meaning is the host's.
+        info->offset26 = 0;
+        info->offset31 = 0;
+        info->offset42 = 0;
+        info->offset50 = 0;
+        info->offset54 = 1;
+        info->offset58 = 0;
     }
     if (hasAudio) {
         const AVIStreamHeader& header = reader->Audio().Header();
         info->audioChannels = reader->Audio().Format().channels;
         info->audioSampleRate = header.scale == 0 ? 0.0f : static_cast<float>(header.rate / header.scale);
-        info->audioSampleType = 8;
+        info->audioSampleType = kAudioSampleType8;
         info->audioDurationFrames = static_cast<int64_t>(static_cast<int32_t>(header.length));
     }
-    info->hasDataRate = 1;
-    info->streamsAsComposition = 0;
-    info->accessValue = stdParms && stdParms->interfaceVersion >= 6 ? 4 : 0;
+    info->offset206 = 1;
+    info->offset211 = 0;
+    info->accessValue = stdParms && stdParms->interfaceVersion >= 6 ? kAccessValueFromVersion6 : 0;
     importer->SetImporterId(info->importerId);
     if (access && access->path) importer->SetPath(access->path);
 

@@ -30,7 +30,7 @@ int32_t HandleGetIndFormat(int32_t index, FormatRecord* record) {
     if (!record) return kImNoErr;
     record->fileType = kFileTypeAVIV;
     record->flags = kFormatFlags;
-    record->canWriteTimecode = 1;
+    record->offset8 = 1;
     CopyBounded(record->formatName, sizeof(record->formatName), "AVI File");
     CopyBounded(record->shortName, sizeof(record->shortName), "KRVX File");
     CopyBounded(record->platformExtension, sizeof(record->platformExtension), "avi");

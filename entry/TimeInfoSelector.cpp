@@ -37,7 +37,7 @@ int32_t HandleGetTimeInfo8(TimeInfoRecord* record) {
     record->ticksPerFrame = static_cast<int32_t>(header.scale);
     record->alternateTimeBase = static_cast<int32_t>(header.rate);
     record->alternateTicksPerFrame = static_cast<int32_t>(header.scale);
-    record->value396 = 1;
+    record->offset396 = 1;
     return kImNoErr;
 }
 

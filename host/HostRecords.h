@@ -8,19 +8,38 @@
 
 namespace krvx {
 
-// The importer-information record filled by imInit: 32-bit fields at 8 .. 72. Its real size is the
-// host's; the plug-in touches only the words listed in its answer.
+// imInit's importer-information record. The plug-in writes fixed values at offsets 8 to 72 whose
+// meaning is the host's, so those fields are named by their offsets; the gaps between them are the
+// host's and are left as it filled them. The record's real size is the host's too.
 struct ImporterInfoRecord {
-    int32_t word[19];
+    int32_t reserved0;
+    int32_t reserved4;
+    int32_t offset8;
+    int32_t offset12;
+    int32_t reserved16;
+    int32_t reserved20;
+    int32_t offset24;
+    int32_t offset28;
+    int32_t offset32;
+    int32_t offset36;
+    int32_t offset40;
+    int32_t offset44;
+    int32_t offset48;
+    int32_t offset52;
+    int32_t reserved56;
+    int32_t reserved60;
+    int32_t offset64;
+    int32_t offset68;
+    int32_t offset72;  // written only for host interface version 6 and above
 };
 
-// imGetMetaData's record: three 32-bit fields cleared at 8, 12 and 16.
+// imGetMetaData's record: three 32-bit fields it clears, whose meaning is the host's.
 struct MetaDataRecord {
     int32_t reserved0;
     int32_t reserved4;
-    int32_t value8;
-    int32_t value12;
-    int32_t value16;
+    int32_t offset8;
+    int32_t offset12;
+    int32_t offset16;
 };
 
 // The private-data handle: a pointer to the master pointer that points at the importer's bytes.
@@ -33,7 +52,7 @@ constexpr int32_t kFileTypeAVIV = 0x41564956;
 struct FormatRecord {
     int32_t fileType;
     int32_t flags;
-    int32_t canWriteTimecode;
+    int32_t offset8;  // set to 1; its meaning is the host's
     char formatName[256];
     char shortName[32];
     char platformExtension[256];
@@ -69,11 +88,35 @@ struct FileAccessRecord {
 struct PrefsRecord {
     int32_t reserved0;
     int32_t prefsLength;  // 0 asks for the size of the block the plug-in wants
-    uint8_t firstTime;    // 1 when the host creates a new clip's settings
+    uint8_t firstTime;    // the first-time flag: at 1 the plug-in answers at once
 };
 
+// The field type the file-information record gives the host.
+enum FieldType : uint8_t {
+    kFieldTypeProgressive = 0,
+    kFieldTypeFieldOrder1 = 1,  // the two field orders, from the sample's field values 2 and 3
+    kFieldTypeFieldOrder2 = 2,
+    kFieldTypeUnknownOrder = 3,
+};
+
+// The alpha code the file-information record gives the host: whether the clip carries alpha.
+enum AlphaCode : uint8_t {
+    kAlphaCodeAlpha = 1,
+    kAlphaCodeNoAlpha = 5,
+};
+
+// The audio sample type code; its meaning is the host's. The plug-in answers this one for every clip
+// with audio.
+enum AudioSampleType : int32_t {
+    kAudioSampleType8 = 8,
+};
+
+// The access value at 194, written from host interface version 6 on (0 before); its meaning is the host's.
+constexpr int32_t kAccessValueFromVersion6 = 4;
+
 #pragma pack(push, 1)
-// imGetInfo8's file-information record, packed as the host lays it out.
+// imGetInfo8's file-information record, packed as the host lays it out. The fields named by their offsets
+// hold fixed values whose meaning is the host's.
 struct FileInfoRecord {
     uint8_t hasVideo;
     uint8_t hasAudio;
@@ -82,36 +125,36 @@ struct FileInfoRecord {
     uint8_t reserved10[2];
     int16_t bitsPerPixel;
     int32_t subtype;
-    uint8_t fieldType;
+    uint8_t fieldType;  // a FieldType
     uint8_t reserved19[3];
-    uint8_t alphaCode;
+    uint8_t alphaCode;  // an AlphaCode
     uint8_t reserved23[3];
-    uint8_t alphaInverted;  // 0: alpha is not inverted
+    uint8_t offset26;
     uint8_t reserved27[4];
-    int16_t stillAndNoDuration;  // 0: a moving clip with a duration (two flag bytes)
+    int16_t offset31;
     uint8_t reserved33;
     int32_t pixelAspectNumerator;
     int32_t pixelAspectDenominator;
-    uint8_t rollCrawl;  // 0: not a roll or crawl title
+    uint8_t offset42;
     uint8_t reserved43[3];
     int32_t importerId;
-    int32_t supportsAsyncIO;         // 0: the older asynchronous reads are not offered
-    int32_t supportsGetSourceVideo;  // 1: frames come through imGetSourceVideo
-    int32_t hasPulldown;             // 0: no pulldown to remove
+    int32_t offset50;
+    int32_t offset54;
+    int32_t offset58;
     uint8_t reserved62[100];
     int32_t timeBase;
     int32_t ticksPerFrame;
     int32_t durationTicks;
     int32_t audioChannels;
     float audioSampleRate;
-    int32_t audioSampleType;
+    int32_t audioSampleType;  // an AudioSampleType
     int64_t audioDurationFrames;
     int32_t accessValue;
     PrivateDataHandle privateData;
     uint8_t reserved202[4];
-    uint8_t hasDataRate;  // 1: imDataRateAnalysis answers for this clip
+    uint8_t offset206;
     uint8_t reserved207[4];
-    uint8_t streamsAsComposition;  // 0: the streams form one clip
+    uint8_t offset211;
 };
 #pragma pack(pop)
 
@@ -198,7 +241,7 @@ struct TimeInfoRecord {
     char reelName[40];
     char alternateReelName[40];
     char logComment[256];
-    int32_t value396;  // set to 1; its meaning is the host's
+    int32_t offset396;  // set to 1; its meaning is the host's
 };
 #pragma pack(pop)
 
@@ -256,13 +299,23 @@ struct TrimFileRecord {
 };
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
-static_assert(offsetof(MetaDataRecord, value8) == 8 && offsetof(MetaDataRecord, value16) == 16,
+static_assert(offsetof(MetaDataRecord, offset8) == 8 && offsetof(MetaDataRecord, offset12) == 12 &&
+                  offsetof(MetaDataRecord, offset16) == 16,
               "metadata fields at 8, 12, 16");
+static_assert(
+    offsetof(ImporterInfoRecord, offset8) == 8 && offsetof(ImporterInfoRecord, offset12) == 12 &&
+        offsetof(ImporterInfoRecord, offset24) == 24 && offsetof(ImporterInfoRecord, offset28) == 28 &&
+        offsetof(ImporterInfoRecord, offset32) == 32 && offsetof(ImporterInfoRecord, offset36) == 36 &&
+        offsetof(ImporterInfoRecord, offset40) == 40 && offsetof(ImporterInfoRecord, offset44) == 44 &&
+        offsetof(ImporterInfoRecord, offset48) == 48 && offsetof(ImporterInfoRecord, offset52) == 52 &&
+        offsetof(ImporterInfoRecord, offset64) == 64 && offsetof(ImporterInfoRecord, offset68) == 68 &&
+        offsetof(ImporterInfoRecord, offset72) == 72,
+    "importer information fields at their offsets");
 static_assert(sizeof(ImporterInfoRecord) == 76, "importer information up to offset 72");
-static_assert(offsetof(FormatRecord, canWriteTimecode) == 8 && offsetof(FormatRecord, formatName) == 12 &&
-                  offsetof(FormatRecord, shortName) == 268 &&
+static_assert(offsetof(FormatRecord, flags) == 4 && offsetof(FormatRecord, offset8) == 8 &&
+                  offsetof(FormatRecord, formatName) == 12 && offsetof(FormatRecord, shortName) == 268 &&
                   offsetof(FormatRecord, platformExtension) == 300,
-              "format record strings");
+              "format record");
 static_assert(sizeof(SubTypeEntry) == 516, "subtype entries of 516 bytes");
 static_assert(offsetof(FileOpenRecord, fileType) == 4 && offsetof(FileOpenRecord, path) == 8 &&
                   offsetof(FileOpenRecord, fileReference) == 12 &&
@@ -271,17 +324,16 @@ static_assert(offsetof(FileOpenRecord, fileType) == 4 && offsetof(FileOpenRecord
 static_assert(offsetof(FileAccessRecord, path) == 8, "file-access record path");
 static_assert(offsetof(PrefsRecord, prefsLength) == 4 && offsetof(PrefsRecord, firstTime) == 8,
               "preferences record");
-static_assert(offsetof(FileInfoRecord, width) == 2 && offsetof(FileInfoRecord, height) == 6 &&
-                  offsetof(FileInfoRecord, bitsPerPixel) == 12 && offsetof(FileInfoRecord, subtype) == 14 &&
-                  offsetof(FileInfoRecord, fieldType) == 18 && offsetof(FileInfoRecord, alphaCode) == 22 &&
-                  offsetof(FileInfoRecord, alphaInverted) == 26 &&
-                  offsetof(FileInfoRecord, stillAndNoDuration) == 31 &&
+static_assert(offsetof(FileInfoRecord, hasAudio) == 1 && offsetof(FileInfoRecord, width) == 2 &&
+                  offsetof(FileInfoRecord, height) == 6 && offsetof(FileInfoRecord, bitsPerPixel) == 12 &&
+                  offsetof(FileInfoRecord, subtype) == 14 && offsetof(FileInfoRecord, fieldType) == 18 &&
+                  offsetof(FileInfoRecord, alphaCode) == 22 && offsetof(FileInfoRecord, offset26) == 26 &&
+                  offsetof(FileInfoRecord, offset31) == 31 &&
                   offsetof(FileInfoRecord, pixelAspectNumerator) == 34 &&
                   offsetof(FileInfoRecord, pixelAspectDenominator) == 38 &&
-                  offsetof(FileInfoRecord, rollCrawl) == 42 && offsetof(FileInfoRecord, importerId) == 46 &&
-                  offsetof(FileInfoRecord, supportsAsyncIO) == 50 &&
-                  offsetof(FileInfoRecord, supportsGetSourceVideo) == 54 &&
-                  offsetof(FileInfoRecord, hasPulldown) == 58,
+                  offsetof(FileInfoRecord, offset42) == 42 && offsetof(FileInfoRecord, importerId) == 46 &&
+                  offsetof(FileInfoRecord, offset50) == 50 && offsetof(FileInfoRecord, offset54) == 54 &&
+                  offsetof(FileInfoRecord, offset58) == 58,
               "file-information record, video part");
 static_assert(offsetof(FileInfoRecord, timeBase) == 162 && offsetof(FileInfoRecord, ticksPerFrame) == 166 &&
                   offsetof(FileInfoRecord, durationTicks) == 170 &&
@@ -291,8 +343,7 @@ static_assert(offsetof(FileInfoRecord, timeBase) == 162 && offsetof(FileInfoReco
                   offsetof(FileInfoRecord, audioDurationFrames) == 186 &&
                   offsetof(FileInfoRecord, accessValue) == 194 &&
                   offsetof(FileInfoRecord, privateData) == 198 &&
-                  offsetof(FileInfoRecord, hasDataRate) == 206 &&
-                  offsetof(FileInfoRecord, streamsAsComposition) == 211,
+                  offsetof(FileInfoRecord, offset206) == 206 && offsetof(FileInfoRecord, offset211) == 211,
               "file-information record, audio and handle part");
 static_assert(offsetof(PreferredFrameSizeRecord, pixelFormat) == 8 &&
                   offsetof(PreferredFrameSizeRecord, index) == 12 &&
@@ -320,11 +371,13 @@ static_assert(offsetof(AudioImportRecord, size) == 8 && offsetof(AudioImportReco
                   offsetof(AudioImportRecord, privateData) == 16,
               "audio-import record");
 static_assert(offsetof(TimeInfoRecord, timecode) == 8 && offsetof(TimeInfoRecord, timeBase) == 26 &&
-                  offsetof(TimeInfoRecord, ticksPerFrame) == 30 && offsetof(TimeInfoRecord, alternateTimecode) == 34 &&
+                  offsetof(TimeInfoRecord, ticksPerFrame) == 30 &&
+                  offsetof(TimeInfoRecord, alternateTimecode) == 34 &&
                   offsetof(TimeInfoRecord, alternateTimeBase) == 52 &&
-                  offsetof(TimeInfoRecord, alternateTicksPerFrame) == 56 && offsetof(TimeInfoRecord, reelName) == 60 &&
-                  offsetof(TimeInfoRecord, alternateReelName) == 100 && offsetof(TimeInfoRecord, logComment) == 140 &&
-                  offsetof(TimeInfoRecord, value396) == 396,
+                  offsetof(TimeInfoRecord, alternateTicksPerFrame) == 56 &&
+                  offsetof(TimeInfoRecord, reelName) == 60 &&
+                  offsetof(TimeInfoRecord, alternateReelName) == 100 &&
+                  offsetof(TimeInfoRecord, logComment) == 140 && offsetof(TimeInfoRecord, offset396) == 396,
               "time-information record");
 static_assert(offsetof(AnalysisRecord, bufferSize) == 8 && offsetof(AnalysisRecord, buffer) == 12, "analysis record");
 static_assert(offsetof(DataRateRecord, bufferSize) == 8 && offsetof(DataRateRecord, buffer) == 12, "data-rate record");

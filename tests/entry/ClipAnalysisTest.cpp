@@ -93,7 +93,7 @@ TEST_F(ClipAnalysisTest, TimecodeAndReelFillTheirAlternatesAndTheLastOccurrenceW
     EXPECT_EQ(+record.ticksPerFrame, 1001);
     EXPECT_EQ(+record.alternateTimeBase, 30000);
     EXPECT_EQ(+record.alternateTicksPerFrame, 1001);
-    EXPECT_EQ(+record.value396, 1);
+    EXPECT_EQ(+record.offset396, 1);
 }
 
 TEST_F(ClipAnalysisTest, AlternatesStandAloneAndOverlongTextsAreCutOrLeftOut) {

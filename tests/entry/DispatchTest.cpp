@@ -122,7 +122,7 @@ TEST_F(DispatchTest, TheOneFormatIsAviWithItsNamesAndTheSecondIndexIsPastTheEnd)
     EXPECT_EQ(Call(imGetIndFormat, 0, reinterpret_cast<intptr_t>(&record)), 0);
     EXPECT_EQ(record.fileType, 0x41564956);
     EXPECT_EQ(record.flags, 0xE008);
-    EXPECT_EQ(record.canWriteTimecode, 1);
+    EXPECT_EQ(record.offset8, 1);
     EXPECT_STREQ(record.formatName, "AVI File");
     EXPECT_STREQ(record.shortName, "KRVX File");
     EXPECT_STREQ(record.platformExtension, "avi");

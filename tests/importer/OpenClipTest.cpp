@@ -69,8 +69,8 @@ TEST_F(OpenClipTest, DescribesAClipFromItsHeadersAndFirstSample) {
     EXPECT_EQ(+info.audioSampleType, 8);
     // 4 frames at 2997/125 fps of 48 kHz audio, as the stream header says.
     EXPECT_GT(+info.audioDurationFrames, 0);
-    EXPECT_EQ(+info.supportsGetSourceVideo, 1);
-    EXPECT_EQ(+info.hasDataRate, 1);
+    EXPECT_EQ(+info.offset54, 1);
+    EXPECT_EQ(+info.offset206, 1);
     EXPECT_EQ(+info.accessValue, 4);
     // The host's memory is reserved for the importer identifier it gave.
     std::vector<std::pair<int32_t, uint32_t>> reservations = s_session->Host().Reservations();
@@ -272,7 +272,7 @@ TEST_F(OpenClipTest, InfoOnAnEmptyHandleDescribesNothingAndKeepsTheImporter) {
     EXPECT_EQ(s_session->Call(imGetInfo8, &access, &info), 0);
     EXPECT_EQ(+info.hasVideo, 0);
     EXPECT_EQ(+info.hasAudio, 0);
-    EXPECT_EQ(+info.hasDataRate, 1);
+    EXPECT_EQ(+info.offset206, 1);
     ASSERT_NE(+info.privateData, nullptr);
     EXPECT_EQ(s_session->Call(imCloseFile, nullptr, info.privateData), 0);
 }
