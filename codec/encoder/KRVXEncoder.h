@@ -61,7 +61,8 @@ struct Picture {
 };
 
 // Converts 12-bit R, G, B, A planes (width x height each, top-down) into a picture of the given format
-// with the rules of codec/FORMAT.md (BT.709 video range for YUV; chroma from the sum of each pixel pair).
+// with the rules of codec/FORMAT.md (video range for YUV, BT.601 at standard definition and BT.709 above;
+// chroma from the sum of each pixel pair).
 Picture PictureFromRgba12(const uint16_t* r, const uint16_t* g, const uint16_t* b, const uint16_t* a,
                           uint32_t width, uint32_t height, uint32_t format);
 
