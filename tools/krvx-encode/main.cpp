@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/encoder/KRVXEncoder.h"
+#include "tools/clip-writer/ClipWriter.h"
 #include "tools/krvx-encode/PngInput.h"
 
 namespace {
