@@ -11,15 +11,17 @@ import sys
 
 # Lower ranks sit lower. A file may include its own folder and folders of a lower rank. The decoder
 # interface is the maker's header: it includes nothing of ours, and the host's allocator implements the
-# allocator interface it declares, so it sits at the bottom beside platform.
+# allocator interface it declares, so it sits at the bottom beside platform. The stand-in decoder and
+# the encoder need only that interface, so the codec sits just above it, below the container: what
+# needs both (the clip writer) lives with the tools.
 RANKS = {
     "platform": 0,
     "codec/include": 0,
     "host": 1,
     "dshow": 1,
+    "codec": 1,
     "avi": 2,
     "convert": 2,
-    "codec": 3,
     "graph": 3,
     "importer": 3,
     "async": 4,

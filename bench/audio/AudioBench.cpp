@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/encoder/KRVXEncoder.h"
+#include "tools/clip-writer/ClipWriter.h"
 #include "tools/krvx-host/ClipQueries.h"
 #include "tools/krvx-host/Session.h"
 

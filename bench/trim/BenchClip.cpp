@@ -7,7 +7,7 @@
 
 #include "avi/AVIReader.h"
 #include "avi/AVIWriter.h"
-#include "codec/encoder/KRVXEncoder.h"
+#include "tools/clip-writer/ClipWriter.h"
 
 namespace krvx {
 namespace bench {

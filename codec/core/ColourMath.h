@@ -1,6 +1,7 @@
-// The exact integer colour arithmetic of the codec (BT.709, video range for YUV), shared by the decoder's
+// The exact integer colour arithmetic of the codec (video range for YUV), shared by the decoder's
 // output conversions, the encoder's input conversion and the tests. Coefficients carry 28 fraction bits;
 // every result is rounded as (x * range + 2^27) >> 28 with an arithmetic (flooring) shift, then clamped.
+// A standard-definition picture uses BT.601 and a larger one BT.709, by the importer's rule.
 #pragma once
 #include <cstdint>
 
@@ -15,24 +16,61 @@ constexpr int32_t RoundToInt(double x) {
     return x >= 0 ? int32_t(x + 0.5) : -int32_t(-x + 0.5);
 }
 
-// 10-bit video-range YUV to normalised R, G, B (1.0 = 2^28): y = Y - 64, cb = Cb - 512, cr = Cr - 512.
-constexpr int32_t kYuvY = RoundToInt(double(kOne) / 876.0);
-constexpr int32_t kYuvRV = RoundToInt(1.5748 * double(kOne) / 896.0);
-constexpr int32_t kYuvGU = RoundToInt(0.187324 * double(kOne) / 896.0);
-constexpr int32_t kYuvGV = RoundToInt(0.468124 * double(kOne) / 896.0);
-constexpr int32_t kYuvBU = RoundToInt(1.8556 * double(kOne) / 896.0);
+// One colour matrix in integers, derived from its luma weights Kr and Kb (Kg = 1 - Kr - Kb).
+struct ColourMatrix {
+    // 10-bit video-range YUV to normalised R, G, B (1.0 = 2^28): y = Y - 64, cb = Cb - 512, cr = Cr - 512.
+    int32_t yuvY, yuvRV, yuvGU, yuvGV, yuvBU;
+    // 12-bit R, G, B (0..4095) to normalised Y (0..1) and Cb, Cr (-0.5..0.5).
+    int32_t rgbY[3], rgbU[3], rgbV[3];
+};
 
-// 12-bit R, G, B (0..4095) to normalised Y (0..1) and Cb, Cr (-0.5..0.5).
-constexpr double kKr = 0.2126, kKg = 0.7152, kKb = 0.0722;
-constexpr int32_t kRgbYR = RoundToInt(kKr * double(kOne) / 4095.0);
-constexpr int32_t kRgbYG = RoundToInt(kKg * double(kOne) / 4095.0);
-constexpr int32_t kRgbYB = RoundToInt(kKb * double(kOne) / 4095.0);
-constexpr int32_t kRgbUR = RoundToInt(-kKr / 1.8556 * double(kOne) / 4095.0);
-constexpr int32_t kRgbUG = RoundToInt(-kKg / 1.8556 * double(kOne) / 4095.0);
-constexpr int32_t kRgbUB = RoundToInt((1.0 - kKb) / 1.8556 * double(kOne) / 4095.0);
-constexpr int32_t kRgbVR = RoundToInt((1.0 - kKr) / 1.5748 * double(kOne) / 4095.0);
-constexpr int32_t kRgbVG = RoundToInt(-kKg / 1.5748 * double(kOne) / 4095.0);
-constexpr int32_t kRgbVB = RoundToInt(-kKb / 1.5748 * double(kOne) / 4095.0);
+constexpr ColourMatrix MakeColourMatrix(double kr, double kb) {
+    const double kg = 1.0 - kr - kb;
+    const double rv = 2.0 * (1.0 - kr), bu = 2.0 * (1.0 - kb);  // Cr and Cb span 1.0 over these
+    const double gu = bu * kb / kg, gv = rv * kr / kg;
+    const double toYuv = double(kOne) / 4095.0;
+    ColourMatrix m{};
+    m.yuvY = RoundToInt(double(kOne) / 876.0);
+    m.yuvRV = RoundToInt(rv * double(kOne) / 896.0);
+    m.yuvGU = RoundToInt(gu * double(kOne) / 896.0);
+    m.yuvGV = RoundToInt(gv * double(kOne) / 896.0);
+    m.yuvBU = RoundToInt(bu * double(kOne) / 896.0);
+    m.rgbY[0] = RoundToInt(kr * toYuv);
+    m.rgbY[1] = RoundToInt(kg * toYuv);
+    m.rgbY[2] = RoundToInt(kb * toYuv);
+    m.rgbU[0] = RoundToInt(-kr / bu * toYuv);
+    m.rgbU[1] = RoundToInt(-kg / bu * toYuv);
+    m.rgbU[2] = RoundToInt((1.0 - kb) / bu * toYuv);
+    m.rgbV[0] = RoundToInt((1.0 - kr) / rv * toYuv);
+    m.rgbV[1] = RoundToInt(-kg / rv * toYuv);
+    m.rgbV[2] = RoundToInt(-kb / rv * toYuv);
+    return m;
+}
+
+inline constexpr ColourMatrix kBt601 = MakeColourMatrix(0.299, 0.114);
+inline constexpr ColourMatrix kBt709 = MakeColourMatrix(0.2126, 0.0722);
+
+// The integers codec/FORMAT.md lists; every build must derive exactly these.
+static_assert(kBt601.yuvY == 306433 && kBt601.yuvRV == 420030 && kBt601.yuvGU == 103101 &&
+                  kBt601.yuvGV == 213950 && kBt601.yuvBU == 530879,
+              "BT.601 YUV-to-RGB constants");
+static_assert(kBt601.rgbY[0] == 19600 && kBt601.rgbY[1] == 38479 && kBt601.rgbY[2] == 7473 &&
+                  kBt601.rgbU[0] == -11061 && kBt601.rgbU[1] == -21715 && kBt601.rgbU[2] == 32776 &&
+                  kBt601.rgbV[0] == 32776 && kBt601.rgbV[1] == -27446 && kBt601.rgbV[2] == -5330,
+              "BT.601 RGB-to-YUV constants");
+static_assert(kBt709.yuvY == 306433 && kBt709.yuvRV == 471799 && kBt709.yuvGU == 56121 &&
+                  kBt709.yuvGV == 140247 && kBt709.yuvBU == 555925,
+              "BT.709 YUV-to-RGB constants");
+static_assert(kBt709.rgbY[0] == 13936 && kBt709.rgbY[1] == 46883 && kBt709.rgbY[2] == 4733 &&
+                  kBt709.rgbU[0] == -7510 && kBt709.rgbU[1] == -25266 && kBt709.rgbU[2] == 32776 &&
+                  kBt709.rgbV[0] == 32776 && kBt709.rgbV[1] == -29771 && kBt709.rgbV[2] == -3005,
+              "BT.709 RGB-to-YUV constants");
+
+// The matrix of a coded picture of the given full size. High definition, as the importer counts it:
+// wider than 720 and taller than 576. Decoding at a reduced resolution keeps the coded picture's matrix.
+constexpr const ColourMatrix& MatrixForPicture(uint32_t width, uint32_t height) {
+    return width > 720 && height > 576 ? kBt709 : kBt601;
+}
 
 inline int32_t Clamp(int64_t v, int32_t lo, int32_t hi) {
     return v < lo ? lo : (v > hi ? hi : static_cast<int32_t>(v));
@@ -48,12 +86,12 @@ struct Rgb {
 };
 
 // 10-bit Y, Cb, Cr to R, G, B in 0..maxValue.
-inline Rgb YuvToRgb(int32_t Y, int32_t Cb, int32_t Cr, int32_t maxValue) {
-    const int64_t y = int64_t(kYuvY) * (Y - 64);
+inline Rgb YuvToRgb(const ColourMatrix& m, int32_t Y, int32_t Cb, int32_t Cr, int32_t maxValue) {
+    const int64_t y = int64_t(m.yuvY) * (Y - 64);
     const int32_t cb = Cb - 512, cr = Cr - 512;
-    return {Quantise(y + int64_t(kYuvRV) * cr, maxValue),
-            Quantise(y - int64_t(kYuvGU) * cb - int64_t(kYuvGV) * cr, maxValue),
-            Quantise(y + int64_t(kYuvBU) * cb, maxValue)};
+    return {Quantise(y + int64_t(m.yuvRV) * cr, maxValue),
+            Quantise(y - int64_t(m.yuvGU) * cb - int64_t(m.yuvGV) * cr, maxValue),
+            Quantise(y + int64_t(m.yuvBU) * cb, maxValue)};
 }
 
 // Video-range parameters of a YUV output depth.
@@ -65,16 +103,16 @@ constexpr YuvRange kYuv10 = {64, 876, 512, 896, 1023};
 constexpr YuvRange kYuv16 = {4096, 56064, 32768, 57344, 65535};
 
 // 12-bit R, G, B to Y at the given depth.
-inline int32_t RgbToY(int32_t r, int32_t g, int32_t b, const YuvRange& range) {
-    const int64_t y = int64_t(kRgbYR) * r + int64_t(kRgbYG) * g + int64_t(kRgbYB) * b;
+inline int32_t RgbToY(const ColourMatrix& m, int32_t r, int32_t g, int32_t b, const YuvRange& range) {
+    const int64_t y = int64_t(m.rgbY[0]) * r + int64_t(m.rgbY[1]) * g + int64_t(m.rgbY[2]) * b;
     return Clamp(range.yOffset + ((y * range.yRange + kHalf) >> kFractionBits), 0, range.maxValue);
 }
 
 // Chroma of a pixel pair from the sums of its two pixels' 12-bit R, G, B (one more fraction bit).
-inline void RgbPairToChroma(int32_t r2, int32_t g2, int32_t b2, const YuvRange& range, int32_t& cb,
-                            int32_t& cr) {
-    const int64_t u = int64_t(kRgbUR) * r2 + int64_t(kRgbUG) * g2 + int64_t(kRgbUB) * b2;
-    const int64_t v = int64_t(kRgbVR) * r2 + int64_t(kRgbVG) * g2 + int64_t(kRgbVB) * b2;
+inline void RgbPairToChroma(const ColourMatrix& m, int32_t r2, int32_t g2, int32_t b2, const YuvRange& range,
+                            int32_t& cb, int32_t& cr) {
+    const int64_t u = int64_t(m.rgbU[0]) * r2 + int64_t(m.rgbU[1]) * g2 + int64_t(m.rgbU[2]) * b2;
+    const int64_t v = int64_t(m.rgbV[0]) * r2 + int64_t(m.rgbV[1]) * g2 + int64_t(m.rgbV[2]) * b2;
     cb = Clamp(range.cOffset + ((u * range.cRange + kOne) >> (kFractionBits + 1)), 0, range.maxValue);
     cr = Clamp(range.cOffset + ((v * range.cRange + kOne) >> (kFractionBits + 1)), 0, range.maxValue);
 }

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstring>
 
-#include "codec/core/ColourMath.h"
 #include <KRVXPixelFormat.h>
 
 namespace krvx {
@@ -44,7 +43,7 @@ RowSource SourceRow(const DecodedPlanes& planes, uint32_t y) {
 }
 
 // YUV source: chroma of pixel x is sample x / 2 (pairs share chroma).
-void YuvRow(const RowSource& s, uint32_t width, uint32_t format, uint8_t* out) {
+void YuvRow(const RowSource& s, const ColourMatrix& m, uint32_t width, uint32_t format, uint8_t* out) {
     const int16_t* Y = s.p[0];
     const int16_t* U = s.p[1];
     const int16_t* V = s.p[2];
@@ -69,7 +68,7 @@ void YuvRow(const RowSource& s, uint32_t width, uint32_t format, uint8_t* out) {
             break;
         case KRVX_PIXEL_FORMAT_BGRA:
             for (uint32_t x = 0; x < width; ++x, out += 4) {
-                const codec::Rgb c = YuvToRgb(Yuv(Y[x]), Yuv(U[x >> 1]), Yuv(V[x >> 1]), 255);
+                const codec::Rgb c = YuvToRgb(m, Yuv(Y[x]), Yuv(U[x >> 1]), Yuv(V[x >> 1]), 255);
                 out[0] = static_cast<uint8_t>(c.b);
                 out[1] = static_cast<uint8_t>(c.g);
                 out[2] = static_cast<uint8_t>(c.r);
@@ -80,7 +79,7 @@ void YuvRow(const RowSource& s, uint32_t width, uint32_t format, uint8_t* out) {
         case KRVX_PIXEL_FORMAT_W13A: {
             const bool alpha = format == KRVX_PIXEL_FORMAT_W13A;
             for (uint32_t x = 0; x < width; ++x) {
-                const codec::Rgb c = YuvToRgb(Yuv(Y[x]), Yuv(U[x >> 1]), Yuv(V[x >> 1]), 8191);
+                const codec::Rgb c = YuvToRgb(m, Yuv(Y[x]), Yuv(U[x >> 1]), Yuv(V[x >> 1]), 8191);
                 Put16(out, c.r);
                 Put16(out + 2, c.g);
                 Put16(out + 4, c.b);
@@ -91,7 +90,7 @@ void YuvRow(const RowSource& s, uint32_t width, uint32_t format, uint8_t* out) {
         }
         case KRVX_PIXEL_FORMAT_B64A:
             for (uint32_t x = 0; x < width; ++x, out += 8) {
-                const codec::Rgb c = YuvToRgb(Yuv(Y[x]), Yuv(U[x >> 1]), Yuv(V[x >> 1]), 65535);
+                const codec::Rgb c = YuvToRgb(m, Yuv(Y[x]), Yuv(U[x >> 1]), Yuv(V[x >> 1]), 65535);
                 Put16(out, 65535);
                 Put16(out + 2, c.r);
                 Put16(out + 4, c.g);
@@ -103,7 +102,7 @@ void YuvRow(const RowSource& s, uint32_t width, uint32_t format, uint8_t* out) {
     }
 }
 
-void RgbRow(const RowSource& s, uint32_t width, uint32_t format, uint8_t* out) {
+void RgbRow(const RowSource& s, const ColourMatrix& m, uint32_t width, uint32_t format, uint8_t* out) {
     const int16_t* R = s.p[0];
     const int16_t* G = s.p[1];
     const int16_t* B = s.p[2];
@@ -148,9 +147,9 @@ void RgbRow(const RowSource& s, uint32_t width, uint32_t format, uint8_t* out) {
                 const uint32_t x1 = x + 1 < width ? x + 1 : x;
                 const int32_t r0 = Rgb(R[x]), g0 = Rgb(G[x]), b0 = Rgb(B[x]);
                 const int32_t r1 = Rgb(R[x1]), g1 = Rgb(G[x1]), b1 = Rgb(B[x1]);
-                const int32_t y0 = RgbToY(r0, g0, b0, range), y1 = RgbToY(r1, g1, b1, range);
+                const int32_t y0 = RgbToY(m, r0, g0, b0, range), y1 = RgbToY(m, r1, g1, b1, range);
                 int32_t cb, cr;
-                RgbPairToChroma(r0 + r1, g0 + g1, b0 + b1, range, cb, cr);
+                RgbPairToChroma(m, r0 + r1, g0 + g1, b0 + b1, range, cb, cr);
                 if (wide) {
                     Put16(out, y0);
                     Put16(out + 2, cr);
@@ -200,9 +199,9 @@ void WritePixels(const DecodedPlanes& planes, uint32_t width, uint32_t height, u
         uint8_t* row = out + static_cast<std::ptrdiff_t>(memoryRow) * pitch;
         const RowSource source = SourceRow(planes, y);
         if (planes.encodedFormat == 0) {
-            YuvRow(source, width, pixelFormat, row);
+            YuvRow(source, *planes.matrix, width, pixelFormat, row);
         } else {
-            RgbRow(source, width, pixelFormat, row);
+            RgbRow(source, *planes.matrix, width, pixelFormat, row);
         }
     }
 }

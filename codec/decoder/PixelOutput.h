@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "codec/core/ColourMath.h"
+
 namespace krvx {
 namespace codec {
 
@@ -10,6 +12,8 @@ struct DecodedPlanes {
     const int16_t* plane[4];
     uint32_t stride[4];  // in values
     uint32_t encodedFormat;
+    // For every conversion between YUV and RGB: the coded picture's, whatever the decode resolution.
+    const ColourMatrix* matrix;
 };
 
 // Bytes of one output row, 0 when the format is not offered.

@@ -268,6 +268,7 @@ KRVX_Error SampleDecoderImpl::DecodeSample(const void* sample, uint32_t sampleSi
 
     DecodedPlanes decoded{};
     decoded.encodedFormat = m_encodedFormat;
+    decoded.matrix = &MatrixForPicture(m_width, m_height);
     uint32_t lumaWidth = 0, lumaHeight = 0;
     for (int p = 0; p < planes; ++p) {
         uint32_t w = 0, h = 0;

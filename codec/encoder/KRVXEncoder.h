@@ -1,15 +1,4 @@
-// The KRVX encoder library: pictures to samples, and samples plus PCM audio to complete AVI clips.
-//
-// Making a clip in one call:
-//
-//     krvx::encode::ClipOptions options;          // 1920 x 1080, 25/1, 50 frames, key frame every 10
-//     options.width = 320; options.height = 180;
-//     options.format = krvx::encode::kFormatRgba;
-//     options.metadata.push_back(krvx::encode::MetadataItem::Text(KRVX_TRACK_CLIP, "REEL", "A001"));
-//     int rc = krvx::encode::WriteClip(options, "clip.avi", nullptr);   // 0 on success
-//
-// Pictures come from a built-in test pattern, or from options.source, a callback that fills frame n.
-// Frame by frame:
+// The KRVX encoder library: pictures to samples, one frame at a time.
 //
 //     krvx::encode::FrameEncoder encoder(KRVX_FIELD_PROGRESSIVE);
 //     krvx::encode::Picture picture = krvx::encode::RenderPattern(krvx::encode::kPatternBars, 64, 36,
@@ -18,11 +7,11 @@
 //     bool key = false;
 //     encoder.Encode(picture, /*wantKeyFrame=*/true, sample, &key);
 //
-// The container alone, for callers with samples of their own, is avi/AVIWriter.h.
+// Whole AVI clips with audio are tools/clip-writer/ClipWriter.h, which puts these samples into the
+// container; the codec itself knows nothing of containers.
 // Every function returns 0 on success and a nonzero EncodeError otherwise; nothing throws.
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,7 +50,8 @@ struct Picture {
 };
 
 // Converts 12-bit R, G, B, A planes (width x height each, top-down) into a picture of the given format
-// with the rules of codec/FORMAT.md (BT.709 video range for YUV; chroma from the sum of each pixel pair).
+// with the rules of codec/FORMAT.md (video range for YUV, BT.601 at standard definition and BT.709 above;
+// chroma from the sum of each pixel pair).
 Picture PictureFromRgba12(const uint16_t* r, const uint16_t* g, const uint16_t* b, const uint16_t* a,
                           uint32_t width, uint32_t height, uint32_t format);
 
@@ -109,33 +99,6 @@ enum Pattern : int { kPatternBars = 0, kPatternGradient, kPatternZonePlate, kPat
 
 // Built-in moving test patterns; the box pattern carries a soft-edged alpha matte.
 Picture RenderPattern(Pattern pattern, uint32_t width, uint32_t height, uint32_t format, uint32_t frame);
-
-using ProgressCallback = std::function<void(uint32_t framesDone, uint32_t framesTotal)>;
-// Fills the picture for frame n (any format; it is converted when it differs); false stops the clip.
-using PictureSource = std::function<bool(uint32_t frame, Picture& picture)>;
-
-struct ClipOptions {
-    uint32_t width = 1920, height = 1080;
-    uint32_t rate = 25, scale = 1;
-    uint32_t frames = 50;
-    uint32_t gop = 10;  // a key frame every gop frames; 1 = all key frames
-    uint32_t format = kFormatYuv;
-    uint32_t fieldValue = KRVX_FIELD_PROGRESSIVE;
-    Pattern pattern = kPatternBars;
-    PictureSource source;        // when set, used instead of the pattern
-    uint32_t audioRate = 48000;  // 0: no audio
-    uint16_t audioChannels = 2;
-    uint16_t audioBits = 16;
-    bool openDml = false;
-    uint64_t riffLimit = uint64_t(1) << 30;
-    std::vector<MetadataItem> metadata;  // written into every sample
-};
-
-int WriteClip(const ClipOptions& options, const char* path, const ProgressCallback& progress);
-
-// The PCM the clip writer puts into the audio stream: sample frames [first, first + count) of a tone per
-// channel, interleaved little-endian at the given bit depth.
-void RenderAudio(const ClipOptions& options, uint64_t first, uint32_t count, std::vector<uint8_t>& out);
 
 }  // namespace encode
 }  // namespace krvx

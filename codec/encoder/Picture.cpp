@@ -38,17 +38,18 @@ Picture PictureFromRgba12(const uint16_t* r, const uint16_t* g, const uint16_t* 
         }
         return picture;
     }
+    const codec::ColourMatrix& matrix = codec::MatrixForPicture(width, height);
     const uint32_t cw = picture.PlaneWidth(1);
     for (uint32_t y = 0; y < height; ++y) {
         const size_t row = size_t(y) * width;
         for (uint32_t x = 0; x < width; ++x) {
             picture.planes[0][row + x] =
-                static_cast<uint16_t>(codec::RgbToY(r[row + x], g[row + x], b[row + x], kYuv10));
+                static_cast<uint16_t>(codec::RgbToY(matrix, r[row + x], g[row + x], b[row + x], kYuv10));
         }
         for (uint32_t cx = 0; cx < cw; ++cx) {
             const size_t i0 = row + 2 * cx, i1 = 2 * cx + 1 < width ? i0 + 1 : i0;
             int32_t cb, cr;
-            codec::RgbPairToChroma(r[i0] + r[i1], g[i0] + g[i1], b[i0] + b[i1], kYuv10, cb, cr);
+            codec::RgbPairToChroma(matrix, r[i0] + r[i1], g[i0] + g[i1], b[i0] + b[i1], kYuv10, cb, cr);
             picture.planes[1][size_t(y) * cw + cx] = static_cast<uint16_t>(cb);
             picture.planes[2][size_t(y) * cw + cx] = static_cast<uint16_t>(cr);
         }

@@ -10,6 +10,7 @@
 #include "RiffWalk.h"
 #include "codec/core/Bitstream.h"
 #include "tests/codec/CodecTestSupport.h"
+#include "tools/clip-writer/ClipWriter.h"
 
 namespace krvx {
 namespace codectest {

@@ -73,6 +73,7 @@ std::vector<uint8_t> ExpectedOutput(const encode::Picture& picture, int resoluti
     rowBytes = RowBytesOf(format, width);
     std::vector<uint8_t> out(size_t(rowBytes) * height);
     const bool yuv = picture.format == encode::kFormatYuv;
+    const ColourMatrix& matrix = MatrixForPicture(picture.width, picture.height);
     const bool alpha = picture.format == encode::kFormatRgba;
     for (uint32_t y = 0; y < height; ++y) {
         uint8_t* row = out.data() + size_t(y) * rowBytes;
@@ -82,9 +83,9 @@ std::vector<uint8_t> ExpectedOutput(const encode::Picture& picture, int resoluti
             Rgb c8, c13, c16;
             int32_t a12 = alpha ? at(3, x) : 4095;
             if (yuv) {
-                c8 = YuvToRgb(at(0, x), at(1, x / 2), at(2, x / 2), 255);
-                c13 = YuvToRgb(at(0, x), at(1, x / 2), at(2, x / 2), 8191);
-                c16 = YuvToRgb(at(0, x), at(1, x / 2), at(2, x / 2), 65535);
+                c8 = YuvToRgb(matrix, at(0, x), at(1, x / 2), at(2, x / 2), 255);
+                c13 = YuvToRgb(matrix, at(0, x), at(1, x / 2), at(2, x / 2), 8191);
+                c16 = YuvToRgb(matrix, at(0, x), at(1, x / 2), at(2, x / 2), 65535);
             } else {
                 const int32_t r = at(0, x), g = at(1, x), b = at(2, x);
                 c8 = {Rgb12To8(r), Rgb12To8(g), Rgb12To8(b)};
@@ -132,10 +133,10 @@ std::vector<uint8_t> ExpectedOutput(const encode::Picture& picture, int resoluti
                 cr = depth(at(2, x / 2));
             } else {
                 const YuvRange& range = wide ? kYuv16 : kYuv8;
-                y0 = RgbToY(at(0, x), at(1, x), at(2, x), range);
-                y1 = RgbToY(at(0, x1), at(1, x1), at(2, x1), range);
-                RgbPairToChroma(at(0, x) + at(0, x1), at(1, x) + at(1, x1), at(2, x) + at(2, x1), range, cb,
-                                cr);
+                y0 = RgbToY(matrix, at(0, x), at(1, x), at(2, x), range);
+                y1 = RgbToY(matrix, at(0, x1), at(1, x1), at(2, x1), range);
+                RgbPairToChroma(matrix, at(0, x) + at(0, x1), at(1, x) + at(1, x1), at(2, x) + at(2, x1),
+                                range, cb, cr);
             }
             if (wide) {
                 Put16(row + 4 * x, y0);

@@ -77,7 +77,8 @@ inline DecoderPtr MakeDecoder(IAllocator* allocator) {
 // rows, then along columns; an odd last sample is kept.
 std::vector<int32_t> HalvePlane(const std::vector<uint16_t>& plane, uint32_t& w, uint32_t& h, int steps);
 
-// The picture the decoder must deliver: rows top-down in picture order, each OutputRowBytes long.
+// The picture the decoder must deliver: rows top-down in picture order, each OutputRowBytes long, with
+// the colour matrix of the picture's size.
 std::vector<uint8_t> ExpectedOutput(const encode::Picture& picture, int resolution, uint32_t pixelFormat,
                                     uint32_t& width, uint32_t& height, uint32_t& rowBytes);
 

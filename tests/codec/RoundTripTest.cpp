@@ -124,33 +124,59 @@ TEST(RoundTripLossless, FullResolutionSixteenBitOutputsInvertToTheInput) {
     }
 }
 
-// The integer matrix agrees with BT.709 video range computed in floating point, and its fixed points hold.
-TEST(ColourArithmetic, IntegerMatrixFollowsBt709) {
-    for (int Y = 64; Y <= 940; Y += 29) {
-        for (int Cb = 64; Cb <= 960; Cb += 37) {
-            for (int Cr = 64; Cr <= 960; Cr += 41) {
-                const double y = (Y - 64) / 876.0, cb = (Cb - 512) / 896.0, cr = (Cr - 512) / 896.0;
-                const double r = y + 1.5748 * cr, g = y - 0.187324 * cb - 0.468124 * cr, b = y + 1.8556 * cb;
-                const codec::Rgb c = codec::YuvToRgb(Y, Cb, Cr, 8191);
-                auto ref = [](double v) { return v < 0 ? 0.0 : (v > 1 ? 8191.0 : v * 8191); };
-                EXPECT_NEAR(c.r, ref(r), 1.0);
-                EXPECT_NEAR(c.g, ref(g), 1.0);
-                EXPECT_NEAR(c.b, ref(b), 1.0);
+// Both integer matrices agree with their definition from the luma weights Kr and Kb (video range),
+// computed in floating point in both directions, and their fixed points hold.
+TEST(ColourArithmetic, IntegerMatricesFollowBt601AndBt709) {
+    struct Weights {
+        const codec::ColourMatrix* matrix;
+        double kr, kb;
+    };
+    for (Weights w : {Weights{&codec::kBt601, 0.299, 0.114}, Weights{&codec::kBt709, 0.2126, 0.0722}}) {
+        SCOPED_TRACE(w.kr);
+        const codec::ColourMatrix& m = *w.matrix;
+        const double kg = 1.0 - w.kr - w.kb;
+        auto ref = [](double v) { return v < 0 ? 0.0 : (v > 1 ? 8191.0 : v * 8191); };
+        for (int Y = 64; Y <= 940; Y += 29) {
+            for (int Cb = 64; Cb <= 960; Cb += 37) {
+                for (int Cr = 64; Cr <= 960; Cr += 41) {
+                    const double y = (Y - 64) / 876.0, cb = (Cb - 512) / 896.0, cr = (Cr - 512) / 896.0;
+                    const double r = y + 2 * (1 - w.kr) * cr, b = y + 2 * (1 - w.kb) * cb;
+                    const double g = (y - w.kr * r - w.kb * b) / kg;
+                    const codec::Rgb c = codec::YuvToRgb(m, Y, Cb, Cr, 8191);
+                    ASSERT_NEAR(c.r, ref(r), 1.0);
+                    ASSERT_NEAR(c.g, ref(g), 1.0);
+                    ASSERT_NEAR(c.b, ref(b), 1.0);
+                }
             }
         }
+        for (int r = 0; r < 4096; r += 273) {
+            for (int g = 0; g < 4096; g += 315) {
+                for (int b = 0; b < 4096; b += 455) {
+                    const double y = (w.kr * r + kg * g + w.kb * b) / 4095.0;
+                    const double cb = (b / 4095.0 - y) / (2 * (1 - w.kb)),
+                                 cr = (r / 4095.0 - y) / (2 * (1 - w.kr));
+                    int32_t gotCb, gotCr;
+                    codec::RgbPairToChroma(m, 2 * r, 2 * g, 2 * b, codec::kYuv10, gotCb, gotCr);
+                    ASSERT_NEAR(codec::RgbToY(m, r, g, b, codec::kYuv10), 64 + 876 * y, 0.51);
+                    ASSERT_NEAR(gotCb, 512 + 896 * cb, 0.51);
+                    ASSERT_NEAR(gotCr, 512 + 896 * cr, 0.51);
+                }
+            }
+        }
+        const codec::Rgb white = codec::YuvToRgb(m, 940, 512, 512, 255),
+                         black = codec::YuvToRgb(m, 64, 512, 512, 255);
+        EXPECT_EQ(white.r, 255);
+        EXPECT_EQ(white.g, 255);
+        EXPECT_EQ(white.b, 255);
+        EXPECT_EQ(black.r + black.g + black.b, 0);
+        EXPECT_EQ(codec::RgbToY(m, 4095, 4095, 4095, codec::kYuv10), 940);
+        EXPECT_EQ(codec::RgbToY(m, 0, 0, 0, codec::kYuv8), 16);
+        int32_t cb, cr;
+        codec::RgbPairToChroma(m, 2 * 4095, 0, 0, codec::kYuv10, cb, cr);  // pure red
+        EXPECT_EQ(cr, 960);
+        codec::RgbPairToChroma(m, 0, 0, 2 * 4095, codec::kYuv10, cb, cr);  // pure blue
+        EXPECT_EQ(cb, 960);
     }
-    const codec::Rgb white = codec::YuvToRgb(940, 512, 512, 255), black = codec::YuvToRgb(64, 512, 512, 255);
-    EXPECT_EQ(white.r, 255);
-    EXPECT_EQ(white.g, 255);
-    EXPECT_EQ(white.b, 255);
-    EXPECT_EQ(black.r + black.g + black.b, 0);
-    EXPECT_EQ(codec::RgbToY(4095, 4095, 4095, codec::kYuv10), 940);
-    EXPECT_EQ(codec::RgbToY(0, 0, 0, codec::kYuv8), 16);
-    int32_t cb, cr;
-    codec::RgbPairToChroma(2 * 4095, 0, 0, codec::kYuv10, cb, cr);  // pure red
-    EXPECT_EQ(cr, 960);
-    codec::RgbPairToChroma(0, 0, 2 * 4095, codec::kYuv10, cb, cr);  // pure blue
-    EXPECT_EQ(cb, 960);
 }
 
 // Row order, padded pitches and negative pitches.

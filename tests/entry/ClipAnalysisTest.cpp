@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "avi/AVIWriter.h"
-#include "codec/encoder/KRVXEncoder.h"
 #include "host/HostRecords.h"
 #include "host/HostResults.h"
 #include "host/Selectors.h"
 #include "tests/support/ModuleTest.h"
 #include "tests/support/TempClip.h"
+#include "tools/clip-writer/ClipWriter.h"
 #include "tools/krvx-host/ClipQueries.h"
 
 using namespace krvx;

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The layer checker on small trees: it passes a tree that only looks down, and fails one that
-includes upward, one whose folders include each other, an OS header above platform/ and a folder that
-has no place in the order."""
+includes upward, one whose folders include each other, a codec that reaches up to the container, an OS
+header above platform/ and a folder that has no place in the order."""
 import os
 import subprocess
 import sys
@@ -35,6 +35,8 @@ BASE = {
     "avi/AVIReader.cpp": '#include "avi/AVIReader.h"\n#include "platform/file.h"\n',
     "avi/AVIReader.h": "#pragma once\n",
     "importer/Importer.cpp": '#include "avi/AVIReader.h"\n#include <KRVXDecoder.h>\n#include "host/CAllocator.h"\n',
+    "codec/encoder/Encoder.h": "#include <KRVXDecoder.h>\n",
+    "tools/clip-writer/ClipWriter.cpp": '#include "avi/AVIReader.h"\n#include "codec/encoder/Encoder.h"\n',
     "tests/avi/ReaderTest.cpp": '#include "Parts.h"\n#include "importer/Importer.cpp"\n',
     "tests/avi/Parts.h": "#pragma once\n",
 }
@@ -57,6 +59,11 @@ class CheckLayersTest(unittest.TestCase):
         self.assertEqual(code, 1)
         self.assertIn("avi/ includes convert/Scale.h", out)
         self.assertNotIn("host/CAllocator.h, which", out)
+
+    def test_the_codec_sits_below_the_container(self):
+        code, out = run({**BASE, "codec/encoder/Encoder.cpp": '#include "avi/AVIReader.h"\n'})
+        self.assertEqual(code, 1)
+        self.assertIn("codec/encoder/Encoder.cpp:1: codec/ includes avi/AVIReader.h, which is not below it", out)
 
     def test_the_decoder_interface_includes_nothing_of_ours(self):
         code, out = run({**BASE, "codec/include/KRVXDecoder.h": '#include "host/CAllocator.h"\n'})

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "codec/encoder/KRVXEncoder.h"
+#include "tools/clip-writer/ClipWriter.h"
 
 namespace krvx {
 namespace testing_support {

@@ -7,12 +7,12 @@
 #include <string>
 
 #include "avi/AVIReader.h"
-#include "codec/encoder/KRVXEncoder.h"
 #include "host/HostRecords.h"
 #include "host/Selectors.h"
 #include "tests/support/ModuleTest.h"
 #include "tests/support/TempClip.h"
 #include "tests/trim/CopyCheck.h"
+#include "tools/clip-writer/ClipWriter.h"
 #include "tools/krvx-host/ClipQueries.h"
 
 using namespace krvx;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/encoder/KRVXEncoder.h"
+#include "tools/clip-writer/ClipWriter.h"
 #include "tools/krvx-encode/PngInput.h"
 
 namespace {
@@ -81,13 +81,115 @@ void ShowProgress(uint32_t done, uint32_t total) {
     std::fflush(stderr);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Everything the command line sets.
+struct EncodeArguments {
     ClipOptions options;
-    std::string output, input;
+    std::string output;
+    std::string input;  // printf-style PNG file pattern; empty for a built-in pattern
     bool quiet = false;
     bool sizeGiven = false;
+};
+
+// --size, --rate, --frames, --gop.
+bool ApplyClipShape(const std::string& arg, const char* value, EncodeArguments& args) {
+    ClipOptions& options = args.options;
+    uint64_t number = 0;
+    if (arg == "--size") {
+        args.sizeGiven = true;
+        return ParsePair(value, 'x', options.width, options.height) && options.width <= 8192 &&
+               options.height <= 8192;
+    }
+    if (arg == "--rate") return ParsePair(value, '/', options.rate, options.scale);
+    if (arg == "--frames") {
+        if (!ParseUnsigned(value, number) || number == 0 || number > 10000000) return false;
+        options.frames = static_cast<uint32_t>(number);
+        return true;
+    }
+    // --gop
+    if (!ParseUnsigned(value, number) || number == 0 || number > 0xFFFFFFFFu) return false;
+    options.gop = static_cast<uint32_t>(number);
+    return true;
+}
+
+// --format, --field, --pattern.
+bool ApplyCoding(const std::string& arg, const char* value, ClipOptions& options) {
+    if (arg == "--format") {
+        static const char* const names[] = {"yuv", "rgb", "rgba"};
+        static const uint32_t values[] = {krvx::encode::kFormatYuv, krvx::encode::kFormatRgb,
+                                          krvx::encode::kFormatRgba};
+        return Lookup(value, names, values, 3, options.format);
+    }
+    if (arg == "--field") {
+        static const char* const names[] = {"progressive", "upper", "lower", "unknown"};
+        static const uint32_t values[] = {1, 2, 3, 0};
+        return Lookup(value, names, values, 4, options.fieldValue);
+    }
+    // --pattern
+    static const char* const names[] = {"bars", "gradient", "zoneplate", "box"};
+    static const krvx::encode::Pattern values[] = {krvx::encode::kPatternBars, krvx::encode::kPatternGradient,
+                                                   krvx::encode::kPatternZonePlate,
+                                                   krvx::encode::kPatternBox};
+    return Lookup(value, names, values, 4, options.pattern);
+}
+
+// --audio, --channels, --bits.
+bool ApplyAudio(const std::string& arg, const char* value, ClipOptions& options) {
+    uint64_t number = 0;
+    if (arg == "--audio") {
+        if (std::strcmp(value, "none") == 0) {
+            options.audioRate = 0;
+            return true;
+        }
+        if (!ParseUnsigned(value, number) || number == 0 || number > 1000000) return false;
+        options.audioRate = static_cast<uint32_t>(number);
+        return true;
+    }
+    if (arg == "--channels") {
+        if (!ParseUnsigned(value, number) || number == 0 || number > 16) return false;
+        options.audioChannels = static_cast<uint16_t>(number);
+        return true;
+    }
+    // --bits
+    if (!ParseUnsigned(value, number) || (number != 16 && number != 24)) return false;
+    options.audioBits = static_cast<uint16_t>(number);
+    return true;
+}
+
+// One option that takes a value; false when the value is not one the option takes.
+bool ApplyOption(const std::string& arg, const char* value, EncodeArguments& args) {
+    if (arg == "-o") {
+        args.output = value;
+        return true;
+    }
+    if (arg == "--input") {
+        args.input = value;
+        return true;
+    }
+    if (arg == "--size" || arg == "--rate" || arg == "--frames" || arg == "--gop")
+        return ApplyClipShape(arg, value, args);
+    if (arg == "--format" || arg == "--field" || arg == "--pattern")
+        return ApplyCoding(arg, value, args.options);
+    if (arg == "--audio" || arg == "--channels" || arg == "--bits")
+        return ApplyAudio(arg, value, args.options);
+    if (arg == "--riff-limit") {
+        uint64_t number = 0;
+        if (!ParseUnsigned(value, number) || number < 4096) return false;
+        args.options.riffLimit = number;
+        return true;
+    }
+    // --meta
+    const char* eq = std::strchr(value, '=');
+    krvx::encode::MetadataItem item;
+    if (eq == nullptr || !krvx::encode::MakeMetadataItem(std::string(value, eq), eq + 1, item)) return false;
+    args.options.metadata.push_back(item);
+    return true;
+}
+
+constexpr int kExitContinue = -1;
+
+// Reads the command line into args; kExitContinue to go on, else the exit code (help shown, or a usage
+// error reported).
+int ParseArguments(int argc, char** argv, EncodeArguments& args) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") {
@@ -95,11 +197,11 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (arg == "-q" || arg == "--quiet") {
-            quiet = true;
+            args.quiet = true;
             continue;
         }
         if (arg == "--odml") {
-            options.openDml = true;
+            args.options.openDml = true;
             continue;
         }
         static const char* const kWithValue[] = {
@@ -110,115 +212,58 @@ int main(int argc, char** argv) {
         if (!known) return Usage("unknown option " + arg);
         if (i + 1 >= argc) return Usage("option " + arg + " needs a value");
         const char* value = argv[++i];
-        uint64_t number = 0;
-        if (arg == "-o") {
-            output = value;
-        } else if (arg == "--size") {
-            sizeGiven = true;
-            if (!ParsePair(value, 'x', options.width, options.height) || options.width > 8192 ||
-                options.height > 8192) {
-                return Usage("bad --size " + std::string(value));
-            }
-        } else if (arg == "--rate") {
-            if (!ParsePair(value, '/', options.rate, options.scale))
-                return Usage("bad --rate " + std::string(value));
-        } else if (arg == "--frames") {
-            if (!ParseUnsigned(value, number) || number == 0 || number > 10000000) {
-                return Usage("bad --frames " + std::string(value));
-            }
-            options.frames = static_cast<uint32_t>(number);
-        } else if (arg == "--gop") {
-            if (!ParseUnsigned(value, number) || number == 0 || number > 0xFFFFFFFFu) {
-                return Usage("bad --gop " + std::string(value));
-            }
-            options.gop = static_cast<uint32_t>(number);
-        } else if (arg == "--format") {
-            static const char* const names[] = {"yuv", "rgb", "rgba"};
-            static const uint32_t values[] = {krvx::encode::kFormatYuv, krvx::encode::kFormatRgb,
-                                              krvx::encode::kFormatRgba};
-            if (!Lookup(value, names, values, 3, options.format))
-                return Usage("bad --format " + std::string(value));
-        } else if (arg == "--field") {
-            static const char* const names[] = {"progressive", "upper", "lower", "unknown"};
-            static const uint32_t values[] = {1, 2, 3, 0};
-            if (!Lookup(value, names, values, 4, options.fieldValue)) {
-                return Usage("bad --field " + std::string(value));
-            }
-        } else if (arg == "--pattern") {
-            static const char* const names[] = {"bars", "gradient", "zoneplate", "box"};
-            static const krvx::encode::Pattern values[] = {
-                krvx::encode::kPatternBars, krvx::encode::kPatternGradient, krvx::encode::kPatternZonePlate,
-                krvx::encode::kPatternBox};
-            if (!Lookup(value, names, values, 4, options.pattern)) {
-                return Usage("bad --pattern " + std::string(value));
-            }
-        } else if (arg == "--input") {
-            input = value;
-        } else if (arg == "--audio") {
-            if (std::strcmp(value, "none") == 0) {
-                options.audioRate = 0;
-            } else if (!ParseUnsigned(value, number) || number == 0 || number > 1000000) {
-                return Usage("bad --audio " + std::string(value));
-            } else {
-                options.audioRate = static_cast<uint32_t>(number);
-            }
-        } else if (arg == "--channels") {
-            if (!ParseUnsigned(value, number) || number == 0 || number > 16) {
-                return Usage("bad --channels " + std::string(value));
-            }
-            options.audioChannels = static_cast<uint16_t>(number);
-        } else if (arg == "--bits") {
-            if (!ParseUnsigned(value, number) || (number != 16 && number != 24)) {
-                return Usage("bad --bits " + std::string(value));
-            }
-            options.audioBits = static_cast<uint16_t>(number);
-        } else if (arg == "--riff-limit") {
-            if (!ParseUnsigned(value, number) || number < 4096)
-                return Usage("bad --riff-limit " + std::string(value));
-            options.riffLimit = number;
-        } else if (arg == "--meta") {
-            const char* eq = std::strchr(value, '=');
-            krvx::encode::MetadataItem item;
-            if (eq == nullptr || !krvx::encode::MakeMetadataItem(std::string(value, eq), eq + 1, item)) {
-                return Usage("bad --meta " + std::string(value));
-            }
-            options.metadata.push_back(item);
-        }
+        if (!ApplyOption(arg, value, args)) return Usage("bad " + arg + " " + std::string(value));
     }
-    if (output.empty()) return Usage("-o OUT is required");
+    if (args.output.empty()) return Usage("-o OUT is required");
+    return kExitContinue;
+}
 
-    std::string sourceError;
-    if (!input.empty()) {
-        if (!krvx::tools::PngInputAvailable())
-            return Usage("--input needs PNG support, which this build lacks");
-        options.source = [&](uint32_t frame, krvx::encode::Picture& picture) {
-            char path[4096];
-            std::snprintf(path, sizeof(path), input.c_str(), frame);
-            return krvx::tools::ReadPng(path, options.format, picture, sourceError);
-        };
-        // Without --size the clip takes the size of its first picture.
-        krvx::encode::Picture first;
-        if (!sizeGiven) {
-            if (!options.source(0, first)) {
-                std::fprintf(stderr, "krvx-encode: %s\n", sourceError.c_str());
-                return 1;
-            }
-            options.width = first.width;
-            options.height = first.height;
-        }
-    }
-    krvx::encode::ProgressCallback progress;
-    if (!quiet) progress = ShowProgress;
-    const int rc = krvx::encode::WriteClip(options, output.c_str(), progress);
-    if (rc != krvx::encode::kEncodeOkay) {
-        if (!sourceError.empty()) {
-            std::fprintf(stderr, "krvx-encode: %s\n", sourceError.c_str());
-        } else if (rc == krvx::encode::kEncodeBadPicture) {
-            std::fprintf(stderr, "krvx-encode: input picture does not match --size\n");
-        } else {
-            std::fprintf(stderr, "krvx-encode: cannot write %s (error %d)\n", output.c_str(), rc);
-        }
+// Pictures from the numbered PNG files; without --size the clip takes the first picture's size. A read
+// failure leaves its message in `error`, which must outlive the clip's writing.
+int UsePngInput(EncodeArguments& args, std::string& error) {
+    if (!krvx::tools::PngInputAvailable()) return Usage("--input needs PNG support, which this build lacks");
+    args.options.source = [&args, &error](uint32_t frame, krvx::encode::Picture& picture) {
+        char path[4096];
+        std::snprintf(path, sizeof(path), args.input.c_str(), frame);
+        return krvx::tools::ReadPng(path, args.options.format, picture, error);
+    };
+    if (args.sizeGiven) return kExitContinue;
+    krvx::encode::Picture first;
+    if (!args.options.source(0, first)) {
+        std::fprintf(stderr, "krvx-encode: %s\n", error.c_str());
         return 1;
     }
-    return 0;
+    args.options.width = first.width;
+    args.options.height = first.height;
+    return kExitContinue;
+}
+
+// Writes the clip with a progress bar unless quiet; 0, or 1 with the reason on standard error.
+int WriteClipFile(const EncodeArguments& args, const std::string& sourceError) {
+    krvx::encode::ProgressCallback progress;
+    if (!args.quiet) progress = ShowProgress;
+    const int rc = krvx::encode::WriteClip(args.options, args.output.c_str(), progress);
+    if (rc == krvx::encode::kEncodeOkay) return 0;
+    if (!sourceError.empty()) {
+        std::fprintf(stderr, "krvx-encode: %s\n", sourceError.c_str());
+    } else if (rc == krvx::encode::kEncodeBadPicture) {
+        std::fprintf(stderr, "krvx-encode: input picture does not match --size\n");
+    } else {
+        std::fprintf(stderr, "krvx-encode: cannot write %s (error %d)\n", args.output.c_str(), rc);
+    }
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    EncodeArguments args;
+    int exitCode = ParseArguments(argc, argv, args);
+    if (exitCode != kExitContinue) return exitCode;
+    std::string sourceError;
+    if (!args.input.empty()) {
+        exitCode = UsePngInput(args, sourceError);
+        if (exitCode != kExitContinue) return exitCode;
+    }
+    return WriteClipFile(args, sourceError);
 }

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "codec/encoder/KRVXEncoder.h"
 #include "host/PrPixelFormat.h"
 #include "host/HostResults.h"
 #include "host/Selectors.h"
 #include "platform/system.h"
+#include "tools/clip-writer/ClipWriter.h"
 #include "tools/krvx-host/ClipQueries.h"
 #include "tools/krvx-host/Command.h"
 #include "tools/krvx-host/FrameRequests.h"

@@ -20,8 +20,8 @@ struct RgbaImage {
 };
 
 // False for a pixel format the host harness does not know. The unpacked formats are read bottom-up,
-// packed 4:2:2 top-down; YUV is turned into RGB with BT.601 for the VUYA formats and BT.709 for "yuy3",
-// the matrices their conversions deliver.
+// packed 4:2:2 top-down; YUV is turned into RGB as the host reads it: BT.601 for the VUYA formats and
+// BT.709 for "yuy3" (which carries BT.601 for a standard-definition clip, passed through unchanged).
 bool HostFrameToRgba(const HostSim::FrameView& frame, RgbaImage* image);
 
 }  // namespace sim

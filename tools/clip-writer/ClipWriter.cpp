@@ -1,9 +1,10 @@
 // WriteClip: pattern or caller pictures, encoded and interleaved with a PCM tone into one AVI file.
+#include "tools/clip-writer/ClipWriter.h"
+
 #include <cmath>
 #include <new>
 
 #include "avi/AVIWriter.h"
-#include "codec/encoder/KRVXEncoder.h"
 
 namespace krvx {
 namespace encode {
