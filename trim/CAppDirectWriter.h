@@ -2,7 +2,9 @@
 // "File Writer" or "QT Mux", and the output path. Lives on the calling thread for one copy.
 #pragma once
 #include <cstdint>
+#include <string>
 
+#include "dshow/ComPointer.h"
 #include "dshow/ComTypes.h"
 
 namespace krvx {
@@ -40,25 +42,39 @@ public:
     // Sets the QuickTime timecode, ends both streams, stops and releases the graph.
     dshow::HResult Finish();
 
-    dshow::IGraphBuilder* Graph() const { return m_graph; }
-    const char16_t* OutputPath() const { return m_outputPath; }
+    dshow::IGraphBuilder* Graph() const { return m_graph.Get(); }
+    // Null until Init has settled a path.
+    const char16_t* OutputPath() const { return m_outputPath.empty() ? nullptr : m_outputPath.c_str(); }
     int32_t InterleaveHint() const { return m_interleaveHint; }
     int32_t Container() const { return m_container; }
-    bool Running() const { return m_running != 0; }
+    bool Running() const { return m_running; }
 
 private:
+    // The COM apartment of the calling thread, joined first and left last: every reference below is
+    // released before it.
+    class Apartment {
+    public:
+        Apartment();
+        ~Apartment();
+        Apartment(const Apartment&) = delete;
+        Apartment& operator=(const Apartment&) = delete;
+
+    private:
+        int32_t m_result;
+    };
+
     dshow::HResult EnsureGraph();
     dshow::HResult BuildAndRun();
     void ReleaseFilters();
 
-    CGenFilter* m_videoFilter = nullptr;
-    CGAudFilter* m_audioFilter = nullptr;
-    dshow::IGraphBuilder* m_graph = nullptr;
-    uint8_t m_running = 0;
-    char16_t* m_outputPath = nullptr;
+    Apartment m_apartment;
+    dshow::ComPointer<CGenFilter> m_videoFilter;
+    dshow::ComPointer<CGAudFilter> m_audioFilter;
+    dshow::ComPointer<dshow::IGraphBuilder> m_graph;
+    bool m_running = false;
+    std::u16string m_outputPath;
     int32_t m_interleaveHint = 1000;
     int32_t m_container = 1;
-    int32_t m_comResult = 0;
 };
 
 }  // namespace krvx

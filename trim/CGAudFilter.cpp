@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "dshow/ComPointer.h"
 #include "dshow/Interfaces.h"
 #include "dshow/MediaTypes.h"
 #include "trim/SourceFilterIds.h"
@@ -27,7 +28,8 @@ HResult CGAudOutput::GetMediaType(int position, MediaType* type) {
     if (position < 0) return kInvalidArg;
     if (position > 0) return kNoMoreItems;
     if (!type) return kPointer;
-    const int32_t rate = m_owner->SampleRate(), channels = m_owner->Channels(), bits = m_owner->BitsPerSample();
+    const int32_t rate = m_owner->SampleRate(), channels = m_owner->Channels(),
+                  bits = m_owner->BitsPerSample();
     if (rate < 1 || channels < 1 || bits < 1) return kFail;
     std::memset(type, 0, sizeof(*type));
     uint8_t* block = AllocateFormat(*type, sizeof(WaveFormatEx));
@@ -83,24 +85,21 @@ HResult CGAudFilter::DeliverAudio(uint32_t byteCount, const uint8_t* data) {
     CGAudOutput* pin = static_cast<CGAudOutput*>(GetPin(0));
     if (!pin) return kFail;
     platform::ScopedLock hold(m_filterLock);
-    IMediaSample* sample = nullptr;
-    pin->GetDeliveryBuffer(&sample, nullptr, nullptr, 0);
+    ComPointer<IMediaSample> sample;
+    pin->GetDeliveryBuffer(sample.Receive(), nullptr, nullptr, 0);
     if (!sample) return kFail;
     uint8_t* buffer = nullptr;
-    HResult result = kFail;
     sample->GetPointer(&buffer);
-    if (buffer && (data || byteCount == 0) && byteCount <= static_cast<uint32_t>(sample->GetSize())) {
-        if (byteCount) std::memcpy(buffer, data, byteCount);
-        sample->SetActualDataLength(static_cast<int32_t>(byteCount));
-        ReferenceTime start = m_runningTime;
-        ReferenceTime stop = start + static_cast<int64_t>(m_timePerByte) * byteCount;
-        sample->SetTime(&start, &stop);
-        m_runningTime = stop;
-        sample->SetSyncPoint(1);
-        result = pin->Deliver(sample);
-    }
-    sample->Release();
-    return result;
+    if (!buffer || (!data && byteCount != 0) || byteCount > static_cast<uint32_t>(sample->GetSize()))
+        return kFail;
+    if (byteCount) std::memcpy(buffer, data, byteCount);
+    sample->SetActualDataLength(static_cast<int32_t>(byteCount));
+    ReferenceTime start = m_runningTime;
+    ReferenceTime stop = start + static_cast<int64_t>(m_timePerByte) * byteCount;
+    sample->SetTime(&start, &stop);
+    m_runningTime = stop;
+    sample->SetSyncPoint(1);
+    return pin->Deliver(sample.Get());
 }
 
 HResult CGAudFilter::DeliverEndOfStream() {
