@@ -164,7 +164,10 @@ HResult CAppDirectWriter::StartVideo(int32_t width, int32_t height, uint32_t tim
     HResult result = EnsureGraph();
     if (Failed(result)) return result;
     if (timeRate == 0) return kInvalidArg;
+    // The filter counts a frame's duration in 32 bits: a rate so slow that one frame lasts longer is
+    // refused rather than stamped with a wrapped duration.
     const int64_t duration = static_cast<int64_t>(1000000000) * timeScale / timeRate;
+    if (duration > INT32_MAX) return kInvalidArg;
     ComPointer<CGenFilter> filter(new (std::nothrow) CGenFilter());
     if (!filter) return kOutOfMemory;
     filter->SetFormat(width, height, static_cast<int32_t>(duration),
@@ -178,7 +181,11 @@ HResult CAppDirectWriter::StartAudio(int32_t sampleRate, int32_t channels, int32
     if (Failed(result)) return result;
     ComPointer<CGAudFilter> filter(new (std::nothrow) CGAudFilter());
     if (!filter) return kOutOfMemory;
-    filter->SetFormat(sampleRate, channels, bitsPerSample);
+    if (!filter->SetFormat(sampleRate, channels, bitsPerSample)) {
+        platform::DebugPrintf("CAppDirectWriter: no media type describes %d Hz, %d channels, %d bits\n",
+                              sampleRate, channels, bitsPerSample);
+        return kInvalidArg;
+    }
     m_audioFilter = std::move(filter);
     return m_graph->AddFilter(m_audioFilter.Get(), u"App-Direct Audio");
 }

@@ -32,7 +32,8 @@ public:
     // Adds "App-Direct Video" to the graph (made on the first start); frames last
     // 1,000,000,000 * timeScale / timeRate time units.
     dshow::HResult StartVideo(int32_t width, int32_t height, uint32_t timeScale, uint32_t timeRate);
-    // Adds "App-Direct Audio".
+    // Adds "App-Direct Audio"; E_INVALIDARG for a format the audio pin cannot describe (see
+    // CGAudFilter::FormatFits), before anything is added.
     dshow::HResult StartAudio(int32_t sampleRate, int32_t channels, int32_t bitsPerSample);
     // The first write builds the graph and runs it.
     dshow::HResult WriteVideo(const uint8_t* data, uint32_t size, bool keyFrame);

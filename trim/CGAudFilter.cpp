@@ -1,5 +1,6 @@
 #include "trim/CGAudFilter.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -69,15 +70,34 @@ CBasePin* CGAudFilter::GetPin(int n) {
     return m_output;
 }
 
-void CGAudFilter::SetFormat(int32_t sampleRate, int32_t channels, int32_t bitsPerSample) {
+namespace {
+
+// Rate x channels, doubled for 16-bit samples: the filter's own count of bytes per second.
+int64_t FilterBytesPerSecond(int64_t sampleRate, int64_t channels, int64_t bitsPerSample) {
+    return sampleRate * channels * (bitsPerSample == 16 ? 2 : 1);
+}
+
+}  // namespace
+
+bool CGAudFilter::FormatFits(int64_t sampleRate, int64_t channels, int64_t bitsPerSample) {
+    if (sampleRate < 1 || channels < 1 || bitsPerSample < 1) return false;
+    if (sampleRate > INT32_MAX || channels > UINT16_MAX || bitsPerSample > UINT16_MAX) return false;
+    // The media type's block alignment and average bytes per second; the pin's buffer holds one second.
+    const int64_t blockAlign = bitsPerSample / 8 * channels;
+    if (blockAlign > UINT16_MAX || sampleRate * blockAlign > INT32_MAX) return false;
+    return FilterBytesPerSecond(sampleRate, channels, bitsPerSample) <= INT32_MAX;
+}
+
+bool CGAudFilter::SetFormat(int32_t sampleRate, int32_t channels, int32_t bitsPerSample) {
+    if (!FormatFits(sampleRate, channels, bitsPerSample)) return false;
     platform::ScopedLock hold(m_filterLock);
     m_sampleRate = sampleRate;
     m_channels = channels;
     m_bitsPerSample = bitsPerSample;
-    m_bytesPerSecond = sampleRate * channels;
-    if (bitsPerSample == 16) m_bytesPerSecond *= 2;
+    m_bytesPerSecond = static_cast<int32_t>(FilterBytesPerSecond(sampleRate, channels, bitsPerSample));
     m_runningTime = 0;
-    m_timePerByte = m_bytesPerSecond > 0 ? 1000000000 / m_bytesPerSecond : 0;
+    m_timePerByte = 1000000000 / m_bytesPerSecond;
+    return true;
 }
 
 HResult CGAudFilter::DeliverAudio(uint32_t byteCount, const uint8_t* data) {

@@ -2,6 +2,7 @@
 // where the copy goes for each destination.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -211,6 +212,30 @@ TEST_F(AppDirectWriterTest, WritesAreRefusedBeforeAStartAndWhenLargerThanAPinBuf
     EXPECT_EQ(writer.Finish(), kOk);
     // Once finished the graph is gone: nothing more can be written.
     EXPECT_EQ(writer.WriteVideo(kSample, sizeof(kSample), true), kFail);
+}
+
+TEST_F(AppDirectWriterTest, StartsRefuseFormatsTheirPinsCannotDescribe) {
+    const std::string path = m_folder.File("refused.avi");
+    {
+        CAppDirectWriter writer;
+        ASSERT_EQ(writer.Init(path.c_str(), 40), kOk);
+        // A frame of 10 seconds lasts 10,000,000,000 time units: more than the filter's 32 bits hold.
+        EXPECT_EQ(writer.StartVideo(64, 36, 10, 1), kInvalidArg);
+        EXPECT_FALSE(HasFilter(writer.Graph(), "App-Direct Video"));
+        // Block alignment past 16 bits, and one second of audio past a signed 32-bit buffer.
+        EXPECT_EQ(writer.StartAudio(48000, 65535, 16), kInvalidArg);
+        EXPECT_EQ(writer.StartAudio(48000, 30000, 16), kInvalidArg);
+        EXPECT_EQ(writer.StartAudio(0x7FFFFFFF, 2, 16), kInvalidArg);
+        EXPECT_EQ(writer.StartAudio(0, 2, 16), kInvalidArg);
+        EXPECT_FALSE(HasFilter(writer.Graph(), "App-Direct Audio"));
+        // What the writer can describe still starts.
+        EXPECT_EQ(writer.StartVideo(64, 36, 1, 25), kOk);
+        EXPECT_EQ(writer.StartAudio(48000, 2, 16), kOk);
+        EXPECT_EQ(writer.Finish(), kOk);
+    }
+    // Nothing was written, so no file was made.
+    std::error_code error;
+    EXPECT_FALSE(std::filesystem::exists(path, error));
 }
 
 TEST_F(AppDirectWriterTest, FinishHandsTheQuickTimeMultiplexerTheStartTimecodeAndItsRate) {

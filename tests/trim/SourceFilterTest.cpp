@@ -110,6 +110,39 @@ TEST(CGAudFilterTest, OffersPcmOfItsFormat) {
     EXPECT_EQ(filter->BytesPerSecond(), 8000);
 }
 
+// Rates and channel counts no media type can describe are refused, and the filter keeps its format.
+TEST(CGAudFilterTest, RefusesFormatsPastItsMediaTypeAndBuffers) {
+    const ComPointer<CGAudFilter> filter(new CGAudFilter());
+    ASSERT_TRUE(filter->SetFormat(48000, 2, 16));
+    struct Format {
+        int32_t rate, channels, bits;
+    };
+    // Block alignment past 16 bits; one second of audio past a signed 32-bit buffer; nothing at all.
+    for (Format bad : {Format{48000, 65535, 16}, Format{48000, 30000, 16}, Format{0x7FFFFFFF, 2, 16},
+                       Format{32770, 32767, 16}, Format{0, 2, 16}, Format{48000, 0, 16}, Format{48000, 2, 0},
+                       Format{-48000, 2, 16}}) {
+        EXPECT_FALSE(filter->SetFormat(bad.rate, bad.channels, bad.bits))
+            << bad.rate << " Hz, " << bad.channels << " channels, " << bad.bits << " bits";
+    }
+    EXPECT_EQ(filter->SampleRate(), 48000);
+    EXPECT_EQ(filter->Channels(), 2);
+    EXPECT_EQ(filter->BytesPerSecond(), 192000);
+    OfferedType kept(filter->GetPin(0), 0);
+    ASSERT_EQ(kept.result, kOk);
+    WaveFormatEx wave;
+    std::memcpy(&wave, kept.type.format, sizeof(wave));
+    EXPECT_EQ(wave.averageBytesPerSecond, 192000u);
+
+    // The largest second that fits: 32769 blocks of 65534 bytes.
+    ASSERT_TRUE(filter->SetFormat(32769, 32767, 16));
+    EXPECT_EQ(filter->BytesPerSecond(), 2147483646);
+    OfferedType largest(filter->GetPin(0), 0);
+    ASSERT_EQ(largest.result, kOk);
+    std::memcpy(&wave, largest.type.format, sizeof(wave));
+    EXPECT_EQ(wave.blockAlign, 65534);
+    EXPECT_EQ(wave.averageBytesPerSecond, 2147483646u);
+}
+
 // A source filter connected to a sink that records every sample, both paused.
 template <typename Source>
 class Connected {
