@@ -111,14 +111,29 @@ struct AVIWriter::State {
     }
 
     void Headers(RiffBytes& b) const;
+    void MainHeader(RiffBytes& b) const;
+    void VideoStreamList(RiffBytes& b) const;
+    void AudioStreamList(RiffBytes& b) const;
+    void SuperIndex(RiffBytes& b, const char* chunkId, const std::vector<SuperEntry>& entries) const;
+    void OpenDmlHeader(RiffBytes& b) const;
     void BeginForm();
     void EndForm(bool more);
     uint64_t FormIndexReserve() const;
     bool WriteChunk(const char* id, const uint8_t* data, uint32_t size, bool video, bool key);
 };
 
+// The header list: the main header, a stream list per stream, and the OpenDML header (or room for it).
 void AVIWriter::State::Headers(RiffBytes& b) const {
     const size_t hdrl = b.Begin("LIST", "hdrl");
+    MainHeader(b);
+    if (HasVideo()) VideoStreamList(b);
+    if (HasAudio()) AudioStreamList(b);
+    OpenDmlHeader(b);
+    b.End(hdrl);
+}
+
+// "avih": frame period, data rate, flags, counts and the picture size.
+void AVIWriter::State::MainHeader(RiffBytes& b) const {
     const size_t avih = b.Begin("avih");
     const uint64_t usPerFrame =
         video.rate ? (uint64_t(1000000) * video.scale + video.rate / 2) / video.rate : 0;
@@ -138,114 +153,117 @@ void AVIWriter::State::Headers(RiffBytes& b) const {
     b.U32(video.height);
     b.Zeros(16);
     b.End(avih);
+}
 
-    // The super index, or while the file is still AVI 1.0, room of the same size for it.
-    auto superIndex = [&](const char* chunkId, const std::vector<SuperEntry>& entries) {
-        if (!ReservesOpenDml()) return;
-        if (!extended) {
-            b.Junk(kSuperIndexBytes);
-            return;
-        }
-        const size_t indx = b.Begin("indx");
-        b.U16(4);
-        b.U8(0);
-        b.U8(0);
-        b.U32(static_cast<uint32_t>(entries.size()));
-        b.FourCC(chunkId);
-        b.Zeros(12);
-        for (uint32_t i = 0; i < kSuperIndexCapacity; ++i) {
-            if (i < entries.size()) {
-                b.U64(entries[i].offset);
-                b.U32(entries[i].size);
-                b.U32(entries[i].duration);
-            } else {
-                b.Zeros(16);
-            }
-        }
-        b.End(indx);
-    };
+// "strl" for the video stream: "strh", the bitmap header in "strf", and the super index.
+void AVIWriter::State::VideoStreamList(RiffBytes& b) const {
+    const size_t strl = b.Begin("LIST", "strl");
+    const size_t strh = b.Begin("strh");
+    b.FourCC("vids");
+    b.U32(video.compression);
+    b.U32(0);
+    b.U16(0);
+    b.U16(0);
+    b.U32(0);
+    b.U32(video.scale);
+    b.U32(video.rate);
+    b.U32(0);
+    b.U32(videoFrames);
+    b.U32(maxVideo);
+    b.U32(0xFFFFFFFFu);
+    b.U32(0);
+    b.U16(0);
+    b.U16(0);
+    b.U16(static_cast<uint16_t>(video.width));
+    b.U16(static_cast<uint16_t>(video.height));
+    b.End(strh);
+    const size_t strf = b.Begin("strf");
+    const uint64_t imageBytes = uint64_t(video.width) * video.height * ((video.bitCount + 7u) / 8u);
+    b.U32(40);
+    b.U32(video.width);
+    b.U32(video.height);
+    b.U16(1);
+    b.U16(video.bitCount);
+    b.U32(video.compression);
+    b.U32(static_cast<uint32_t>(imageBytes > kMaxRiffBytes ? kMaxRiffBytes : imageBytes));
+    b.Zeros(16);
+    b.End(strf);
+    SuperIndex(b, "00dc", superVideo);
+    b.End(strl);
+}
 
-    size_t strl = 0, strh = 0, strf = 0;
-    if (HasVideo()) {
-        strl = b.Begin("LIST", "strl");
-        strh = b.Begin("strh");
-        b.FourCC("vids");
-        b.U32(video.compression);
-        b.U32(0);
-        b.U16(0);
-        b.U16(0);
-        b.U32(0);
-        b.U32(video.scale);
-        b.U32(video.rate);
-        b.U32(0);
-        b.U32(videoFrames);
-        b.U32(maxVideo);
-        b.U32(0xFFFFFFFFu);
-        b.U32(0);
-        b.U16(0);
-        b.U16(0);
-        b.U16(static_cast<uint16_t>(video.width));
-        b.U16(static_cast<uint16_t>(video.height));
-        b.End(strh);
-        strf = b.Begin("strf");
-        const uint64_t imageBytes = uint64_t(video.width) * video.height * ((video.bitCount + 7u) / 8u);
-        b.U32(40);
-        b.U32(video.width);
-        b.U32(video.height);
-        b.U16(1);
-        b.U16(video.bitCount);
-        b.U32(video.compression);
-        b.U32(static_cast<uint32_t>(imageBytes > kMaxRiffBytes ? kMaxRiffBytes : imageBytes));
-        b.Zeros(16);
-        b.End(strf);
-        superIndex("00dc", superVideo);
-        b.End(strl);
+// "strl" for the audio stream: "strh", the PCM wave format in "strf", and the super index.
+void AVIWriter::State::AudioStreamList(RiffBytes& b) const {
+    const size_t strl = b.Begin("LIST", "strl");
+    const size_t strh = b.Begin("strh");
+    b.FourCC("auds");
+    b.U32(0);
+    b.U32(0);
+    b.U16(0);
+    b.U16(0);
+    b.U32(0);
+    b.U32(1);
+    b.U32(audio.sampleRate);
+    b.U32(0);
+    b.U32(BlockAlign() ? static_cast<uint32_t>(audioBytes / BlockAlign()) : 0);
+    b.U32(maxAudio);
+    b.U32(0xFFFFFFFFu);
+    b.U32(BlockAlign());
+    b.Zeros(8);
+    b.End(strh);
+    const size_t strf = b.Begin("strf");
+    b.U16(1);
+    b.U16(audio.channels);
+    b.U32(audio.sampleRate);
+    b.U32(audio.sampleRate * BlockAlign());
+    b.U16(static_cast<uint16_t>(BlockAlign()));
+    b.U16(audio.bitsPerSample);
+    b.U16(0);
+    b.End(strf);
+    SuperIndex(b, AudioChunkId(), superAudio);
+    b.End(strl);
+}
+
+// A stream's "indx" super index, or while the file is still AVI 1.0, room of the same size for it.
+void AVIWriter::State::SuperIndex(RiffBytes& b, const char* chunkId,
+                                  const std::vector<SuperEntry>& entries) const {
+    if (!ReservesOpenDml()) return;
+    if (!extended) {
+        b.Junk(kSuperIndexBytes);
+        return;
     }
-
-    if (HasAudio()) {
-        strl = b.Begin("LIST", "strl");
-        strh = b.Begin("strh");
-        b.FourCC("auds");
-        b.U32(0);
-        b.U32(0);
-        b.U16(0);
-        b.U16(0);
-        b.U32(0);
-        b.U32(1);
-        b.U32(audio.sampleRate);
-        b.U32(0);
-        b.U32(BlockAlign() ? static_cast<uint32_t>(audioBytes / BlockAlign()) : 0);
-        b.U32(maxAudio);
-        b.U32(0xFFFFFFFFu);
-        b.U32(BlockAlign());
-        b.Zeros(8);
-        b.End(strh);
-        strf = b.Begin("strf");
-        b.U16(1);
-        b.U16(audio.channels);
-        b.U32(audio.sampleRate);
-        b.U32(audio.sampleRate * BlockAlign());
-        b.U16(static_cast<uint16_t>(BlockAlign()));
-        b.U16(audio.bitsPerSample);
-        b.U16(0);
-        b.End(strf);
-        superIndex(AudioChunkId(), superAudio);
-        b.End(strl);
-    }
-
-    if (ReservesOpenDml()) {
-        if (extended) {
-            const size_t odml = b.Begin("LIST", "odml");
-            const size_t dmlh = b.Begin("dmlh");
-            b.U32(videoFrames);
-            b.Zeros(244);
-            b.End(dmlh);
-            b.End(odml);
+    const size_t indx = b.Begin("indx");
+    b.U16(4);
+    b.U8(0);
+    b.U8(0);
+    b.U32(static_cast<uint32_t>(entries.size()));
+    b.FourCC(chunkId);
+    b.Zeros(12);
+    for (uint32_t i = 0; i < kSuperIndexCapacity; ++i) {
+        if (i < entries.size()) {
+            b.U64(entries[i].offset);
+            b.U32(entries[i].size);
+            b.U32(entries[i].duration);
         } else {
-            b.Junk(kOdmlListBytes);
+            b.Zeros(16);
         }
     }
-    b.End(hdrl);
+    b.End(indx);
+}
+
+// "odml" with the total frame count in "dmlh", or while the file is still AVI 1.0, room for it.
+void AVIWriter::State::OpenDmlHeader(RiffBytes& b) const {
+    if (!ReservesOpenDml()) return;
+    if (!extended) {
+        b.Junk(kOdmlListBytes);
+        return;
+    }
+    const size_t odml = b.Begin("LIST", "odml");
+    const size_t dmlh = b.Begin("dmlh");
+    b.U32(videoFrames);
+    b.Zeros(244);
+    b.End(dmlh);
+    b.End(odml);
 }
 
 void AVIWriter::State::BeginForm() {
