@@ -44,12 +44,31 @@ struct LegacyEntry {
     uint32_t size;
 };
 
-// A video stream of width 0 is none: the file then holds audio only.
+// Header fields worked out from the parameters, in 64 bits: the frame period in whole microseconds
+// (0 without a rate), the audio block alignment and the audio's average bytes per second.
+uint64_t MicrosecondsPerFrame(const AVIVideoParams& video) {
+    return video.rate ? (uint64_t(1000000) * video.scale + video.rate / 2) / video.rate : 0;
+}
+
+uint64_t AudioBlockAlign(const AVIAudioParams& audio) {
+    return uint64_t(audio.channels) * ((audio.bitsPerSample + 7u) / 8u);
+}
+
+uint64_t AverageBytesPerSecond(const AVIAudioParams& audio) {
+    return uint64_t(audio.sampleRate) * AudioBlockAlign(audio);
+}
+
+// A video stream of width 0 is none: the file then holds audio only. Parameters whose header fields
+// would not fit (a frame period past 32 bits of microseconds, a block alignment past 16 bits, bytes
+// per second past 32 bits) are refused rather than written wrapped.
 bool ParamsValid(const AVIVideoParams& video, const AVIAudioParams& audio) {
     const bool hasVideo = video.width != 0;
     if (hasVideo && (video.height == 0 || video.rate == 0 || video.scale == 0)) return false;
+    if (hasVideo && MicrosecondsPerFrame(video) > UINT32_MAX) return false;
     if (!hasVideo && audio.sampleRate == 0) return false;
-    return audio.sampleRate == 0 || (audio.channels != 0 && audio.bitsPerSample != 0);
+    if (audio.sampleRate == 0) return true;
+    if (audio.channels == 0 || audio.bitsPerSample == 0) return false;
+    return AudioBlockAlign(audio) <= UINT16_MAX && AverageBytesPerSecond(audio) <= UINT32_MAX;
 }
 
 }  // namespace
@@ -83,7 +102,8 @@ struct AVIWriter::State {
     // Streams are numbered in order: audio is stream 1 after a video stream, else stream 0.
     const char* AudioChunkId() const { return HasVideo() ? "01wb" : "00wb"; }
     const char* AudioIndexId() const { return HasVideo() ? "ix01" : "ix00"; }
-    uint32_t BlockAlign() const { return uint32_t(audio.channels) * ((audio.bitsPerSample + 7) / 8); }
+    // Below 2^32 whatever the parameters: at most 65535 channels of 8192 bytes.
+    uint32_t BlockAlign() const { return static_cast<uint32_t>(AudioBlockAlign(audio)); }
     bool ReservesOpenDml() const { return mode != AVIOpenDml::kOff; }
 
     void Flush() {
@@ -135,9 +155,7 @@ void AVIWriter::State::Headers(RiffBytes& b) const {
 // "avih": frame period, data rate, flags, counts and the picture size.
 void AVIWriter::State::MainHeader(RiffBytes& b) const {
     const size_t avih = b.Begin("avih");
-    const uint64_t usPerFrame =
-        video.rate ? (uint64_t(1000000) * video.scale + video.rate / 2) / video.rate : 0;
-    b.U32(static_cast<uint32_t>(usPerFrame));
+    b.U32(static_cast<uint32_t>(MicrosecondsPerFrame(video)));
     uint64_t seconds = video.rate ? (uint64_t(videoFrames) * video.scale + video.rate - 1) / video.rate : 0;
     if (!HasVideo() && BlockAlign() != 0)
         seconds = (audioBytes / BlockAlign() + audio.sampleRate - 1) / audio.sampleRate;
@@ -215,7 +233,7 @@ void AVIWriter::State::AudioStreamList(RiffBytes& b) const {
     b.U16(1);
     b.U16(audio.channels);
     b.U32(audio.sampleRate);
-    b.U32(audio.sampleRate * BlockAlign());
+    b.U32(static_cast<uint32_t>(AverageBytesPerSecond(audio)));
     b.U16(static_cast<uint16_t>(BlockAlign()));
     b.U16(audio.bitsPerSample);
     b.U16(0);
