@@ -44,12 +44,31 @@ struct LegacyEntry {
     uint32_t size;
 };
 
-// A video stream of width 0 is none: the file then holds audio only.
+// Header fields worked out from the parameters, in 64 bits: the frame period in whole microseconds
+// (0 without a rate), the audio block alignment and the audio's average bytes per second.
+uint64_t MicrosecondsPerFrame(const AVIVideoParams& video) {
+    return video.rate ? (uint64_t(1000000) * video.scale + video.rate / 2) / video.rate : 0;
+}
+
+uint64_t AudioBlockAlign(const AVIAudioParams& audio) {
+    return uint64_t(audio.channels) * ((audio.bitsPerSample + 7u) / 8u);
+}
+
+uint64_t AverageBytesPerSecond(const AVIAudioParams& audio) {
+    return uint64_t(audio.sampleRate) * AudioBlockAlign(audio);
+}
+
+// A video stream of width 0 is none: the file then holds audio only. Parameters whose header fields
+// would not fit (a frame period past 32 bits of microseconds, a block alignment past 16 bits, bytes
+// per second past 32 bits) are refused rather than written wrapped.
 bool ParamsValid(const AVIVideoParams& video, const AVIAudioParams& audio) {
     const bool hasVideo = video.width != 0;
     if (hasVideo && (video.height == 0 || video.rate == 0 || video.scale == 0)) return false;
+    if (hasVideo && MicrosecondsPerFrame(video) > UINT32_MAX) return false;
     if (!hasVideo && audio.sampleRate == 0) return false;
-    return audio.sampleRate == 0 || (audio.channels != 0 && audio.bitsPerSample != 0);
+    if (audio.sampleRate == 0) return true;
+    if (audio.channels == 0 || audio.bitsPerSample == 0) return false;
+    return AudioBlockAlign(audio) <= UINT16_MAX && AverageBytesPerSecond(audio) <= UINT32_MAX;
 }
 
 }  // namespace
@@ -83,7 +102,8 @@ struct AVIWriter::State {
     // Streams are numbered in order: audio is stream 1 after a video stream, else stream 0.
     const char* AudioChunkId() const { return HasVideo() ? "01wb" : "00wb"; }
     const char* AudioIndexId() const { return HasVideo() ? "ix01" : "ix00"; }
-    uint32_t BlockAlign() const { return uint32_t(audio.channels) * ((audio.bitsPerSample + 7) / 8); }
+    // Below 2^32 whatever the parameters: at most 65535 channels of 8192 bytes.
+    uint32_t BlockAlign() const { return static_cast<uint32_t>(AudioBlockAlign(audio)); }
     bool ReservesOpenDml() const { return mode != AVIOpenDml::kOff; }
 
     void Flush() {
@@ -111,18 +131,31 @@ struct AVIWriter::State {
     }
 
     void Headers(RiffBytes& b) const;
+    void MainHeader(RiffBytes& b) const;
+    void VideoStreamList(RiffBytes& b) const;
+    void AudioStreamList(RiffBytes& b) const;
+    void SuperIndex(RiffBytes& b, const char* chunkId, const std::vector<SuperEntry>& entries) const;
+    void OpenDmlHeader(RiffBytes& b) const;
     void BeginForm();
     void EndForm(bool more);
     uint64_t FormIndexReserve() const;
     bool WriteChunk(const char* id, const uint8_t* data, uint32_t size, bool video, bool key);
 };
 
+// The header list: the main header, a stream list per stream, and the OpenDML header (or room for it).
 void AVIWriter::State::Headers(RiffBytes& b) const {
     const size_t hdrl = b.Begin("LIST", "hdrl");
+    MainHeader(b);
+    if (HasVideo()) VideoStreamList(b);
+    if (HasAudio()) AudioStreamList(b);
+    OpenDmlHeader(b);
+    b.End(hdrl);
+}
+
+// "avih": frame period, data rate, flags, counts and the picture size.
+void AVIWriter::State::MainHeader(RiffBytes& b) const {
     const size_t avih = b.Begin("avih");
-    const uint64_t usPerFrame =
-        video.rate ? (uint64_t(1000000) * video.scale + video.rate / 2) / video.rate : 0;
-    b.U32(static_cast<uint32_t>(usPerFrame));
+    b.U32(static_cast<uint32_t>(MicrosecondsPerFrame(video)));
     uint64_t seconds = video.rate ? (uint64_t(videoFrames) * video.scale + video.rate - 1) / video.rate : 0;
     if (!HasVideo() && BlockAlign() != 0)
         seconds = (audioBytes / BlockAlign() + audio.sampleRate - 1) / audio.sampleRate;
@@ -138,114 +171,117 @@ void AVIWriter::State::Headers(RiffBytes& b) const {
     b.U32(video.height);
     b.Zeros(16);
     b.End(avih);
+}
 
-    // The super index, or while the file is still AVI 1.0, room of the same size for it.
-    auto superIndex = [&](const char* chunkId, const std::vector<SuperEntry>& entries) {
-        if (!ReservesOpenDml()) return;
-        if (!extended) {
-            b.Junk(kSuperIndexBytes);
-            return;
-        }
-        const size_t indx = b.Begin("indx");
-        b.U16(4);
-        b.U8(0);
-        b.U8(0);
-        b.U32(static_cast<uint32_t>(entries.size()));
-        b.FourCC(chunkId);
-        b.Zeros(12);
-        for (uint32_t i = 0; i < kSuperIndexCapacity; ++i) {
-            if (i < entries.size()) {
-                b.U64(entries[i].offset);
-                b.U32(entries[i].size);
-                b.U32(entries[i].duration);
-            } else {
-                b.Zeros(16);
-            }
-        }
-        b.End(indx);
-    };
+// "strl" for the video stream: "strh", the bitmap header in "strf", and the super index.
+void AVIWriter::State::VideoStreamList(RiffBytes& b) const {
+    const size_t strl = b.Begin("LIST", "strl");
+    const size_t strh = b.Begin("strh");
+    b.FourCC("vids");
+    b.U32(video.compression);
+    b.U32(0);
+    b.U16(0);
+    b.U16(0);
+    b.U32(0);
+    b.U32(video.scale);
+    b.U32(video.rate);
+    b.U32(0);
+    b.U32(videoFrames);
+    b.U32(maxVideo);
+    b.U32(0xFFFFFFFFu);
+    b.U32(0);
+    b.U16(0);
+    b.U16(0);
+    b.U16(static_cast<uint16_t>(video.width));
+    b.U16(static_cast<uint16_t>(video.height));
+    b.End(strh);
+    const size_t strf = b.Begin("strf");
+    const uint64_t imageBytes = uint64_t(video.width) * video.height * ((video.bitCount + 7u) / 8u);
+    b.U32(40);
+    b.U32(video.width);
+    b.U32(video.height);
+    b.U16(1);
+    b.U16(video.bitCount);
+    b.U32(video.compression);
+    b.U32(static_cast<uint32_t>(imageBytes > kMaxRiffBytes ? kMaxRiffBytes : imageBytes));
+    b.Zeros(16);
+    b.End(strf);
+    SuperIndex(b, "00dc", superVideo);
+    b.End(strl);
+}
 
-    size_t strl = 0, strh = 0, strf = 0;
-    if (HasVideo()) {
-        strl = b.Begin("LIST", "strl");
-        strh = b.Begin("strh");
-        b.FourCC("vids");
-        b.U32(video.compression);
-        b.U32(0);
-        b.U16(0);
-        b.U16(0);
-        b.U32(0);
-        b.U32(video.scale);
-        b.U32(video.rate);
-        b.U32(0);
-        b.U32(videoFrames);
-        b.U32(maxVideo);
-        b.U32(0xFFFFFFFFu);
-        b.U32(0);
-        b.U16(0);
-        b.U16(0);
-        b.U16(static_cast<uint16_t>(video.width));
-        b.U16(static_cast<uint16_t>(video.height));
-        b.End(strh);
-        strf = b.Begin("strf");
-        const uint64_t imageBytes = uint64_t(video.width) * video.height * ((video.bitCount + 7u) / 8u);
-        b.U32(40);
-        b.U32(video.width);
-        b.U32(video.height);
-        b.U16(1);
-        b.U16(video.bitCount);
-        b.U32(video.compression);
-        b.U32(static_cast<uint32_t>(imageBytes > kMaxRiffBytes ? kMaxRiffBytes : imageBytes));
-        b.Zeros(16);
-        b.End(strf);
-        superIndex("00dc", superVideo);
-        b.End(strl);
+// "strl" for the audio stream: "strh", the PCM wave format in "strf", and the super index.
+void AVIWriter::State::AudioStreamList(RiffBytes& b) const {
+    const size_t strl = b.Begin("LIST", "strl");
+    const size_t strh = b.Begin("strh");
+    b.FourCC("auds");
+    b.U32(0);
+    b.U32(0);
+    b.U16(0);
+    b.U16(0);
+    b.U32(0);
+    b.U32(1);
+    b.U32(audio.sampleRate);
+    b.U32(0);
+    b.U32(BlockAlign() ? static_cast<uint32_t>(audioBytes / BlockAlign()) : 0);
+    b.U32(maxAudio);
+    b.U32(0xFFFFFFFFu);
+    b.U32(BlockAlign());
+    b.Zeros(8);
+    b.End(strh);
+    const size_t strf = b.Begin("strf");
+    b.U16(1);
+    b.U16(audio.channels);
+    b.U32(audio.sampleRate);
+    b.U32(static_cast<uint32_t>(AverageBytesPerSecond(audio)));
+    b.U16(static_cast<uint16_t>(BlockAlign()));
+    b.U16(audio.bitsPerSample);
+    b.U16(0);
+    b.End(strf);
+    SuperIndex(b, AudioChunkId(), superAudio);
+    b.End(strl);
+}
+
+// A stream's "indx" super index, or while the file is still AVI 1.0, room of the same size for it.
+void AVIWriter::State::SuperIndex(RiffBytes& b, const char* chunkId,
+                                  const std::vector<SuperEntry>& entries) const {
+    if (!ReservesOpenDml()) return;
+    if (!extended) {
+        b.Junk(kSuperIndexBytes);
+        return;
     }
-
-    if (HasAudio()) {
-        strl = b.Begin("LIST", "strl");
-        strh = b.Begin("strh");
-        b.FourCC("auds");
-        b.U32(0);
-        b.U32(0);
-        b.U16(0);
-        b.U16(0);
-        b.U32(0);
-        b.U32(1);
-        b.U32(audio.sampleRate);
-        b.U32(0);
-        b.U32(BlockAlign() ? static_cast<uint32_t>(audioBytes / BlockAlign()) : 0);
-        b.U32(maxAudio);
-        b.U32(0xFFFFFFFFu);
-        b.U32(BlockAlign());
-        b.Zeros(8);
-        b.End(strh);
-        strf = b.Begin("strf");
-        b.U16(1);
-        b.U16(audio.channels);
-        b.U32(audio.sampleRate);
-        b.U32(audio.sampleRate * BlockAlign());
-        b.U16(static_cast<uint16_t>(BlockAlign()));
-        b.U16(audio.bitsPerSample);
-        b.U16(0);
-        b.End(strf);
-        superIndex(AudioChunkId(), superAudio);
-        b.End(strl);
-    }
-
-    if (ReservesOpenDml()) {
-        if (extended) {
-            const size_t odml = b.Begin("LIST", "odml");
-            const size_t dmlh = b.Begin("dmlh");
-            b.U32(videoFrames);
-            b.Zeros(244);
-            b.End(dmlh);
-            b.End(odml);
+    const size_t indx = b.Begin("indx");
+    b.U16(4);
+    b.U8(0);
+    b.U8(0);
+    b.U32(static_cast<uint32_t>(entries.size()));
+    b.FourCC(chunkId);
+    b.Zeros(12);
+    for (uint32_t i = 0; i < kSuperIndexCapacity; ++i) {
+        if (i < entries.size()) {
+            b.U64(entries[i].offset);
+            b.U32(entries[i].size);
+            b.U32(entries[i].duration);
         } else {
-            b.Junk(kOdmlListBytes);
+            b.Zeros(16);
         }
     }
-    b.End(hdrl);
+    b.End(indx);
+}
+
+// "odml" with the total frame count in "dmlh", or while the file is still AVI 1.0, room for it.
+void AVIWriter::State::OpenDmlHeader(RiffBytes& b) const {
+    if (!ReservesOpenDml()) return;
+    if (!extended) {
+        b.Junk(kOdmlListBytes);
+        return;
+    }
+    const size_t odml = b.Begin("LIST", "odml");
+    const size_t dmlh = b.Begin("dmlh");
+    b.U32(videoFrames);
+    b.Zeros(244);
+    b.End(dmlh);
+    b.End(odml);
 }
 
 void AVIWriter::State::BeginForm() {

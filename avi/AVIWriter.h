@@ -57,8 +57,10 @@ public:
 
     // Creates the file at `path`, or writes through `sink` (not owned; it must outlive Close) from
     // position 0. A RIFF form holds at least one sample whatever the limit; limits past 4 GiB - 1 are
-    // taken as that. kHrInvalidArg for a zero size, rate or scale, audio without channels or bits, or a
-    // second Open; kHrFail when the file cannot be created or written.
+    // taken as that. kHrInvalidArg for a zero size, rate or scale, audio without channels or bits, a
+    // format whose header fields cannot hold it (a frame period past 2^32 microseconds, an audio block
+    // past 65535 bytes or a data rate past 2^32 bytes per second), or a second Open; kHrFail when the
+    // file cannot be created or written.
     HResult Open(const char* path, const AVIVideoParams& video, const AVIAudioParams& audio,
                  AVIOpenDml openDml, uint64_t riffLimit = kAVIDefaultRiffLimit);
     HResult Open(IAVIByteSink* sink, const AVIVideoParams& video, const AVIAudioParams& audio,

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "dshow/ComPointer.h"
 #include "graph/BorrowedSample.h"
-#include "graph/ComPointer.h"
 #include "graph/FileWriterFilter.h"
 #include "graph/HandOut.h"
 

@@ -1,23 +1,19 @@
 #include "graph/FilterEnumerator.h"
 
 #include <new>
+#include <utility>
 
 namespace krvx {
 namespace graph {
 
 using namespace dshow;
 
-FilterEnumerator* FilterEnumerator::Create(const std::vector<IBaseFilter*>& filters, size_t position) {
+FilterEnumerator* FilterEnumerator::Create(std::vector<ComPointer<IBaseFilter>> filters, size_t position) {
     FilterEnumerator* enumerator = new (std::nothrow) FilterEnumerator();
     if (!enumerator) return nullptr;
-    enumerator->m_filters = filters;
-    for (IBaseFilter* filter : enumerator->m_filters) filter->AddRef();
+    enumerator->m_filters = std::move(filters);
     enumerator->m_position = position;
     return enumerator;
-}
-
-FilterEnumerator::~FilterEnumerator() {
-    for (IBaseFilter* filter : m_filters) filter->Release();
 }
 
 HResult FilterEnumerator::QueryInterface(const Guid& iid, void** object) {
@@ -47,7 +43,7 @@ HResult FilterEnumerator::Next(uint32_t count, IBaseFilter** filters, uint32_t* 
     if (count > 1 && !fetched) return kPointer;
     uint32_t given = 0;
     while (given < count && m_position < m_filters.size()) {
-        filters[given] = m_filters[m_position++];
+        filters[given] = m_filters[m_position++].Get();
         filters[given]->AddRef();
         ++given;
     }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "dshow/ComPointer.h"
 #include "dshow/Interfaces.h"
 
 namespace krvx {
@@ -13,7 +14,8 @@ namespace graph {
 class FilterEnumerator final : public dshow::IEnumFilters {
 public:
     // Returns the enumerator with one reference, or null when it cannot be allocated.
-    static FilterEnumerator* Create(const std::vector<dshow::IBaseFilter*>& filters, size_t position);
+    static FilterEnumerator* Create(std::vector<dshow::ComPointer<dshow::IBaseFilter>> filters,
+                                    size_t position);
 
     dshow::HResult KRVX_COM_CALL QueryInterface(const dshow::Guid& iid, void** object) override;
     uint32_t KRVX_COM_CALL AddRef() override;
@@ -27,10 +29,10 @@ public:
 
 private:
     FilterEnumerator() = default;
-    ~FilterEnumerator();
+    ~FilterEnumerator() = default;
 
     std::atomic<uint32_t> m_references{1};
-    std::vector<dshow::IBaseFilter*> m_filters;
+    std::vector<dshow::ComPointer<dshow::IBaseFilter>> m_filters;
     size_t m_position = 0;
 };
 

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <new>
 
-#include "graph/ComPointer.h"
 #include "graph/FilterEnumerator.h"
 #include "graph/HandOut.h"
 
@@ -58,11 +57,8 @@ HResult FilterGraph::Create(const Guid& iid, void** object) {
 FilterGraph::~FilterGraph() {
     if (m_state != FilterState::Stopped) StopAll();
     // Connections first, so that no filter is left pointing at a pin of one already gone.
-    for (Member& member : m_members) DisconnectFilter(member.filter);
-    for (Member& member : m_members) {
-        member.filter->JoinFilterGraph(nullptr, nullptr);
-        member.filter->Release();
-    }
+    for (Member& member : m_members) DisconnectFilter(member.filter.Get());
+    for (Member& member : m_members) member.filter->JoinFilterGraph(nullptr, nullptr);
 }
 
 HResult FilterGraph::QueryInterface(const Guid& iid, void** object) {
@@ -91,7 +87,7 @@ uint32_t FilterGraph::Release() {
 
 size_t FilterGraph::Find(IBaseFilter* filter) const {
     for (size_t i = 0; i < m_members.size(); ++i) {
-        if (m_members[i].filter == filter) return i;
+        if (m_members[i].filter.Get() == filter) return i;
     }
     return kNotMember;
 }
@@ -125,13 +121,10 @@ HResult FilterGraph::AddFilter(IBaseFilter* filter, const OleChar* name) {
     if (Find(filter) != kNotMember) return kInvalidArg;
     std::u16string given = UniqueName(name);
     bool renamed = name && *name && given != name;
-    filter->AddRef();
+    ComPointer<IBaseFilter> held = ComPointer<IBaseFilter>::Share(filter);
     HResult joined = filter->JoinFilterGraph(this, given.c_str());
-    if (Failed(joined)) {
-        filter->Release();
-        return joined;
-    }
-    m_members.push_back(Member{filter, std::move(given)});
+    if (Failed(joined)) return joined;
+    m_members.push_back(Member{std::move(held), std::move(given)});
     return renamed ? kDuplicateName : kOk;
 }
 
@@ -142,17 +135,17 @@ HResult FilterGraph::RemoveFilter(IBaseFilter* filter) {
     if (m_state != FilterState::Stopped) filter->Stop();
     DisconnectFilter(filter);
     filter->JoinFilterGraph(nullptr, nullptr);
+    // The graph's reference goes with the member.
     m_members.erase(m_members.begin() + static_cast<ptrdiff_t>(index));
-    filter->Release();
     return kOk;
 }
 
 HResult FilterGraph::EnumFilters(IEnumFilters** filters) {
     if (!filters) return kPointer;
     platform::ScopedLock hold(m_lock);
-    std::vector<IBaseFilter*> snapshot;
+    std::vector<ComPointer<IBaseFilter>> snapshot;
     for (const Member& member : m_members) snapshot.push_back(member.filter);
-    *filters = FilterEnumerator::Create(snapshot, 0);
+    *filters = FilterEnumerator::Create(std::move(snapshot), 0);
     return *filters ? kOk : kOutOfMemory;
 }
 
@@ -162,7 +155,7 @@ HResult FilterGraph::FindFilterByName(const OleChar* name, IBaseFilter** filter)
     platform::ScopedLock hold(m_lock);
     for (const Member& member : m_members) {
         if (member.name == name) {
-            *filter = member.filter;
+            *filter = member.filter.Get();
             (*filter)->AddRef();
             return kOk;
         }
@@ -260,7 +253,7 @@ void FilterGraph::VisitDownstream(size_t index, std::vector<uint8_t>& visited,
                                   std::vector<IBaseFilter*>& order) const {
     if (visited[index]) return;
     visited[index] = 1;
-    IBaseFilter* filter = m_members[index].filter;
+    IBaseFilter* filter = m_members[index].filter.Get();
     ForEachPin(filter, [&](IPin* pin) {
         PinDirection direction = PinDirection::Input;
         if (Failed(pin->QueryDirection(&direction)) || direction != PinDirection::Output) return;

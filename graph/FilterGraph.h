@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dshow/ComPointer.h"
 #include "dshow/Interfaces.h"
 #include "platform/sync.h"
 
@@ -71,7 +72,7 @@ public:
 
 private:
     struct Member {
-        dshow::IBaseFilter* filter;  // referenced
+        dshow::ComPointer<dshow::IBaseFilter> filter;
         std::u16string name;
     };
 

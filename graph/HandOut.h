@@ -1,6 +1,7 @@
 // The last step of creating a stand-in object: hand out the interface asked for and drop the creation
 // reference, so the caller holds the only one.
 #pragma once
+#include "dshow/ComPointer.h"
 #include "dshow/ComTypes.h"
 
 namespace krvx {
@@ -10,10 +11,9 @@ namespace graph {
 // were made too; kOutOfMemory when either failed.
 template <typename Object>
 dshow::HResult HandOut(Object* made, bool whole, const dshow::Guid& iid, void** object) {
-    if (!made) return dshow::kOutOfMemory;
-    const dshow::HResult result = whole ? made->QueryInterface(iid, object) : dshow::kOutOfMemory;
-    made->Release();
-    return result;
+    const dshow::ComPointer<Object> creation(made);
+    if (!creation) return dshow::kOutOfMemory;
+    return whole ? creation->QueryInterface(iid, object) : dshow::kOutOfMemory;
 }
 
 }  // namespace graph

@@ -1,5 +1,6 @@
 #include "graph/StreamFormat.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace krvx {
@@ -32,6 +33,8 @@ bool ReadVideo(const MediaType& type, uint32_t bitmapOffset, StreamFormat* forma
     BitmapInfoHeader bitmap;
     std::memcpy(&bitmap, type.format + bitmapOffset, sizeof(bitmap));
     if (timePerFrame <= 0 || timePerFrame > UINT32_MAX) return false;
+    // A negative height marks a picture stored top-down; its size must still be a height.
+    if (bitmap.width < 1 || bitmap.height == 0 || bitmap.height == INT32_MIN) return false;
     uint64_t rate = 10000000;
     uint64_t scale = static_cast<uint64_t>(timePerFrame);
     uint64_t divisor = GreatestCommonDivisor(rate, scale);
@@ -55,6 +58,8 @@ bool ReadAudio(const MediaType& type, StreamFormat* format) {
         wave.samplesPerSecond == 0) {
         return false;
     }
+    // One second of it must be countable in the 32-bit fields a file gives it.
+    if (uint64_t(wave.samplesPerSecond) * wave.blockAlign > UINT32_MAX) return false;
     // PCM carries nothing after the fixed fields.
     wave.extraSize = 0;
     format->isVideo = false;

@@ -24,8 +24,9 @@ struct StreamFormat {
     dshow::WaveFormatEx wave{};
 };
 
-// True when `type` is video with FORMAT_VideoInfo or FORMAT_VideoInfo2 and a frame duration above 0,
-// or PCM audio with FORMAT_WaveFormatEx and a block alignment above 0; `format` is then filled.
+// True when `type` is video with FORMAT_VideoInfo or FORMAT_VideoInfo2, a frame duration above 0 and a
+// picture size, or PCM audio with FORMAT_WaveFormatEx, a block alignment above 0 and at most 2^32 - 1
+// bytes a second; `format` is then filled.
 bool ReadStreamFormat(const dshow::MediaType& type, StreamFormat* format);
 
 // Which of a multiplexer's input streams is its video and which its audio; -1 for none.

@@ -2,7 +2,9 @@
 // "File Writer" or "QT Mux", and the output path. Lives on the calling thread for one copy.
 #pragma once
 #include <cstdint>
+#include <string>
 
+#include "dshow/ComPointer.h"
 #include "dshow/ComTypes.h"
 
 namespace krvx {
@@ -30,7 +32,8 @@ public:
     // Adds "App-Direct Video" to the graph (made on the first start); frames last
     // 1,000,000,000 * timeScale / timeRate time units.
     dshow::HResult StartVideo(int32_t width, int32_t height, uint32_t timeScale, uint32_t timeRate);
-    // Adds "App-Direct Audio".
+    // Adds "App-Direct Audio"; E_INVALIDARG for a format the audio pin cannot describe (see
+    // CGAudFilter::FormatFits), before anything is added.
     dshow::HResult StartAudio(int32_t sampleRate, int32_t channels, int32_t bitsPerSample);
     // The first write builds the graph and runs it.
     dshow::HResult WriteVideo(const uint8_t* data, uint32_t size, bool keyFrame);
@@ -40,25 +43,39 @@ public:
     // Sets the QuickTime timecode, ends both streams, stops and releases the graph.
     dshow::HResult Finish();
 
-    dshow::IGraphBuilder* Graph() const { return m_graph; }
-    const char16_t* OutputPath() const { return m_outputPath; }
+    dshow::IGraphBuilder* Graph() const { return m_graph.Get(); }
+    // Null until Init has settled a path.
+    const char16_t* OutputPath() const { return m_outputPath.empty() ? nullptr : m_outputPath.c_str(); }
     int32_t InterleaveHint() const { return m_interleaveHint; }
     int32_t Container() const { return m_container; }
-    bool Running() const { return m_running != 0; }
+    bool Running() const { return m_running; }
 
 private:
+    // The COM apartment of the calling thread, joined first and left last: every reference below is
+    // released before it.
+    class Apartment {
+    public:
+        Apartment();
+        ~Apartment();
+        Apartment(const Apartment&) = delete;
+        Apartment& operator=(const Apartment&) = delete;
+
+    private:
+        int32_t m_result;
+    };
+
     dshow::HResult EnsureGraph();
     dshow::HResult BuildAndRun();
     void ReleaseFilters();
 
-    CGenFilter* m_videoFilter = nullptr;
-    CGAudFilter* m_audioFilter = nullptr;
-    dshow::IGraphBuilder* m_graph = nullptr;
-    uint8_t m_running = 0;
-    char16_t* m_outputPath = nullptr;
+    Apartment m_apartment;
+    dshow::ComPointer<CGenFilter> m_videoFilter;
+    dshow::ComPointer<CGAudFilter> m_audioFilter;
+    dshow::ComPointer<dshow::IGraphBuilder> m_graph;
+    bool m_running = false;
+    std::u16string m_outputPath;
     int32_t m_interleaveHint = 1000;
     int32_t m_container = 1;
-    int32_t m_comResult = 0;
 };
 
 }  // namespace krvx

@@ -34,8 +34,15 @@ public:
     int GetPinCount() override { return 1; }
     dshow::CBasePin* GetPin(int n) override;
 
-    // Sets rate, channels and bits, the bytes per second and the time per byte; resets the running time.
-    void SetFormat(int32_t sampleRate, int32_t channels, int32_t bitsPerSample);
+    // Whether the pin's media type and its buffers can describe PCM of this rate, channels and bits:
+    // each at least 1, the block alignment within its 16-bit field, and one second of audio (the
+    // average bytes per second and the pin's buffer) within a signed 32-bit size. Sizes are worked out
+    // in 64 bits, so absurd claims from a file are refused rather than wrapped.
+    static bool FormatFits(int64_t sampleRate, int64_t channels, int64_t bitsPerSample);
+
+    // Sets rate, channels and bits, the bytes per second and the time per byte, and resets the running
+    // time. False, with nothing changed, for a format that does not fit (FormatFits).
+    bool SetFormat(int32_t sampleRate, int32_t channels, int32_t bitsPerSample);
 
     // Copies one block of PCM into a delivery buffer and delivers it as a sync point, stamped
     // [running time, running time + time per byte * bytes). The filter lock is held from the buffer

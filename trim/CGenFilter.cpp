@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "dshow/ComPointer.h"
 #include "dshow/Interfaces.h"
 #include "dshow/MediaTypes.h"
 #include "trim/SourceFilterIds.h"
@@ -91,27 +92,21 @@ HResult CGenFilter::DeliverFrame(const uint8_t* data, uint32_t size, bool keyFra
     if (State() == FilterState::Stopped) return kInvalidArg;
     CGenOutput* pin = static_cast<CGenOutput*>(GetPin(0));
     if (!pin) return kFail;
-    IMediaSample* sample = nullptr;
-    pin->GetDeliveryBuffer(&sample, nullptr, nullptr, 0);
+    ComPointer<IMediaSample> sample;
+    pin->GetDeliveryBuffer(sample.Receive(), nullptr, nullptr, 0);
     if (!sample) return kFail;
     uint8_t* buffer = nullptr;
-    HResult result = kFail;
-    {
-        platform::ScopedLock hold(m_filterLock);
-        sample->GetPointer(&buffer);
-        if (buffer && (data || size == 0) && size <= static_cast<uint32_t>(sample->GetSize())) {
-            if (size) std::memcpy(buffer, data, size);
-            sample->SetActualDataLength(static_cast<int32_t>(size));
-            ReferenceTime start = m_runningTime;
-            ReferenceTime stop = start + m_frameDuration;
-            sample->SetTime(&start, &stop);
-            m_runningTime += m_frameDuration;
-            sample->SetSyncPoint(keyFrame ? 1 : 0);
-            result = pin->Deliver(sample);
-        }
-    }
-    sample->Release();
-    return result;
+    platform::ScopedLock hold(m_filterLock);
+    sample->GetPointer(&buffer);
+    if (!buffer || (!data && size != 0) || size > static_cast<uint32_t>(sample->GetSize())) return kFail;
+    if (size) std::memcpy(buffer, data, size);
+    sample->SetActualDataLength(static_cast<int32_t>(size));
+    ReferenceTime start = m_runningTime;
+    ReferenceTime stop = start + m_frameDuration;
+    sample->SetTime(&start, &stop);
+    m_runningTime += m_frameDuration;
+    sample->SetSyncPoint(keyFrame ? 1 : 0);
+    return pin->Deliver(sample.Get());
 }
 
 HResult CGenFilter::DeliverEndOfStream() {

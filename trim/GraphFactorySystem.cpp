@@ -1,3 +1,4 @@
+#include "dshow/ComPointer.h"
 #include "dshow/Interfaces.h"
 #include "graph/StandInFactory.h"
 #include "platform/com.h"
@@ -14,35 +15,29 @@ namespace {
 // input pin. Wine's file writer offers none, so its AVI multiplexer cannot run into it (and Wine's
 // multiplexer takes no PCM audio either).
 bool InputPinOffersStream(IBaseFilter* filter) {
-    IEnumPins* pins = nullptr;
-    if (Failed(filter->EnumPins(&pins)) || !pins) return false;
-    bool offers = false;
-    IPin* pin = nullptr;
-    uint32_t fetched = 0;
-    while (!offers && pins->Next(1, &pin, &fetched) == kOk && fetched == 1) {
+    ComPointer<IEnumPins> pins;
+    if (Failed(filter->EnumPins(pins.Receive())) || !pins) return false;
+    for (;;) {
+        ComPointer<IPin> pin;
+        uint32_t fetched = 0;
+        if (pins->Next(1, pin.Receive(), &fetched) != kOk || fetched != 1) return false;
         PinDirection direction = PinDirection::Output;
-        IStream* stream = nullptr;
+        ComPointer<IStream> stream;
         if (Succeeded(pin->QueryDirection(&direction)) && direction == PinDirection::Input &&
-            Succeeded(pin->QueryInterface(kIidStream, reinterpret_cast<void**>(&stream))) && stream) {
-            stream->Release();
-            offers = true;
+            Succeeded(pin->QueryInterface(kIidStream, stream.ReceiveVoid())) && stream) {
+            return true;
         }
-        pin->Release();
     }
-    pins->Release();
-    return offers;
 }
 
 // Whether the system's "AVI Mux" and "File Writer" can write a copy together; asked once per process
 // of a file writer made for the purpose.
 bool AskSystemPairServes() {
-    IBaseFilter* fileWriter = nullptr;
-    if (Failed(platform::ComCreateInstance(&kClsidFileWriter, &kIidBaseFilter,
-                                           reinterpret_cast<void**>(&fileWriter))) ||
+    ComPointer<IBaseFilter> fileWriter;
+    if (Failed(platform::ComCreateInstance(&kClsidFileWriter, &kIidBaseFilter, fileWriter.ReceiveVoid())) ||
         !fileWriter)
         return true;  // no system file writer: creating it fails in its turn and says so
-    const bool serves = InputPinOffersStream(fileWriter);
-    fileWriter->Release();
+    const bool serves = InputPinOffersStream(fileWriter.Get());
     if (!serves) {
         platform::DebugPrintf(
             "The system's file writer takes no positioned writes; the copy goes through the "

@@ -1,5 +1,6 @@
 #include "trim/TrimFile.h"
 
+#include <cstdint>
 #include <memory>
 #include <new>
 
@@ -13,6 +14,7 @@
 #include "platform/system.h"
 #include "platform/text.h"
 #include "trim/CAppDirectWriter.h"
+#include "trim/CGAudFilter.h"
 #include "trim/SnapFrameRate.h"
 
 namespace krvx {
@@ -20,6 +22,12 @@ namespace krvx {
 namespace {
 
 constexpr size_t kMultibytePath = 260;
+// The copy's audio is 16-bit PCM.
+constexpr int32_t kCopyBitsPerSample = 16;
+// Counts worked out in floating point from the rates a file claims are converted only below these: the
+// per-frame sample count is 32-bit, sample positions and time rates are read as 64- and 32-bit integers.
+constexpr double kUint32Limit = 4294967296.0;
+constexpr double kInt64Limit = 9223372036854775808.0;
 
 // The audio side of one copy: where each frame's block starts and how long blocks are.
 struct AudioPlan {
@@ -37,9 +45,20 @@ bool PlanAudio(AVIReader* reader, float frameRate, AudioPlan* plan) {
     plan->rate = header.rate / header.scale;
     plan->sampleSize = header.sampleSize;
     plan->channels = reader->Audio().Format().channels;
+    // A rate and channel count that no PCM media type can describe (one second of audio past 2 GiB,
+    // a block alignment past 16 bits) is refused here, before any buffer is allocated or file made.
+    if (!CGAudFilter::FormatFits(plan->rate, plan->channels, kCopyBitsPerSample)) return false;
     plan->samplesPerFrame = static_cast<double>(plan->rate) / frameRate;
+    if (!(plan->samplesPerFrame + 0.5 < kUint32Limit)) return false;
     plan->samplesPerBlock = static_cast<uint32_t>(plan->samplesPerFrame + 0.5);
-    return plan->channels > 0;
+    return true;
+}
+
+// Whole milliseconds per frame; a rate so slow that they pass 32 bits still asks for interleaving.
+int32_t InterleaveHint(float frameRate) {
+    if (frameRate <= 0.0f) return 0;
+    const float milliseconds = 1000.0f / frameRate;
+    return milliseconds < 2147483648.0f ? static_cast<int32_t>(milliseconds) : INT32_MAX;
 }
 
 // The host block the audio is read into, given back on every path.
@@ -70,8 +89,8 @@ int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const T
     if (!importer) return kTrimNoImporter;
     AVIReader* reader = importer->Reader();
     if (!reader || record.ticksPerFrame <= 0 || record.trimIn < 0 || record.duration < 0) {
-        platform::DebugPrintf("TrimFile: no reader, or in %d, duration %d, units per frame %d\n", record.trimIn,
-                              record.duration, record.ticksPerFrame);
+        platform::DebugPrintf("TrimFile: no reader, or in %d, duration %d, units per frame %d\n",
+                              record.trimIn, record.duration, record.ticksPerFrame);
         return kTrimFailed;
     }
     const AVIStreamHeader& video = reader->Video().Header();
@@ -83,10 +102,13 @@ int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const T
     HostBlock audioBuffer(stdParms);
     if (record.keepAudio) {
         if (!PlanAudio(reader, frameRate, &audio)) {
-            platform::DebugPrintf("TrimFile: the clip has no usable audio stream\n");
+            platform::DebugPrintf(
+                "TrimFile: the clip has no audio stream that can be copied (%u Hz, %u channels)\n",
+                audio.rate, audio.channels);
             return kTrimFailed;
         }
-        if (!audioBuffer.Allocate(uint64_t(audio.samplesPerBlock) * audio.sampleSize)) return kTrimNoAudioBuffer;
+        if (!audioBuffer.Allocate(uint64_t(audio.samplesPerBlock) * audio.sampleSize))
+            return kTrimNoAudioBuffer;
     }
 
     char path[kMultibytePath];
@@ -96,20 +118,21 @@ int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const T
     }
     std::unique_ptr<CAppDirectWriter> writer(new (std::nothrow) CAppDirectWriter());
     if (!writer) return kTrimFailed;
-    const int32_t interleaveHint = frameRate > 0.0f ? static_cast<int32_t>(1000.0f / frameRate) : 0;
-    if (dshow::Failed(writer->Init(path, interleaveHint))) writer.reset();
+    if (dshow::Failed(writer->Init(path, InterleaveHint(frameRate)))) writer.reset();
 
     FrameInfo info{};
     importer->GetFrameInfo(&info);
     bool started = writer != nullptr;
     if (started && record.keepVideo) {
         const uint32_t units = static_cast<uint32_t>(record.ticksPerFrame);
-        started = dshow::Succeeded(writer->StartVideo(info.width, info.height, units,
-                                                      static_cast<uint32_t>(units * static_cast<double>(frameRate))));
+        const double timeRate = units * static_cast<double>(frameRate);
+        started =
+            timeRate < kUint32Limit && dshow::Succeeded(writer->StartVideo(info.width, info.height, units,
+                                                                           static_cast<uint32_t>(timeRate)));
     }
     if (started && record.keepAudio) {
-        started = dshow::Succeeded(
-            writer->StartAudio(static_cast<int32_t>(audio.rate), static_cast<int32_t>(audio.channels), 16));
+        started = dshow::Succeeded(writer->StartAudio(
+            static_cast<int32_t>(audio.rate), static_cast<int32_t>(audio.channels), kCopyBitsPerSample));
     }
     if (!started) {
         platform::DebugPrintf("TrimFile: the copy could not be started\n");
@@ -135,9 +158,11 @@ int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const T
             }
         }
         if (record.keepAudio) {
-            const int64_t position = static_cast<int64_t>(frame * audio.samplesPerFrame + 0.5);
+            const double exactPosition = frame * audio.samplesPerFrame + 0.5;
             uint32_t samplesRead = 0;
-            if (importer->ReadAudioSamples(position, audioBuffer.Data(), audio.samplesPerBlock, &samplesRead) != 0 ||
+            if (!(exactPosition < kInt64Limit) ||
+                importer->ReadAudioSamples(static_cast<int64_t>(exactPosition), audioBuffer.Data(),
+                                           audio.samplesPerBlock, &samplesRead) != 0 ||
                 dshow::Failed(writer->WriteAudio(samplesRead * audio.sampleSize, audioBuffer.Data()))) {
                 platform::DebugPrintf("TrimFile: the audio of frame %u cannot be copied\n", frame);
                 result = kTrimFailed;

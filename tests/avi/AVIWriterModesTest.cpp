@@ -121,6 +121,55 @@ TEST(AVIWriterSink, RefusesBadParametersAndMisuse) {
               kHrFail);
 }
 
+// Formats whose header fields cannot hold them are refused, not written wrapped: the frame period in
+// 32 bits of microseconds, the audio block alignment in 16 bits, the bytes per second in 32 bits.
+TEST(AVIWriterSink, RefusesFormatsPastTheirHeaderFields) {
+    struct Case {
+        const char* what;
+        uint32_t rate, scale;
+        uint32_t sampleRate;
+        uint16_t channels, bits;
+        HResult result;
+        uint32_t microsecondsPerFrame, bytesPerSecond;  // as written, when accepted
+    };
+    const Case cases[] = {
+        {"4294 seconds a frame", 1, 4294, 0, 2, 16, kHrOk, 4294000000u, 0},
+        {"4295 seconds a frame", 1, 4295, 0, 2, 16, kHrInvalidArg, 0, 0},
+        {"65535 channels of 8 bits at 65537 Hz", 25, 1, 65537, 65535, 8, kHrOk, 40000, 0xFFFFFFFFu},
+        {"65535 channels of 8 bits at 65538 Hz", 25, 1, 65538, 65535, 8, kHrInvalidArg, 0, 0},
+        {"65535 channels of 16 bits", 25, 1, 48000, 65535, 16, kHrInvalidArg, 0, 0},
+        {"30000 channels of 16 bits at 48000 Hz", 25, 1, 48000, 30000, 16, kHrOk, 40000, 2880000000u},
+        {"2147483647 Hz", 25, 1, 0x7FFFFFFF, 2, 16, kHrInvalidArg, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AVIVideoParams video = MakeSamples(1, 10, false).video;
+        video.rate = c.rate;
+        video.scale = c.scale;
+        AVIAudioParams audio;
+        audio.sampleRate = c.sampleRate;
+        audio.channels = c.channels;
+        audio.bitsPerSample = c.bits;
+        MemorySink sink;
+        AVIWriter writer;
+        EXPECT_EQ(writer.Open(&sink, video, audio, AVIOpenDml::kOff), c.result);
+        if (c.result != kHrOk) {
+            EXPECT_EQ(sink.writes, 0u);
+            continue;
+        }
+        ASSERT_EQ(writer.Close(), kHrOk);
+        // What was accepted is written as it is.
+        const AVIFile file(sink.bytes);
+        const std::string text(sink.bytes.begin(), sink.bytes.end());
+        EXPECT_EQ(file.U32(text.find("avih") + 8), c.microsecondsPerFrame);
+        if (c.sampleRate == 0) continue;
+        const size_t wave = text.find("strf", text.find("auds")) + 8;
+        EXPECT_EQ(file.U16(wave + 2), c.channels);
+        EXPECT_EQ(file.U32(wave + 8), c.bytesPerSecond);
+        EXPECT_EQ(file.U16(wave + 12), uint32_t(c.channels) * c.bits / 8);
+    }
+}
+
 // An AVI 1.0 file cannot pass 4 GiB: its sizes and legacy offsets are 32-bit.
 TEST(AVIWriterSink, PlainFileStopsBeforeFourGiB) {
     DiscardingSink sink(4096);
@@ -266,8 +315,8 @@ TEST(AVIWriterAudioOnly, AudioIsStreamZeroAndReadsBack) {
         for (const auto& chunk : set.audioChunks) expected.insert(expected.end(), chunk.begin(), chunk.end());
         std::vector<uint8_t> got(expected.size());
         uint32_t read = 0;
-        ASSERT_EQ(reader.Audio().ReadSamples(0, got.data(), static_cast<uint32_t>(expected.size() / 4), 4, &read,
-                                             nullptr),
+        ASSERT_EQ(reader.Audio().ReadSamples(0, got.data(), static_cast<uint32_t>(expected.size() / 4), 4,
+                                             &read, nullptr),
                   kHrOk);
         EXPECT_EQ(read, expected.size() / 4);
         EXPECT_TRUE(got == expected);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestFilters.h"
+#include "dshow/ComPointer.h"
 #include "platform/com.h"
 
 namespace krvx {
@@ -67,13 +68,12 @@ TEST_F(DShowConnection, TakesTheFirstOfOurTypesTheReceiverAccepts) {
     EXPECT_EQ(reinterpret_cast<WaveFormatEx*>(seen.format)->channels, 2);
     FreeMediaType(seen);
 
-    IPin* peer = nullptr;
-    ASSERT_EQ(source->Out().ConnectedTo(&peer), kOk);
-    EXPECT_EQ(peer, static_cast<IPin*>(&sink->In()));
-    peer->Release();
-    ASSERT_EQ(sink->In().ConnectedTo(&peer), kOk);
-    EXPECT_EQ(peer, static_cast<IPin*>(&source->Out()));
-    peer->Release();
+    ComPointer<IPin> peer;
+    ASSERT_EQ(source->Out().ConnectedTo(peer.Receive()), kOk);
+    EXPECT_EQ(peer.Get(), static_cast<IPin*>(&sink->In()));
+    ASSERT_EQ(sink->In().ConnectedTo(peer.Receive()), kOk);
+    EXPECT_EQ(peer.Get(), static_cast<IPin*>(&source->Out()));
+    peer.Reset();
 
     EXPECT_EQ(source->Out().Connect(&sink->In(), nullptr), kAlreadyConnected);
     EXPECT_EQ(sink->In().ReceiveConnection(&source->Out(), &source->Out().ConnectionType()),
@@ -130,9 +130,9 @@ TEST_F(DShowConnection, PinsOfOneDirectionDoNotConnect) {
 
 TEST_F(DShowConnection, UnconnectedOutputPinCannotStream) {
     ASSERT_EQ(source->Pause(), kOk);  // nothing to commit yet
-    IMediaSample* sample = nullptr;
-    EXPECT_EQ(source->Out().GetDeliveryBuffer(&sample, nullptr, nullptr, 0), kNoAllocator);
-    EXPECT_EQ(sample, nullptr);
+    ComPointer<IMediaSample> sample;
+    EXPECT_EQ(source->Out().GetDeliveryBuffer(sample.Receive(), nullptr, nullptr, 0), kNoAllocator);
+    EXPECT_FALSE(sample);
     EXPECT_EQ(source->Out().Deliver(nullptr), kNotConnected);
     EXPECT_EQ(source->Out().DeliverEndOfStream(), kNotConnected);
     ASSERT_EQ(source->Stop(), kOk);
@@ -169,13 +169,13 @@ TEST_F(DShowConnection, AgreesOnTwoBuffersFromTheReceiversAllocator) {
     EXPECT_GE(agreed.bufferSize, kBufferBytes);
     EXPECT_EQ(agreed.align, 1);
     // Pausing commits it, so buffers can be had; stopping decommits it again.
-    IMediaSample* sample = nullptr;
-    EXPECT_EQ(source->Out().GetDeliveryBuffer(&sample, nullptr, nullptr, 0), kNotCommitted);
+    ComPointer<IMediaSample> sample;
+    EXPECT_EQ(source->Out().GetDeliveryBuffer(sample.Receive(), nullptr, nullptr, 0), kNotCommitted);
     ASSERT_EQ(source->Pause(), kOk);
-    ASSERT_EQ(source->Out().GetDeliveryBuffer(&sample, nullptr, nullptr, 0), kOk);
-    sample->Release();
+    ASSERT_EQ(source->Out().GetDeliveryBuffer(sample.Receive(), nullptr, nullptr, 0), kOk);
+    sample.Reset();
     ASSERT_EQ(source->Stop(), kOk);
-    EXPECT_EQ(source->Out().GetDeliveryBuffer(&sample, nullptr, nullptr, 0), kNotCommitted);
+    EXPECT_EQ(source->Out().GetDeliveryBuffer(sample.Receive(), nullptr, nullptr, 0), kNotCommitted);
 }
 
 TEST_F(DShowConnection, UsesItsOwnAllocatorWhenTheReceiverHasNone) {
@@ -183,17 +183,16 @@ TEST_F(DShowConnection, UsesItsOwnAllocatorWhenTheReceiverHasNone) {
     ASSERT_EQ(source->Out().Connect(&sink->In(), nullptr), kOk);
     ASSERT_NE(source->Out().Allocator(), nullptr);
     EXPECT_EQ(source->Out().Allocator(), sink->In().Allocator());  // told through NotifyAllocator
-    IMediaSample* sample = nullptr;
-    EXPECT_EQ(source->Out().GetDeliveryBuffer(&sample, nullptr, nullptr, 0), kNotCommitted);
+    ComPointer<IMediaSample> sample;
+    EXPECT_EQ(source->Out().GetDeliveryBuffer(sample.Receive(), nullptr, nullptr, 0), kNotCommitted);
 }
 
 TEST_F(DShowConnection, QueryInterfaceAnswersPerObject) {
     const Guid filterInterfaces[] = {kIidUnknown, kIidPersist, kIidMediaFilter, kIidBaseFilter};
     for (const Guid& iid : filterInterfaces) {
-        void* object = nullptr;
-        ASSERT_EQ(source->QueryInterface(iid, &object), kOk);
-        EXPECT_EQ(object, static_cast<IBaseFilter*>(source));
-        static_cast<IUnknown*>(object)->Release();
+        ComPointer<IBaseFilter> object;
+        ASSERT_EQ(source->QueryInterface(iid, object.ReceiveVoid()), kOk);
+        EXPECT_EQ(object.Get(), static_cast<IBaseFilter*>(source));
     }
     void* object = &object;
     EXPECT_EQ(source->QueryInterface(kIidPin, &object), kNoInterface);
@@ -205,16 +204,16 @@ TEST_F(DShowConnection, QueryInterfaceAnswersPerObject) {
     EXPECT_TRUE(classId == kSinkClass);
 
     // The input pin's two interfaces share the filter's count and lead back to the same pin.
-    IMemInputPin* memInput = nullptr;
-    ASSERT_EQ(sink->In().QueryInterface(kIidMemInputPin, reinterpret_cast<void**>(&memInput)), kOk);
+    ComPointer<IMemInputPin> memInput;
+    ASSERT_EQ(sink->In().QueryInterface(kIidMemInputPin, memInput.ReceiveVoid()), kOk);
     const uint32_t held = sink->AddRef();
     EXPECT_EQ(memInput->AddRef(), held + 1);
     EXPECT_EQ(sink->In().Release(), held);
-    IPin* pin = nullptr;
-    ASSERT_EQ(memInput->QueryInterface(kIidPin, reinterpret_cast<void**>(&pin)), kOk);
-    EXPECT_EQ(pin, static_cast<IPin*>(&sink->In()));
-    pin->Release();
-    memInput->Release();
+    ComPointer<IPin> pin;
+    ASSERT_EQ(memInput->QueryInterface(kIidPin, pin.ReceiveVoid()), kOk);
+    EXPECT_EQ(pin.Get(), static_cast<IPin*>(&sink->In()));
+    pin.Reset();
+    memInput.Reset();
     sink->Release();
     EXPECT_EQ(sink->AddRef(), 2u);
     sink->Release();
@@ -236,12 +235,11 @@ TEST_F(DShowConnection, FilterAndPinInformation) {
     EXPECT_EQ(info.graph, nullptr);
     EXPECT_EQ(Text(info.name), u"");
 
-    IPin* found = nullptr;
-    ASSERT_EQ(source->FindPin(u"Spare", &found), kOk);
-    EXPECT_EQ(found, source->GetPin(1));
-    found->Release();
-    EXPECT_EQ(source->FindPin(u"Spar", &found), kNotFound);
-    EXPECT_EQ(found, nullptr);
+    ComPointer<IPin> found;
+    ASSERT_EQ(source->FindPin(u"Spare", found.Receive()), kOk);
+    EXPECT_EQ(found.Get(), source->GetPin(1));
+    EXPECT_EQ(source->FindPin(u"Spar", found.Receive()), kNotFound);
+    EXPECT_FALSE(found);
 
     PinInfo pinInfo{};
     ASSERT_EQ(sink->In().QueryPinInfo(&pinInfo), kOk);
@@ -264,11 +262,11 @@ TEST(DShowLifetime, ConnectedPeersHoldEachOthersFilter) {
     TestSink* sink = new TestSink();
     const int before = g_filtersDestroyed;
     ASSERT_EQ(source->Out().Connect(&sink->In(), nullptr), kOk);
-    IEnumPins* pins = nullptr;
-    ASSERT_EQ(sink->EnumPins(&pins), kOk);
+    ComPointer<IEnumPins> pins;
+    ASSERT_EQ(sink->EnumPins(pins.Receive()), kOk);
     // The enumerator and the source's pin (as IPin and as IMemInputPin) still hold it.
     EXPECT_EQ(sink->Release(), 3u);
-    pins->Release();
+    pins.Reset();
     EXPECT_EQ(g_filtersDestroyed, before);
     // Undoing the connection from the output side lets go of the sink, whose pin then lets go of the source.
     ASSERT_EQ(source->Out().Disconnect(), kOk);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestFilters.h"
+#include "dshow/ComPointer.h"
 #include "platform/com.h"
 
 namespace krvx {
@@ -81,13 +82,12 @@ TEST(DShowEnumMediaTypes, BatchesSkipResetAndClone) {
 }
 
 TEST(DShowMediaTypes, TypePositionsFollowTheConvention) {
-    TestSource* source = new TestSource();
+    const ComPointer<TestSource> source(new TestSource());
     MediaType type{};
     EXPECT_EQ(source->Out().GetMediaType(-1, &type), kInvalidArg);
     EXPECT_EQ(source->Out().GetMediaType(3, &type), kNoMoreItems);
     EXPECT_EQ(source->Out().GetMediaType(0, &type), kOk);
     FreeMediaType(type);
-    source->Release();
 }
 
 // An IUnknown that counts, to see copies AddRef and frees Release.

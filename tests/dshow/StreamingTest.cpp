@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "TestFilters.h"
+#include "dshow/ComPointer.h"
 #include "dshow/MemAllocator.h"
 
 namespace krvx {
@@ -36,6 +37,7 @@ protected:
         EXPECT_EQ(g_filtersDestroyed - before, 2);
     }
 
+    // A delivery buffer; the caller holds its reference.
     IMediaSample* Buffer() {
         IMediaSample* sample = nullptr;
         EXPECT_EQ(source->Out().GetDeliveryBuffer(&sample, nullptr, nullptr, 0), kOk);
@@ -43,7 +45,7 @@ protected:
     }
 
     HResult Send(const char* text, ReferenceTime start, ReferenceTime stop, bool sync) {
-        IMediaSample* sample = Buffer();
+        const ComPointer<IMediaSample> sample(Buffer());
         if (!sample) return kFail;
         uint8_t* bytes = nullptr;
         sample->GetPointer(&bytes);
@@ -51,9 +53,7 @@ protected:
         sample->SetActualDataLength(static_cast<int32_t>(std::strlen(text)));
         sample->SetTime(&start, &stop);
         sample->SetSyncPoint(sync ? 1 : 0);
-        const HResult result = source->Out().Deliver(sample);
-        sample->Release();
-        return result;
+        return source->Out().Deliver(sample.Get());
     }
 
     TestSource* source = new TestSource();
@@ -80,11 +80,11 @@ TEST_F(DShowStreaming, DeliveryCarriesDataTimesAndSyncFlag) {
     EXPECT_EQ(sink->In().endOfStreams, 1);
 
     // A stopped receiver refuses samples, and its stop decommitted the allocator both pins share.
-    IMediaSample* late = Buffer();
-    ASSERT_NE(late, nullptr);
+    ComPointer<IMediaSample> late(Buffer());
+    ASSERT_TRUE(late);
     ASSERT_EQ(sink->Stop(), kOk);
-    EXPECT_EQ(source->Out().Deliver(late), kWrongState);
-    late->Release();
+    EXPECT_EQ(source->Out().Deliver(late.Get()), kWrongState);
+    late.Reset();
     EXPECT_EQ(sink->In().received.size(), 2u);
     IMediaSample* none = nullptr;
     EXPECT_EQ(source->Out().GetDeliveryBuffer(&none, nullptr, nullptr, 0), kNotCommitted);
@@ -92,14 +92,14 @@ TEST_F(DShowStreaming, DeliveryCarriesDataTimesAndSyncFlag) {
 
 TEST_F(DShowStreaming, ReceiveMultipleStopsAtTheFirstRefusal) {
     IMediaSample* samples[2] = {Buffer(), Buffer()};
+    const ComPointer<IMediaSample> held[] = {ComPointer<IMediaSample>(samples[0]),
+                                             ComPointer<IMediaSample>(samples[1])};
     int32_t processed = -1;
     EXPECT_EQ(sink->In().ReceiveMultiple(samples, 2, &processed), kOk);
     EXPECT_EQ(processed, 2);
     ASSERT_EQ(sink->Stop(), kOk);
     EXPECT_EQ(sink->In().ReceiveMultiple(samples, 2, &processed), kWrongState);
     EXPECT_EQ(processed, 0);
-    samples[0]->Release();
-    samples[1]->Release();
 }
 
 TEST_F(DShowStreaming, GetBufferWaitsForABufferReleasedOnAnotherThread) {
@@ -151,9 +151,7 @@ TEST_F(DShowStreaming, StoppingWakesABlockedGetBufferWithNotCommitted) {
     second->Release();
     // Committing again makes buffers available again.
     ASSERT_EQ(source->Pause(), kOk);
-    IMediaSample* again = Buffer();
-    ASSERT_NE(again, nullptr);
-    again->Release();
+    EXPECT_TRUE(ComPointer<IMediaSample>(Buffer()));
 }
 
 TEST_F(DShowStreaming, SampleStateAndItsResetOnReturn) {
@@ -189,9 +187,10 @@ TEST_F(DShowStreaming, SampleStateAndItsResetOnReturn) {
     sample->Release();
 
     // Whichever buffer comes next carries nothing over.
-    IMediaSample* both[2] = {Buffer(), Buffer()};
-    for (IMediaSample* next : both) {
-        ASSERT_NE(next, nullptr);
+    const ComPointer<IMediaSample> both[2] = {ComPointer<IMediaSample>(Buffer()),
+                                              ComPointer<IMediaSample>(Buffer())};
+    for (const ComPointer<IMediaSample>& next : both) {
+        ASSERT_TRUE(next);
         EXPECT_EQ(next->GetTime(&start, &stop), kTimeNotSet);
         EXPECT_EQ(next->GetMediaTime(&start, &stop), kTimeNotSet);
         EXPECT_EQ(next->IsSyncPoint(), kFalse);
@@ -199,7 +198,6 @@ TEST_F(DShowStreaming, SampleStateAndItsResetOnReturn) {
         EXPECT_EQ(next->IsDiscontinuity(), kFalse);
         EXPECT_EQ(next->GetMediaType(&held), kFalse);
         EXPECT_EQ(next->GetActualDataLength(), kBufferBytes);
-        next->Release();
     }
 }
 

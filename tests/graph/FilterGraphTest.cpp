@@ -17,7 +17,7 @@ using graph::CreateStandInObject;
 std::string FilterName(IBaseFilter* filter) {
     FilterInfo info{};
     filter->QueryFilterInfo(&info);
-    if (info.graph) info.graph->Release();
+    const ComPointer<IFilterGraph> graph(info.graph);
     return Narrow(info.name);
 }
 
@@ -75,25 +75,26 @@ TEST(FilterGraph, NamesAreUniqueAndFound) {
     EXPECT_EQ(graph->FindFilterByName(u"File Writer", found.Receive()), kNotFound);
     EXPECT_FALSE(found);
 
-    // The enumerator lists them in the order they came; a clone goes on from where it was.
-    ComPointer<IEnumFilters> filters;
-    ASSERT_EQ(graph->EnumFilters(filters.Receive()), kOk);
-    IBaseFilter* listed[4] = {};
-    uint32_t fetched = 0;
-    EXPECT_EQ(filters->Next(2, listed, &fetched), kOk);
-    EXPECT_EQ(fetched, 2u);
-    EXPECT_EQ(listed[0], first.Get());
-    EXPECT_EQ(listed[1], second.Get());
-    ComPointer<IEnumFilters> clone;
-    ASSERT_EQ(filters->Clone(clone.Receive()), kOk);
-    EXPECT_EQ(clone->Next(2, listed + 2, &fetched), kFalse);
-    EXPECT_EQ(fetched, 1u);
-    EXPECT_EQ(listed[2], unnamed.Get());
-    for (int i = 0; i < 3; ++i) listed[i]->Release();
-    // Enumerators hold what they list.
-    filters.Reset();
-    clone.Reset();
-
+    {
+        // The enumerator lists them in the order they came; a clone goes on from where it was.
+        ComPointer<IEnumFilters> filters;
+        ASSERT_EQ(graph->EnumFilters(filters.Receive()), kOk);
+        IBaseFilter* listed[4] = {};
+        uint32_t fetched = 0;
+        EXPECT_EQ(filters->Next(2, listed, &fetched), kOk);
+        EXPECT_EQ(fetched, 2u);
+        const ComPointer<IBaseFilter> firstTwo[] = {ComPointer<IBaseFilter>(listed[0]),
+                                                    ComPointer<IBaseFilter>(listed[1])};
+        EXPECT_EQ(listed[0], first.Get());
+        EXPECT_EQ(listed[1], second.Get());
+        ComPointer<IEnumFilters> clone;
+        ASSERT_EQ(filters->Clone(clone.Receive()), kOk);
+        EXPECT_EQ(clone->Next(2, listed + 2, &fetched), kFalse);
+        EXPECT_EQ(fetched, 1u);
+        const ComPointer<IBaseFilter> last(listed[2]);
+        EXPECT_EQ(listed[2], unnamed.Get());
+    }
+    // Enumerators hold what they list, until they and what they listed are let go.
     EXPECT_EQ(graph->RemoveFilter(first.Get()), kOk);
     EXPECT_EQ(graph->FindFilterByName(u"AVI Mux", found.Receive()), kNotFound);
     EXPECT_EQ(OtherReferences(first.Get()), 0u);
@@ -218,8 +219,8 @@ TEST(FilterGraph, CopyGraphReleasesEveryObject) {
         ASSERT_EQ(copy.built, kOk);
         ASSERT_EQ(copy.Run(), kOk);
         ASSERT_EQ(copy.PushFrame(0), kOk);
-        video = copy.videoSource;
-        audio = copy.audioSource;
+        video = copy.videoSource.Get();
+        audio = copy.audioSource.Get();
         // Kept past the graph, to see that nothing else still holds them.
         video->AddRef();
         audio->AddRef();

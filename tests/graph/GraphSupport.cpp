@@ -45,7 +45,7 @@ int PinCount(IBaseFilter* filter) {
 std::string PinName(IPin* pin) {
     PinInfo info{};
     if (Failed(pin->QueryPinInfo(&info))) return "";
-    if (info.filter) info.filter->Release();
+    const ComPointer<IBaseFilter> owner(info.filter);
     return Narrow(info.name);
 }
 
@@ -73,12 +73,14 @@ CopyGraph::CopyGraph(const TestClip& clipToWrite, const std::string& path, bool 
     if (Failed(CreateStandInObject(kClsidFilterGraph, kIidGraphBuilder, graph.ReceiveVoid()))) return;
     const int32_t imageBytes = clip.width * clip.height * 4;
     if (video) {
-        videoSource = TestSource::Video(clip.width, clip.height, clip.timePerFrame, imageBytes, "video", log);
-        graph->AddFilter(videoSource, u"App-Direct Video");
+        videoSource = ComPointer<TestSource>(
+            TestSource::Video(clip.width, clip.height, clip.timePerFrame, imageBytes, "video", log));
+        graph->AddFilter(videoSource.Get(), u"App-Direct Video");
     }
     if (audio) {
-        audioSource = TestSource::Audio(clip.audioRate, clip.channels, clip.bits, "audio", log);
-        graph->AddFilter(audioSource, u"App-Direct Audio");
+        audioSource =
+            ComPointer<TestSource>(TestSource::Audio(clip.audioRate, clip.channels, clip.bits, "audio", log));
+        graph->AddFilter(audioSource.Get(), u"App-Direct Audio");
     }
     const std::u16string file = Wide(path);
     ComPointer<IFileSinkFilter2> sink;
@@ -115,11 +117,12 @@ CopyGraph::CopyGraph(const TestClip& clipToWrite, const std::string& path, bool 
 }
 
 CopyGraph::~CopyGraph() {
+    // The graph goes before the sources it holds, so the test's references are the last.
     mux.Reset();
     fileWriter.Reset();
     graph.Reset();
-    if (videoSource) videoSource->Release();
-    if (audioSource) audioSource->Release();
+    videoSource.Reset();
+    audioSource.Reset();
 }
 
 HResult CopyGraph::Run() {

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "TestFilters.h"
+#include "dshow/ComPointer.h"
 #include "dshow/Interfaces.h"
-#include "graph/ComPointer.h"
 
 namespace krvx {
 namespace graphtest {
 
-using graph::ComPointer;
+using dshow::ComPointer;
 
 std::u16string Wide(const std::string& text);
 std::string Narrow(const dshow::OleChar* text);
@@ -62,8 +62,8 @@ public:
     ComPointer<dshow::IGraphBuilder> graph;
     ComPointer<dshow::IBaseFilter> mux;
     ComPointer<dshow::IBaseFilter> fileWriter;
-    TestSource* videoSource = nullptr;  // one reference each, the test's
-    TestSource* audioSource = nullptr;
+    ComPointer<TestSource> videoSource;  // the test's own references
+    ComPointer<TestSource> audioSource;
 };
 
 }  // namespace graphtest

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "graph/StreamFormat.h"
@@ -37,9 +39,10 @@ TypeWithFormat VideoType(const Guid& formatType, uint32_t blockSize, uint32_t bi
     return t;
 }
 
-TypeWithFormat AudioType(uint16_t tag) {
+TypeWithFormat AudioType(uint16_t tag, uint32_t rate = 48000, uint16_t channels = 2) {
     TypeWithFormat t;
-    WaveFormatEx wave{tag, 2, 48000, 192000, 4, 16, 0};
+    const uint16_t blockAlign = static_cast<uint16_t>(channels * 2);
+    WaveFormatEx wave{tag, channels, rate, rate * blockAlign, blockAlign, 16, 0};
     t.block.assign(sizeof(wave), 0);
     std::memcpy(t.block.data(), &wave, sizeof(wave));
     t.type.majorType = kMediaTypeAudio;
@@ -105,6 +108,28 @@ TEST(StreamFormat, RefusesWhatAMultiplexerCannotWrite) {
     TypeWithFormat stream = AudioType(kWaveFormatPcm);
     stream.type.majorType = kMediaTypeStream;
     EXPECT_FALSE(ReadStreamFormat(stream.type, &format));
+}
+
+TEST(StreamFormat, RefusesSizesAndRatesPastTheFieldsTheyGoTo) {
+    StreamFormat format;
+    // A picture without a width or height, or one whose top-down height has no positive size.
+    for (std::pair<int32_t, int32_t> size : {std::make_pair(0, 1080), std::make_pair(-1920, 1080),
+                                             std::make_pair(1920, 0), std::make_pair(1920, INT32_MIN)}) {
+        TypeWithFormat t = VideoType(kFormatVideoInfo, 88, 48, 400000);
+        std::memcpy(t.block.data() + 48 + 4, &size.first, 4);
+        std::memcpy(t.block.data() + 48 + 8, &size.second, 4);
+        EXPECT_FALSE(ReadStreamFormat(t.type, &format)) << size.first << " x " << size.second;
+    }
+    TypeWithFormat topDown = VideoType(kFormatVideoInfo, 88, 48, 400000);
+    const int32_t upward = -1080;
+    std::memcpy(topDown.block.data() + 48 + 8, &upward, 4);
+    ASSERT_TRUE(ReadStreamFormat(topDown.type, &format));
+    EXPECT_EQ(format.height, -1080);
+
+    // One second of audio past 32 bits: 65538 blocks of 65534 bytes still fit, one more does not.
+    EXPECT_TRUE(ReadStreamFormat(AudioType(kWaveFormatPcm, 65538, 32767).type, &format));
+    EXPECT_FALSE(ReadStreamFormat(AudioType(kWaveFormatPcm, 65539, 32767).type, &format));
+    EXPECT_FALSE(ReadStreamFormat(AudioType(kWaveFormatPcm, 0x7FFFFFFF, 2).type, &format));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "dshow/ComPointer.h"
 #include "dshow/MediaTypes.h"
 
 namespace krvx {
@@ -112,15 +113,12 @@ HResult TestSource::Run(ReferenceTime start) {
 }
 
 HResult TestSource::Push(const uint8_t* data, uint32_t size, bool keyFrame) {
-    IMediaSample* sample = nullptr;
-    HResult result = m_pin->GetDeliveryBuffer(&sample, nullptr, nullptr, 0);
+    ComPointer<IMediaSample> sample;
+    HResult result = m_pin->GetDeliveryBuffer(sample.Receive(), nullptr, nullptr, 0);
     if (Failed(result)) return result;
     uint8_t* buffer = nullptr;
     sample->GetPointer(&buffer);
-    if (static_cast<int32_t>(size) > sample->GetSize()) {
-        sample->Release();
-        return kFail;
-    }
+    if (static_cast<int32_t>(size) > sample->GetSize()) return kFail;
     std::memcpy(buffer, data, size);
     sample->SetActualDataLength(static_cast<int32_t>(size));
     ReferenceTime start = m_runningTime;
@@ -130,9 +128,7 @@ HResult TestSource::Push(const uint8_t* data, uint32_t size, bool keyFrame) {
     m_runningTime = stop;
     sample->SetTime(&start, &stop);
     sample->SetSyncPoint(keyFrame ? 1 : 0);
-    result = m_pin->Deliver(sample);
-    sample->Release();
-    return result;
+    return m_pin->Deliver(sample.Get());
 }
 
 HResult TestSource::EndOfStream() {

@@ -1,8 +1,10 @@
 // Audio through the module as the host pulls it: exact float samples against the encoder's PCM, the
-// position rules, the silence past the end, and streams the plug-in refuses or must survive.
+// position rules, the silence past the end, and streams the plug-in refuses or must survive (also when
+// their clip is described or trimmed).
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,19 @@ void PatchAudioHeader(const std::string& path, bool format, size_t offset, uint3
     }
     std::memcpy(&file[at], &value, bytes);
     WriteFile(path, file);
+}
+
+// imTrimFile8 of the clip's first frame, audio kept, into `destination`.
+int32_t TrimFirstFrame(Session& session, OpenClip& clip, const std::string& destination) {
+    const std::u16string path = ToUtf16(destination);
+    TrimFileRecord record{};
+    record.privateData = clip.Handle();
+    record.duration = 1000;
+    record.keepAudio = 1;
+    record.keepVideo = 1;
+    record.destinationPath = path.c_str();
+    record.ticksPerFrame = 1000;
+    return session.Call(imTrimFile8, 0, reinterpret_cast<intptr_t>(&record));
 }
 
 class AudioImportTest : public ModuleTest {
@@ -194,7 +209,9 @@ TEST_F(AudioImportTest, MonoAnd24BitAreRefusedWithTheBuffersUntouched) {
     }
 }
 
-// Claims the plug-in must not divide by or read past: each opens and is answered with a code.
+// Claims the plug-in must not divide by, multiply past its integers or read past: each clip is
+// described, its audio answered with a code, and its trimmed copy with audio either made or refused
+// with 5 before any file exists.
 TEST_F(AudioImportTest, UntrustedAudioHeadersAreAnsweredWithACode) {
     struct Patch {
         const char* what;
@@ -203,26 +220,39 @@ TEST_F(AudioImportTest, UntrustedAudioHeadersAreAnsweredWithACode) {
         uint32_t value;
         size_t bytes;
         int32_t result;
+        int32_t trim;
     };
     const Patch patches[] = {
-        {"no channels", true, 2, 0, 2, kImNoAudio},
-        {"rate 0 in the stream header", false, 24, 0, 4, kImNoErr},
-        {"scale 0 in the stream header", false, 20, 0, 4, kImNoErr},
-        {"rate 0 in the format", true, 4, 0, 4, kImNoErr},
-        {"block align 0", true, 12, 0, 2, kImNoErr},
-        {"sample size 0", false, 44, 0, 4, kImNoAudio},
-        {"a length beyond the file", false, 32, 0x7FFFFFF0u, 4, kImNoErr},
+        {"no channels", true, 2, 0, 2, kImNoAudio, 5},
+        {"rate 0 in the stream header", false, 24, 0, 4, kImNoErr, 5},
+        {"scale 0 in the stream header", false, 20, 0, 4, kImNoErr, 5},
+        {"rate 0 in the format", true, 4, 0, 4, kImNoErr, 0},
+        {"block align 0", true, 12, 0, 2, kImNoErr, 0},
+        {"sample size 0", false, 44, 0, 4, kImNoAudio, 5},
+        {"a length beyond the file", false, 32, 0x7FFFFFF0u, 4, kImNoErr, 0},
+        // No media type holds a second of these: the copy is refused, not sized with a wrapped product.
+        {"65535 channels", true, 2, 65535, 2, kImNoAudio, 5},
+        {"30000 channels", true, 2, 30000, 2, kImNoAudio, 5},
+        {"rate 2^31 - 1 in the stream header", false, 24, 0x7FFFFFFFu, 4, kImNoErr, 5},
     };
     for (const Patch& patch : patches) {
+        SCOPED_TRACE(patch.what);
         encode::ClipOptions options = StereoClip(2);
         std::string path = MakeClip(m_folder, "patched.avi", options);
         PatchAudioHeader(path, patch.format, patch.offset, patch.value, patch.bytes);
         OpenClip clip(*s_session, path);
-        ASSERT_EQ(clip.Open(), 0) << patch.what;
+        ASSERT_EQ(clip.Open(), 0);
+        EXPECT_EQ(int{clip.Info().hasAudio}, 1);
         std::vector<float> left(4000, kUntouched), right(4000, kUntouched);
-        EXPECT_EQ(clip.ImportAudio(0, 4000, left.data(), right.data()), patch.result) << patch.what;
+        EXPECT_EQ(clip.ImportAudio(0, 4000, left.data(), right.data()), patch.result);
         // Positions far past the data are refused, not read.
-        EXPECT_NE(clip.ImportAudio(0x7FFFFFF0, 16, left.data(), right.data()), kImNoErr) << patch.what;
+        EXPECT_NE(clip.ImportAudio(0x7FFFFFF0, 16, left.data(), right.data()), kImNoErr);
+
+        const std::string copy = m_folder.File("copy.avi");
+        std::error_code error;
+        std::filesystem::remove(copy, error);
+        EXPECT_EQ(TrimFirstFrame(*s_session, clip, copy), patch.trim);
+        EXPECT_EQ(std::filesystem::exists(copy, error), patch.trim == 0);
     }
 }
 

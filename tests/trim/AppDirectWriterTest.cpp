@@ -2,9 +2,12 @@
 // where the copy goes for each destination.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "dshow/BaseFilter.h"
+#include "dshow/ComPointer.h"
 #include "dshow/Interfaces.h"
 #include "tests/support/TempClip.h"
 #include "trim/CAppDirectWriter.h"
@@ -30,51 +33,85 @@ std::string Narrow(const OleChar* text) {
 // The name the filter owning `pin` was added under.
 std::string OwnerName(IPin* pin) {
     PinInfo info{};
-    if (!pin || Failed(pin->QueryPinInfo(&info)) || !info.filter) return std::string();
+    if (!pin || Failed(pin->QueryPinInfo(&info))) return std::string();
+    const ComPointer<IBaseFilter> owner(info.filter);
     FilterInfo filterInfo{};
-    std::string name;
-    if (Succeeded(info.filter->QueryFilterInfo(&filterInfo))) {
-        name = Narrow(filterInfo.name);
-        if (filterInfo.graph) filterInfo.graph->Release();
-    }
-    info.filter->Release();
-    return name;
+    if (!owner || Failed(owner->QueryFilterInfo(&filterInfo))) return std::string();
+    const ComPointer<IFilterGraph> graph(filterInfo.graph);
+    return Narrow(filterInfo.name);
+}
+
+ComPointer<IBaseFilter> FindFilter(IGraphBuilder* graph, const char* name) {
+    ComPointer<IBaseFilter> filter;
+    if (graph) graph->FindFilterByName(Wide(name).c_str(), filter.Receive());
+    return filter;
 }
 
 // For each pin of the named filter in the given direction: the name of the filter it is connected to,
 // or "" when it is not connected.
 std::vector<std::string> PeersOf(IGraphBuilder* graph, const char* filterName, PinDirection direction) {
     std::vector<std::string> peers;
-    IBaseFilter* filter = nullptr;
-    if (!graph || Failed(graph->FindFilterByName(Wide(filterName).c_str(), &filter)) || !filter) return peers;
-    IEnumPins* pins = nullptr;
-    if (Succeeded(filter->EnumPins(&pins)) && pins) {
-        IPin* pin = nullptr;
+    const ComPointer<IBaseFilter> filter = FindFilter(graph, filterName);
+    ComPointer<IEnumPins> pins;
+    if (!filter || Failed(filter->EnumPins(pins.Receive())) || !pins) return peers;
+    for (;;) {
+        ComPointer<IPin> pin;
         uint32_t fetched = 0;
-        while (pins->Next(1, &pin, &fetched) == kOk && fetched == 1) {
-            PinDirection actual;
-            pin->QueryDirection(&actual);
-            if (actual == direction) {
-                IPin* peer = nullptr;
-                peers.push_back(Succeeded(pin->ConnectedTo(&peer)) && peer ? OwnerName(peer) : std::string());
-                if (peer) peer->Release();
-            }
-            pin->Release();
-        }
-        pins->Release();
+        if (pins->Next(1, pin.Receive(), &fetched) != kOk || fetched != 1) return peers;
+        PinDirection actual;
+        pin->QueryDirection(&actual);
+        if (actual != direction) continue;
+        ComPointer<IPin> peer;
+        peers.push_back(Succeeded(pin->ConnectedTo(peer.Receive())) && peer ? OwnerName(peer.Get())
+                                                                            : std::string());
     }
-    filter->Release();
-    return peers;
 }
 
 bool HasFilter(IGraphBuilder* graph, const char* name) {
-    IBaseFilter* filter = nullptr;
-    if (!graph || Failed(graph->FindFilterByName(Wide(name).c_str(), &filter)) || !filter) return false;
-    filter->Release();
-    return true;
+    return static_cast<bool>(FindFilter(graph, name));
 }
 
 const uint8_t kSample[64] = {1, 2, 3, 4, 5, 6, 7, 8};
+
+// A filter that takes the QuickTime multiplexer's timecode calls and keeps what it is handed.
+class TimecodeRecorder final : public CBaseFilter, public IQtMuxTimecode {
+public:
+    TimecodeRecorder() : CBaseFilter(kRecorderClass, &m_lock) {}
+
+    HResult KRVX_COM_CALL QueryInterface(const Guid& iid, void** object) override {
+        return CBaseFilter::QueryInterface(iid, object);
+    }
+    uint32_t KRVX_COM_CALL AddRef() override { return CBaseFilter::AddRef(); }
+    uint32_t KRVX_COM_CALL Release() override { return CBaseFilter::Release(); }
+    HResult KRVX_COM_CALL SetStartTimecode(uint32_t packedStart, uint32_t reservedArgument) override {
+        packed = packedStart;
+        reserved = reservedArgument;
+        return kOk;
+    }
+    HResult KRVX_COM_CALL SetTimecodeRate(uint32_t rateTimes1000) override {
+        rate = rateTimes1000;
+        return kOk;
+    }
+    int GetPinCount() override { return 0; }
+    CBasePin* GetPin(int) override { return nullptr; }
+
+    uint32_t packed = 0xFFFFFFFFu;
+    uint32_t reserved = 0xFFFFFFFFu;
+    uint32_t rate = 0;
+
+private:
+    static constexpr Guid kRecorderClass = {0x7C0DEC0D, 0x1111, 0x2222, {3, 3, 4, 4, 5, 5, 6, 6}};
+
+    ~TimecodeRecorder() override = default;
+    HResult QueryOtherInterface(const Guid& iid, void** object) override {
+        if (iid != kIidQtMuxTimecode) return CBaseFilter::QueryOtherInterface(iid, object);
+        *object = static_cast<IQtMuxTimecode*>(this);
+        AddRef();
+        return kOk;
+    }
+
+    platform::CriticalSection m_lock;
+};
 
 TEST(OutputPathTest, TheExtensionDecidesTheContainerAndOthersGetAviAppended) {
     int32_t container = 0;
@@ -175,6 +212,42 @@ TEST_F(AppDirectWriterTest, WritesAreRefusedBeforeAStartAndWhenLargerThanAPinBuf
     EXPECT_EQ(writer.Finish(), kOk);
     // Once finished the graph is gone: nothing more can be written.
     EXPECT_EQ(writer.WriteVideo(kSample, sizeof(kSample), true), kFail);
+}
+
+TEST_F(AppDirectWriterTest, StartsRefuseFormatsTheirPinsCannotDescribe) {
+    const std::string path = m_folder.File("refused.avi");
+    {
+        CAppDirectWriter writer;
+        ASSERT_EQ(writer.Init(path.c_str(), 40), kOk);
+        // A frame of 10 seconds lasts 10,000,000,000 time units: more than the filter's 32 bits hold.
+        EXPECT_EQ(writer.StartVideo(64, 36, 10, 1), kInvalidArg);
+        EXPECT_FALSE(HasFilter(writer.Graph(), "App-Direct Video"));
+        // Block alignment past 16 bits, and one second of audio past a signed 32-bit buffer.
+        EXPECT_EQ(writer.StartAudio(48000, 65535, 16), kInvalidArg);
+        EXPECT_EQ(writer.StartAudio(48000, 30000, 16), kInvalidArg);
+        EXPECT_EQ(writer.StartAudio(0x7FFFFFFF, 2, 16), kInvalidArg);
+        EXPECT_EQ(writer.StartAudio(0, 2, 16), kInvalidArg);
+        EXPECT_FALSE(HasFilter(writer.Graph(), "App-Direct Audio"));
+        // What the writer can describe still starts.
+        EXPECT_EQ(writer.StartVideo(64, 36, 1, 25), kOk);
+        EXPECT_EQ(writer.StartAudio(48000, 2, 16), kOk);
+        EXPECT_EQ(writer.Finish(), kOk);
+    }
+    // Nothing was written, so no file was made.
+    std::error_code error;
+    EXPECT_FALSE(std::filesystem::exists(path, error));
+}
+
+TEST_F(AppDirectWriterTest, FinishHandsTheQuickTimeMultiplexerTheStartTimecodeAndItsRate) {
+    CAppDirectWriter writer;
+    ASSERT_EQ(writer.Init(m_folder.File("timed.mov").c_str(), 40), kOk);
+    ASSERT_EQ(writer.StartVideo(64, 36, 1, 25), kOk);
+    const ComPointer<TimecodeRecorder> recorder(new TimecodeRecorder());
+    ASSERT_TRUE(Succeeded(writer.Graph()->AddFilter(recorder.Get(), u"QT Mux")));
+    EXPECT_EQ(writer.Finish(), kOk);
+    EXPECT_EQ(recorder->packed, 0u) << "00:00:00:00";
+    EXPECT_EQ(recorder->reserved, 0u);
+    EXPECT_EQ(recorder->rate, 24000u) << "24 frames per second";
 }
 
 TEST_F(AppDirectWriterTest, QuickTimeGoesThroughItsOwnMultiplexer) {

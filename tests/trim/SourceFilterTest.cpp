@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dshow/ComPointer.h"
 #include "dshow/MediaTypes.h"
 #include "tests/dshow/TestFilters.h"
 #include "trim/CGAudFilter.h"
@@ -26,7 +27,7 @@ struct OfferedType {
 };
 
 TEST(CGenFilterTest, OffersOneKrvxTypeOnceItsSizeIsKnown) {
-    CGenFilter* filter = new CGenFilter();
+    const ComPointer<CGenFilter> filter(new CGenFilter());
     CBasePin* pin = filter->GetPin(0);
     ASSERT_NE(pin, nullptr);
     EXPECT_EQ(filter->GetPin(0), pin) << "pin 0 is made once";
@@ -70,11 +71,10 @@ TEST(CGenFilterTest, OffersOneKrvxTypeOnceItsSizeIsKnown) {
     check.majorType = kMediaTypeAudio;
     check.formatType = kFormatVideoInfo;
     EXPECT_NE(pin->QueryAccept(&check), kOk);
-    filter->Release();
 }
 
 TEST(CGAudFilterTest, OffersPcmOfItsFormat) {
-    CGAudFilter* filter = new CGAudFilter();
+    const ComPointer<CGAudFilter> filter(new CGAudFilter());
     CBasePin* pin = filter->GetPin(0);
     EXPECT_EQ(OfferedType(pin, 0).result, kFail) << "no format yet";
     filter->SetFormat(48000, 2, 16);
@@ -108,21 +108,52 @@ TEST(CGAudFilterTest, OffersPcmOfItsFormat) {
     // Bytes per second double only for 16-bit samples.
     filter->SetFormat(8000, 1, 8);
     EXPECT_EQ(filter->BytesPerSecond(), 8000);
-    filter->Release();
+}
+
+// Rates and channel counts no media type can describe are refused, and the filter keeps its format.
+TEST(CGAudFilterTest, RefusesFormatsPastItsMediaTypeAndBuffers) {
+    const ComPointer<CGAudFilter> filter(new CGAudFilter());
+    ASSERT_TRUE(filter->SetFormat(48000, 2, 16));
+    struct Format {
+        int32_t rate, channels, bits;
+    };
+    // Block alignment past 16 bits; one second of audio past a signed 32-bit buffer; nothing at all.
+    for (Format bad : {Format{48000, 65535, 16}, Format{48000, 30000, 16}, Format{0x7FFFFFFF, 2, 16},
+                       Format{32770, 32767, 16}, Format{0, 2, 16}, Format{48000, 0, 16}, Format{48000, 2, 0},
+                       Format{-48000, 2, 16}}) {
+        EXPECT_FALSE(filter->SetFormat(bad.rate, bad.channels, bad.bits))
+            << bad.rate << " Hz, " << bad.channels << " channels, " << bad.bits << " bits";
+    }
+    EXPECT_EQ(filter->SampleRate(), 48000);
+    EXPECT_EQ(filter->Channels(), 2);
+    EXPECT_EQ(filter->BytesPerSecond(), 192000);
+    OfferedType kept(filter->GetPin(0), 0);
+    ASSERT_EQ(kept.result, kOk);
+    WaveFormatEx wave;
+    std::memcpy(&wave, kept.type.format, sizeof(wave));
+    EXPECT_EQ(wave.averageBytesPerSecond, 192000u);
+
+    // The largest second that fits: 32769 blocks of 65534 bytes.
+    ASSERT_TRUE(filter->SetFormat(32769, 32767, 16));
+    EXPECT_EQ(filter->BytesPerSecond(), 2147483646);
+    OfferedType largest(filter->GetPin(0), 0);
+    ASSERT_EQ(largest.result, kOk);
+    std::memcpy(&wave, largest.type.format, sizeof(wave));
+    EXPECT_EQ(wave.blockAlign, 65534);
+    EXPECT_EQ(wave.averageBytesPerSecond, 2147483646u);
 }
 
 // A source filter connected to a sink that records every sample, both paused.
 template <typename Source>
 class Connected {
 public:
+    // Takes over the creation reference of `source`.
     explicit Connected(Source* source) : m_source(source), m_sink(new TestSink()) {}
     ~Connected() {
         m_source->Stop();
         m_sink->Stop();
         m_source->GetPin(0)->Disconnect();
         m_sink->In().Disconnect();
-        m_source->Release();
-        m_sink->Release();
     }
     HResult Connect(const Guid& major) {
         m_sink->In().acceptedMajor = major;
@@ -132,21 +163,21 @@ public:
         HResult result = m_sink->Pause();
         return Succeeded(result) ? m_source->Pause() : result;
     }
-    Source* SourceFilter() { return m_source; }
+    Source* SourceFilter() { return m_source.Get(); }
     const std::vector<dshow::test::Received>& Samples() { return m_sink->In().received; }
     int EndOfStreams() { return m_sink->In().endOfStreams; }
     IMemAllocator* Allocator() { return static_cast<CBaseOutputPin*>(m_source->GetPin(0))->Allocator(); }
 
 private:
-    Source* m_source;
-    TestSink* m_sink;
+    ComPointer<Source> m_source;
+    ComPointer<TestSink> m_sink;
 };
 
 TEST(CGenFilterTest, DeliversFramesOneDurationApartWithTheirKeyFlags) {
-    CGenFilter* filter = new CGenFilter();
+    Connected<CGenFilter> graph(new CGenFilter());
+    CGenFilter* filter = graph.SourceFilter();
     // 1,000,000,000 * 1001 / 30000 time units to a frame at 29.97.
     filter->SetFormat(16, 8, 33366666, 29.970029830932617f);
-    Connected<CGenFilter> graph(filter);
     ASSERT_EQ(graph.Connect(kMediaTypeVideo), kOk);
     AllocatorProperties properties{};
     ASSERT_NE(graph.Allocator(), nullptr);
@@ -182,9 +213,9 @@ TEST(CGenFilterTest, DeliversFramesOneDurationApartWithTheirKeyFlags) {
 }
 
 TEST(CGAudFilterTest, DeliversBlocksStampedByTheirBytesAsSyncPoints) {
-    CGAudFilter* filter = new CGAudFilter();
+    Connected<CGAudFilter> graph(new CGAudFilter());
+    CGAudFilter* filter = graph.SourceFilter();
     filter->SetFormat(48000, 2, 16);
-    Connected<CGAudFilter> graph(filter);
     ASSERT_EQ(graph.Connect(kMediaTypeAudio), kOk);
     AllocatorProperties properties{};
     ASSERT_EQ(graph.Allocator()->GetProperties(&properties), kOk);

@@ -3,7 +3,7 @@
 #include <utility>
 
 namespace krvx {
-namespace graph {
+namespace dshow {
 
 template <typename T>
 class ComPointer {
@@ -52,5 +52,5 @@ private:
     T* m_pointer = nullptr;
 };
 
-}  // namespace graph
+}  // namespace dshow
 }  // namespace krvx
