@@ -15,7 +15,7 @@
 #include "tools/krvx-host/FrameRequests.h"
 
 using namespace krvx;
-using namespace krvx::host;
+using namespace krvx::sim;
 using namespace krvx::testing_support;
 
 namespace {
