@@ -178,7 +178,7 @@ int32_t CAVIFileImporter::Open(const char16_t* path) {
     GetSectorSize(multibyte, &sectorSize);
     m_sectorSize = sectorSize ? sectorSize : kDefaultSectorSize;
     if (platform::UnbufferedReadsNeedAlignedMemory()) m_sampleBuffer.SetReadAlignment(m_sectorSize);
-    if (Failed(m_reader->Open(multibyte))) {
+    if (dshow::Failed(m_reader->Open(multibyte))) {
         DeleteReader();
         return kImportReadFailed;
     }
@@ -245,11 +245,11 @@ int32_t CAVIFileImporter::ReadAudioSamples(int64_t position, void* buffer, uint3
     if (!m_reader) return 5;
     AVIAudioStream& audio = m_reader->Audio();
     uint32_t got = 0;
-    HResult result = audio.ReadSamples(static_cast<uint64_t>(position), buffer, count,
-                                       audio.Header().sampleSize, &got, nullptr);
+    dshow::HResult result = audio.ReadSamples(static_cast<uint64_t>(position), buffer, count,
+                                              audio.Header().sampleSize, &got, nullptr);
     if (countRead) *countRead = got;
     // A read that fails part way still hands over what it delivered.
-    return Failed(result) && got == 0 ? 2 : 0;
+    return dshow::Failed(result) && got == 0 ? 2 : 0;
 }
 
 int32_t CAVIFileImporter::ReadSampleInfo() {

@@ -118,7 +118,7 @@ int32_t CAudioReader::ReadAudio(AudioImportRecord* record) {
             int32_t result = m_importer->ReadAudioSamples(position, m_buffer, chunk, &got);
             if (result != kImNoErr) return result;
             const uint32_t n = got < chunk ? got : chunk;
-            const WaveFormat& format = reader->Audio().Format();
+            const dshow::WaveFormatEx& format = reader->Audio().Format();
             if (format.channels != kStereoChannels || frameBytes != kStereoFrameBytes) {
                 code = kImOtherErr;
                 break;

@@ -19,7 +19,8 @@ int32_t CSampleBuffer::ReadSample(AVIReader* reader, uint32_t frame, uint32_t se
     if (!reader) return kImportBadState;
     uint32_t size = 0, lead = 0, readSize = 0;
     uint64_t position = 0;
-    if (Failed(reader->Video().GetAlignedFrameLocation(frame, sectorSize, &size, &lead, &position, &readSize)))
+    if (dshow::Failed(
+            reader->Video().GetAlignedFrameLocation(frame, sectorSize, &size, &lead, &position, &readSize)))
         return kImportReadFailed;
 
     uint32_t allocation = readSize ? readSize : size;
@@ -36,7 +37,8 @@ int32_t CSampleBuffer::ReadSample(AVIReader* reader, uint32_t frame, uint32_t se
     }
     m_offset = lead;
     uint64_t bytesRead = 0;
-    if (Failed(AVIReader::ReadFileData(reader->SampleFile(), position, readSize, Data(), &bytesRead))) return kImportReadFailed;
+    if (dshow::Failed(AVIReader::ReadFileData(reader->SampleFile(), position, readSize, Data(), &bytesRead)))
+        return kImportReadFailed;
     // The last sector of a file may come back short; the sample itself must be whole.
     if (bytesRead < static_cast<uint64_t>(lead) + size) return kImportReadFailed;
     return kImportOk;

@@ -13,14 +13,14 @@ namespace {
 TEST(AVIReaderOpen, WellFormedClip) {
     TempDir dir;
     AVIReader reader;
-    ASSERT_EQ(OpenBytes(dir, BuildClip(ClipOptions()), reader), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, BuildClip(ClipOptions()), reader), dshow::kOk);
     EXPECT_EQ(reader.MainHeader().width, 64u);
     EXPECT_EQ(reader.TotalFrames(), 12u);
     EXPECT_STREQ(reader.Path(), dir.File("clip.avi").c_str());
     ASSERT_TRUE(reader.Video().IsValid() && reader.Audio().IsValid());
     EXPECT_EQ(reader.Video().GetHandler(), MakeFourCC('K', 'R', 'V', 'X'));
     EXPECT_EQ(reader.Video().BitmapHeader().height, 48);
-    EXPECT_EQ(reader.Audio().Format().samplesPerSec, 48000u);
+    EXPECT_EQ(reader.Audio().Format().samplesPerSecond, 48000u);
     EXPECT_EQ(reader.Audio().Header().sampleSize, 4u);
     EXPECT_EQ(reader.Video().OldIndex().Count() + reader.Audio().OldIndex().Count(), 24u);
     reader.Reset();
@@ -60,7 +60,7 @@ TEST(AVIReaderOpen, TolerantWalk) {
         };
     };
     AVIReader reader;
-    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl(true)), reader), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl(true)), reader), dshow::kOk);
     EXPECT_EQ(reader.TotalFrames(), 54000u);
     EXPECT_EQ(reader.MainHeader().totalFrames, 12000u);
     EXPECT_EQ(reader.MainHeader().reserved[3], 1013u);  // bytes 52..55; 56..63 are not kept
@@ -73,7 +73,7 @@ TEST(AVIReaderOpen, TolerantWalk) {
     EXPECT_FALSE(reader.Audio().IsValid());
 
     AVIReader plain;
-    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl(false)), plain, "plain.avi"), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl(false)), plain, "plain.avi"), dshow::kOk);
     EXPECT_EQ(plain.TotalFrames(), 12000u);
 }
 
@@ -152,16 +152,17 @@ TEST(AVIReaderOpen, RefusesMalformedFiles) {
     for (size_t i = 0; i < cases.size(); ++i) {
         AVIReader reader;
         EXPECT_EQ(OpenBytes(dir, cases[i].bytes, reader, ("bad" + std::to_string(i) + ".avi").c_str()),
-                  kHrFail)
+                  dshow::kFail)
             << cases[i].name;
     }
     AVIReader reader;
-    EXPECT_EQ(reader.Open(dir.File("missing.avi").c_str()), kHrFail);
-    EXPECT_EQ(reader.Open(nullptr), kHrFail);
-    EXPECT_EQ(reader.Open(std::string(300, 'a').c_str()), kHrFail);
+    EXPECT_EQ(reader.Open(dir.File("missing.avi").c_str()), dshow::kFail);
+    EXPECT_EQ(reader.Open(nullptr), dshow::kFail);
+    EXPECT_EQ(reader.Open(std::string(300, 'a').c_str()), dshow::kFail);
 
     // Files without a video or an audio stream open; the missing stream stays invalid.
-    ASSERT_EQ(OpenBytes(dir, AVIFileBytes([](RiffWriter& w) { Avih(w, 1); }), reader, "nostreams.avi"), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes([](RiffWriter& w) { Avih(w, 1); }), reader, "nostreams.avi"),
+              dshow::kOk);
     EXPECT_FALSE(reader.Video().IsValid());
     EXPECT_FALSE(reader.Audio().IsValid());
 }

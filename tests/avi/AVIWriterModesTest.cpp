@@ -24,8 +24,8 @@ std::vector<const Chunk*> StreamLists(const std::vector<Chunk>& hdrl) {
 
 std::vector<uint8_t> WriteToMemory(const SampleSet& set, AVIOpenDml mode, uint64_t limit, MemorySink& sink) {
     AVIWriter writer;
-    EXPECT_EQ(writer.Open(&sink, set.video, set.audio, mode, limit), kHrOk);
-    EXPECT_EQ(WriteSamples(writer, set), kHrOk);
+    EXPECT_EQ(writer.Open(&sink, set.video, set.audio, mode, limit), dshow::kOk);
+    EXPECT_EQ(WriteSamples(writer, set), dshow::kOk);
     return sink.bytes;
 }
 
@@ -44,8 +44,8 @@ TEST(AVIWriterSink, SinkGetsTheBytesOfTheFileInFewWrites) {
         SCOPED_TRACE(c.name);
         const std::string path = dir.File(std::string(c.name) + ".avi");
         AVIWriter byPath;
-        ASSERT_EQ(byPath.Open(path.c_str(), set.video, set.audio, c.mode, c.limit), kHrOk);
-        ASSERT_EQ(WriteSamples(byPath, set), kHrOk);
+        ASSERT_EQ(byPath.Open(path.c_str(), set.video, set.audio, c.mode, c.limit), dshow::kOk);
+        ASSERT_EQ(WriteSamples(byPath, set), dshow::kOk);
         MemorySink sink;
         const std::vector<uint8_t> memory = WriteToMemory(set, c.mode, c.limit, sink);
         EXPECT_TRUE(memory == AVIFile(path).bytes);
@@ -64,27 +64,27 @@ TEST(AVIWriterSink, RefusedWritesFailTheSampleAndTheClose) {
         MemorySink sink;
         sink.failFrom = 100000;  // in the middle of the movie data
         AVIWriter writer;
-        ASSERT_EQ(writer.Open(&sink, set.video, set.audio, AVIOpenDml::kAutomatic, kSmallLimit), kHrOk);
-        HResult result = kHrOk;
+        ASSERT_EQ(writer.Open(&sink, set.video, set.audio, AVIOpenDml::kAutomatic, kSmallLimit), dshow::kOk);
+        dshow::HResult result = dshow::kOk;
         size_t written = 0;
-        for (; written < set.frames.size() && Succeeded(result); ++written) {
+        for (; written < set.frames.size() && dshow::Succeeded(result); ++written) {
             result = writer.WriteVideo(set.frames[written].data(),
                                        static_cast<uint32_t>(set.frames[written].size()), true);
         }
-        EXPECT_EQ(result, kHrFail);
+        EXPECT_EQ(result, dshow::kFail);
         EXPECT_LT(written, set.frames.size());
         // Once failed, the writer refuses everything that follows.
-        EXPECT_EQ(writer.WriteVideo(set.frames[0].data(), 16, true), kHrFail);
-        EXPECT_EQ(writer.Close(), kHrFail);
+        EXPECT_EQ(writer.WriteVideo(set.frames[0].data(), 16, true), dshow::kFail);
+        EXPECT_EQ(writer.Close(), dshow::kFail);
     }
     {
         // The final header rewrite failing is reported by Close alone.
         MemorySink sink;
         AVIWriter writer;
-        ASSERT_EQ(writer.Open(&sink, set.video, AVIAudioParams{}, AVIOpenDml::kOff), kHrOk);
-        ASSERT_EQ(writer.WriteVideo(set.frames[0].data(), 5000, true), kHrOk);
+        ASSERT_EQ(writer.Open(&sink, set.video, AVIAudioParams{}, AVIOpenDml::kOff), dshow::kOk);
+        ASSERT_EQ(writer.WriteVideo(set.frames[0].data(), 5000, true), dshow::kOk);
         sink.failFrom = 0;
-        EXPECT_EQ(writer.Close(), kHrFail);
+        EXPECT_EQ(writer.Close(), dshow::kFail);
         EXPECT_FALSE(writer.IsOpen());
     }
 }
@@ -98,27 +98,27 @@ TEST(AVIWriterSink, RefusesBadParametersAndMisuse) {
          {&AVIVideoParams::width, &AVIVideoParams::height, &AVIVideoParams::rate, &AVIVideoParams::scale}) {
         AVIVideoParams bad = video;
         bad.*field = 0;
-        EXPECT_EQ(writer.Open(&sink, bad, audio, AVIOpenDml::kOff), kHrInvalidArg);
+        EXPECT_EQ(writer.Open(&sink, bad, audio, AVIOpenDml::kOff), dshow::kInvalidArg);
     }
     audio.sampleRate = 48000;
     audio.channels = 0;
-    EXPECT_EQ(writer.Open(&sink, video, audio, AVIOpenDml::kOff), kHrInvalidArg);
+    EXPECT_EQ(writer.Open(&sink, video, audio, AVIOpenDml::kOff), dshow::kInvalidArg);
     EXPECT_EQ(writer.Open(static_cast<IAVIByteSink*>(nullptr), video, AVIAudioParams{}, AVIOpenDml::kOff),
-              kHrInvalidArg);
+              dshow::kInvalidArg);
     EXPECT_EQ(sink.writes, 0u);
-    EXPECT_EQ(writer.WriteVideo(nullptr, 0, true), kHrInvalidArg);  // not open
-    EXPECT_EQ(writer.Close(), kHrInvalidArg);
+    EXPECT_EQ(writer.WriteVideo(nullptr, 0, true), dshow::kInvalidArg);  // not open
+    EXPECT_EQ(writer.Close(), dshow::kInvalidArg);
 
-    ASSERT_EQ(writer.Open(&sink, video, AVIAudioParams{}, AVIOpenDml::kOff), kHrOk);
-    EXPECT_EQ(writer.Open(&sink, video, AVIAudioParams{}, AVIOpenDml::kOff), kHrInvalidArg);
+    ASSERT_EQ(writer.Open(&sink, video, AVIAudioParams{}, AVIOpenDml::kOff), dshow::kOk);
+    EXPECT_EQ(writer.Open(&sink, video, AVIAudioParams{}, AVIOpenDml::kOff), dshow::kInvalidArg);
     const uint8_t pcm[4] = {};
-    EXPECT_EQ(writer.WriteAudio(pcm, 4), kHrInvalidArg);  // no audio stream
-    EXPECT_EQ(writer.WriteVideo(nullptr, 8, true), kHrInvalidArg);
-    EXPECT_EQ(writer.Close(), kHrOk);
+    EXPECT_EQ(writer.WriteAudio(pcm, 4), dshow::kInvalidArg);  // no audio stream
+    EXPECT_EQ(writer.WriteVideo(nullptr, 8, true), dshow::kInvalidArg);
+    EXPECT_EQ(writer.Close(), dshow::kOk);
 
     TempDir dir;
     EXPECT_EQ(writer.Open(dir.File("missing/clip.avi").c_str(), video, AVIAudioParams{}, AVIOpenDml::kOff),
-              kHrFail);
+              dshow::kFail);
 }
 
 // An AVI 1.0 file cannot pass 4 GiB: its sizes and legacy offsets are 32-bit.
@@ -126,17 +126,17 @@ TEST(AVIWriterSink, PlainFileStopsBeforeFourGiB) {
     DiscardingSink sink(4096);
     AVIWriter writer;
     const AVIVideoParams video = MakeSamples(1, 10, false).video;
-    ASSERT_EQ(writer.Open(&sink, video, AVIAudioParams{}, AVIOpenDml::kOff), kHrOk);
+    ASSERT_EQ(writer.Open(&sink, video, AVIAudioParams{}, AVIOpenDml::kOff), dshow::kOk);
     std::vector<uint8_t> sample(64u << 20, 0x5A);
     uint32_t accepted = 0;
-    HResult result = kHrOk;
+    dshow::HResult result = dshow::kOk;
     while (accepted < 80 &&
-           Succeeded(result = writer.WriteVideo(sample.data(), uint32_t(sample.size()), true))) {
+           dshow::Succeeded(result = writer.WriteVideo(sample.data(), uint32_t(sample.size()), true))) {
         ++accepted;
     }
-    EXPECT_EQ(result, kHrFail);
+    EXPECT_EQ(result, dshow::kFail);
     EXPECT_EQ(accepted, 63u);  // 64 samples of 64 MiB and their headers would need 4 GiB + 512 bytes
-    ASSERT_EQ(writer.Close(), kHrOk);
+    ASSERT_EQ(writer.Close(), dshow::kOk);
     AVIFile head(sink.head);
     EXPECT_EQ(head.U32(4) + 8ull, sink.end);
     EXPECT_LE(sink.end, 0xFFFFFFFFull);
@@ -147,8 +147,8 @@ TEST(AVIWriterAutomatic, UnderTheLimitIsAPlainFileWithRoomForOpenDml) {
     const SampleSet set = MakeSamples(24, 3001, true);
     const std::string path = dir.File("automatic.avi");
     AVIWriter writer;
-    ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, AVIOpenDml::kAutomatic), kHrOk);
-    ASSERT_EQ(WriteSamples(writer, set), kHrOk);
+    ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, AVIOpenDml::kAutomatic), dshow::kOk);
+    ASSERT_EQ(WriteSamples(writer, set), dshow::kOk);
 
     AVIFile avi(path);
     const auto top = avi.Top();
@@ -181,8 +181,9 @@ TEST(AVIWriterAutomatic, PastTheLimitContinuesInAVIXForms) {
     const SampleSet set = MakeSamples(40, 12000, true);
     const std::string path = dir.File("continued.avi");
     AVIWriter writer;
-    ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, AVIOpenDml::kAutomatic, kSmallLimit), kHrOk);
-    ASSERT_EQ(WriteSamples(writer, set), kHrOk);
+    ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, AVIOpenDml::kAutomatic, kSmallLimit),
+              dshow::kOk);
+    ASSERT_EQ(WriteSamples(writer, set), dshow::kOk);
 
     AVIFile avi(path);
     const auto top = avi.Top();
@@ -239,11 +240,11 @@ TEST(AVIWriterAudioOnly, AudioIsStreamZeroAndReadsBack) {
     for (const AVIOpenDml mode : {AVIOpenDml::kOff, AVIOpenDml::kAutomatic}) {
         const std::string path = dir.File(mode == AVIOpenDml::kOff ? "plain.avi" : "continued.avi");
         AVIWriter writer;
-        ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, mode, 64 * 1024), kHrOk);
-        EXPECT_EQ(writer.WriteVideo(set.frames[0].data(), 16, true), kHrInvalidArg);
+        ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, mode, 64 * 1024), dshow::kOk);
+        EXPECT_EQ(writer.WriteVideo(set.frames[0].data(), 16, true), dshow::kInvalidArg);
         for (const auto& chunk : set.audioChunks)
-            ASSERT_EQ(writer.WriteAudio(chunk.data(), static_cast<uint32_t>(chunk.size())), kHrOk);
-        ASSERT_EQ(writer.Close(), kHrOk);
+            ASSERT_EQ(writer.WriteAudio(chunk.data(), static_cast<uint32_t>(chunk.size())), dshow::kOk);
+        ASSERT_EQ(writer.Close(), dshow::kOk);
 
         AVIFile avi(path);
         const auto top = avi.Top();
@@ -260,15 +261,15 @@ TEST(AVIWriterAudioOnly, AudioIsStreamZeroAndReadsBack) {
         }
 
         AVIReader reader;
-        ASSERT_EQ(reader.Open(path.c_str()), kHrOk);
+        ASSERT_EQ(reader.Open(path.c_str()), dshow::kOk);
         ASSERT_TRUE(reader.Audio().IsValid());
         std::vector<uint8_t> expected;
         for (const auto& chunk : set.audioChunks) expected.insert(expected.end(), chunk.begin(), chunk.end());
         std::vector<uint8_t> got(expected.size());
         uint32_t read = 0;
-        ASSERT_EQ(reader.Audio().ReadSamples(0, got.data(), static_cast<uint32_t>(expected.size() / 4), 4, &read,
-                                             nullptr),
-                  kHrOk);
+        ASSERT_EQ(reader.Audio().ReadSamples(0, got.data(), static_cast<uint32_t>(expected.size() / 4), 4,
+                                             &read, nullptr),
+                  dshow::kOk);
         EXPECT_EQ(read, expected.size() / 4);
         EXPECT_TRUE(got == expected);
     }

@@ -201,12 +201,12 @@ TEST_F(ClipAnalysisTest, DataRateRepeatsAfterSmallFramesAndHalvesBeforeThem) {
         video.height = 36;
         video.rate = 30000;
         video.scale = 1001;
-        ASSERT_EQ(writer.Open(path.c_str(), video, AVIAudioParams{}, AVIOpenDml::kOff), kHrOk);
+        ASSERT_EQ(writer.Open(path.c_str(), video, AVIAudioParams{}, AVIOpenDml::kOff), dshow::kOk);
         for (uint32_t size : {5000u, 50u, 5000u, 5000u}) {
             std::vector<uint8_t> sample(size, 0x11);
-            ASSERT_EQ(writer.WriteVideo(sample.data(), size, true), kHrOk);
+            ASSERT_EQ(writer.WriteVideo(sample.data(), size, true), dshow::kOk);
         }
-        ASSERT_EQ(writer.Close(), kHrOk);
+        ASSERT_EQ(writer.Close(), dshow::kOk);
     }
     OpenClip clip(*s_session, path);
     clip.Open();  // the samples are not pictures; the handle is all the data rate needs

@@ -42,11 +42,11 @@ std::vector<int64_t> AudioBlockPositions(uint32_t first, uint32_t frames, double
 
 void ExpectCopyOfSource(const TrimmedCopy& copy) {
     AVIReader source, written;
-    if (Failed(source.Open(copy.source.c_str()))) {
+    if (dshow::Failed(source.Open(copy.source.c_str()))) {
         ADD_FAILURE() << "the source does not open: " << copy.source;
         return;
     }
-    if (Failed(written.Open(copy.copy.c_str()))) {
+    if (dshow::Failed(written.Open(copy.copy.c_str()))) {
         ADD_FAILURE() << "the copy does not open: " << copy.copy;
         return;
     }
@@ -96,7 +96,7 @@ void ExpectProbeAgrees(const TrimmedCopy& copy) {
     EXPECT_EQ(audioStreams, copy.audio ? 1 : 0);
 
     AVIReader source;
-    if (Failed(source.Open(copy.source.c_str()))) {
+    if (dshow::Failed(source.Open(copy.source.c_str()))) {
         ADD_FAILURE() << "the source does not open: " << copy.source;
         return;
     }
