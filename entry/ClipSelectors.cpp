@@ -3,10 +3,10 @@
 #include <cinttypes>
 
 #include "avi/AVIReader.h"
+#include "entry/ImporterHandle.h"
 #include "host/HostRecords.h"
 #include "host/HostResults.h"
 #include "host/HostTables.h"
-#include "entry/ImporterHandle.h"
 #include "host/PrPixelFormat.h"
 #include "importer/CAVIFileImporter.h"
 #include "importer/DecoderFormats.h"
@@ -69,7 +69,7 @@ int32_t HandleOpenFile8(const imStdParms* stdParms, int32_t* fileReference, File
                           reinterpret_cast<uintptr_t>(importer));
     // The importer stays in the handle; the host closes it with imCloseFile.
     if (record->access != 0) return kImUnsupported;
-    if (importer->Open(record->path) != 0) return kImBadFile;
+    if (importer->Open(record->path) != kImNoErr) return kImBadFile;
     // The plug-in reads through its own reader, never through the host's file reference.
     if (fileReference) *fileReference = 0;
     record->fileReference = 0;
@@ -147,7 +147,7 @@ int32_t HandleGetPreferredFrameSize(PreferredFrameSizeRecord* record) {
     if (!record) return kImNoErr;
     CAVIFileImporter* importer = ImporterFromHandle(record->privateData);
     FrameInfo frame{};
-    if (!importer || importer->GetFrameInfo(&frame) != 0) frame = FrameInfo{};
+    if (!importer || importer->GetFrameInfo(&frame) != kImNoErr) frame = FrameInfo{};
     if (record->index < 0 || record->index > 3) return kImNoErr;
     // YUV formats start at a quarter of the size, the others at an eighth.
     static const int32_t kYuvDivisors[4] = {4, 4, 2, 1};

@@ -6,6 +6,7 @@
 #include "avi/AVIReader.h"
 #include "host/CMemAlloc.h"
 #include "host/HostRecords.h"
+#include "host/HostResults.h"
 #include "host/HostTables.h"
 #include "importer/CAVIFileImporter.h"
 #include "importer/CSampleBuffer.h"
@@ -67,12 +68,12 @@ private:
 }  // namespace
 
 int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const TrimFileRecord& record) {
-    if (!importer) return kTrimNoImporter;
+    if (!importer) return kImUnsupported;
     AVIReader* reader = importer->Reader();
     if (!reader || record.ticksPerFrame <= 0 || record.trimIn < 0 || record.duration < 0) {
         platform::DebugPrintf("TrimFile: no reader, or in %d, duration %d, units per frame %d\n", record.trimIn,
                               record.duration, record.ticksPerFrame);
-        return kTrimFailed;
+        return kImOtherErr;
     }
     const AVIStreamHeader& video = reader->Video().Header();
     const float frameRate = SnapFrameRate(video.rate, video.scale, nullptr);
@@ -84,18 +85,18 @@ int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const T
     if (record.keepAudio) {
         if (!PlanAudio(reader, frameRate, &audio)) {
             platform::DebugPrintf("TrimFile: the clip has no usable audio stream\n");
-            return kTrimFailed;
+            return kImOtherErr;
         }
-        if (!audioBuffer.Allocate(uint64_t(audio.samplesPerBlock) * audio.sampleSize)) return kTrimNoAudioBuffer;
+        if (!audioBuffer.Allocate(uint64_t(audio.samplesPerBlock) * audio.sampleSize)) return kImMemErr;
     }
 
     char path[kMultibytePath];
     if (!record.destinationPath || !platform::WideToMultibyte(record.destinationPath, path, sizeof(path))) {
         platform::DebugPrintf("TrimFile: the destination path does not convert\n");
-        return kTrimFailed;
+        return kImOtherErr;
     }
     std::unique_ptr<CAppDirectWriter> writer(new (std::nothrow) CAppDirectWriter());
-    if (!writer) return kTrimFailed;
+    if (!writer) return kImOtherErr;
     const int32_t interleaveHint = frameRate > 0.0f ? static_cast<int32_t>(1000.0f / frameRate) : 0;
     if (dshow::Failed(writer->Init(path, interleaveHint))) writer.reset();
 
@@ -113,34 +114,35 @@ int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const T
     }
     if (!started) {
         platform::DebugPrintf("TrimFile: the copy could not be started\n");
-        return kTrimFailed;
+        return kImOtherErr;
     }
 
     CSampleBuffer sample;
     if (platform::UnbufferedReadsNeedAlignedMemory()) sample.SetReadAlignment(importer->SectorSize());
-    int32_t result = kTrimDone;
+    int32_t result = kImNoErr;
     for (int32_t i = 0; i < frameCount; ++i) {
         const uint32_t frame = static_cast<uint32_t>(first) + static_cast<uint32_t>(i);
         if (record.keepVideo) {
-            if (sample.ReadSample(reader, frame, importer->SectorSize()) != 0) {
+            if (sample.ReadSample(reader, frame, importer->SectorSize()) != kImNoErr) {
                 platform::DebugPrintf("TrimFile: frame %u cannot be read\n", frame);
-                result = kTrimFailed;
+                result = kImOtherErr;
                 break;
             }
             const bool keyFrame = reader->IsVideoKeyFrame(frame) != 0;
             if (dshow::Failed(writer->WriteVideo(sample.Sample(), sample.SampleSize(), keyFrame))) {
                 platform::DebugPrintf("TrimFile: frame %u cannot be written\n", frame);
-                result = kTrimFailed;
+                result = kImOtherErr;
                 break;
             }
         }
         if (record.keepAudio) {
             const int64_t position = static_cast<int64_t>(frame * audio.samplesPerFrame + 0.5);
             uint32_t samplesRead = 0;
-            if (importer->ReadAudioSamples(position, audioBuffer.Data(), audio.samplesPerBlock, &samplesRead) != 0 ||
+            if (importer->ReadAudioSamples(position, audioBuffer.Data(), audio.samplesPerBlock,
+                                           &samplesRead) != kImNoErr ||
                 dshow::Failed(writer->WriteAudio(samplesRead * audio.sampleSize, audioBuffer.Data()))) {
                 platform::DebugPrintf("TrimFile: the audio of frame %u cannot be copied\n", frame);
-                result = kTrimFailed;
+                result = kImOtherErr;
                 break;
             }
         }
