@@ -4,6 +4,7 @@
 
 #include "avi/AVIReader.h"
 #include "entry/ImporterHandle.h"
+#include "host/FrameRate.h"
 #include "host/HostRecords.h"
 #include "host/HostResults.h"
 #include "host/HostTables.h"
@@ -18,10 +19,6 @@ namespace {
 constexpr int32_t kFileTypeAVIVReversed = 0x56495641;
 constexpr uint32_t kHostMemoryReservation = 500000000;
 constexpr int64_t kMaxDurationTicks = 2147483647;
-
-float FrameRate(uint32_t rate, uint32_t scale) {
-    return scale == 0 ? 0.0f : static_cast<float>(rate) / static_cast<float>(scale);
-}
 }  // namespace
 
 uint8_t HostFieldType(uint32_t fieldValue, int32_t width, int32_t height, uint32_t rate, uint32_t scale) {
@@ -32,7 +29,7 @@ uint8_t HostFieldType(uint32_t fieldValue, int32_t width, int32_t height, uint32
         case 3: field = 2; break;
         default: field = 3; break;
     }
-    float r = FrameRate(rate, scale);
+    const float r = SnapFrameRate(rate, scale).rate;
     if (field == 3) {
         if (height == 1080)
             field = r > 24.5f ? 3 : 0;
@@ -41,23 +38,6 @@ uint8_t HostFieldType(uint32_t fieldValue, int32_t width, int32_t height, uint32
     }
     if (height == 720 || height > 1080 || width > 1920 || r > 30.0f) field = 0;
     return field;
-}
-
-void NormaliseFrameRate(uint32_t rate, uint32_t scale, int32_t* timeBase, int32_t* ticksPerFrame) {
-    float r = FrameRate(rate, scale);
-    if (r > 23.0f && r < 23.99f) {
-        *timeBase = 24000;
-        *ticksPerFrame = 1001;
-    } else if (r > 29.0f && r < 29.995f) {
-        *timeBase = 30000;
-        *ticksPerFrame = 1001;
-    } else if (r > 59.0f && r < 60.0f) {
-        *timeBase = 60000;
-        *ticksPerFrame = 1001;
-    } else {
-        *timeBase = static_cast<int32_t>(r + 0.5f);
-        *ticksPerFrame = 1;
-    }
 }
 
 int32_t HandleOpenFile8(const imStdParms* stdParms, int32_t* fileReference, FileOpenRecord* record) {
@@ -111,11 +91,10 @@ int32_t HandleGetInfo8(const imStdParms* stdParms, const FileAccessRecord* acces
             info->pixelAspectNumerator = static_cast<int32_t>(reader->Video().AspectNumerator());
             info->pixelAspectDenominator = static_cast<int32_t>(reader->Video().AspectDenominator());
         }
-        int32_t timeBase = 0, ticksPerFrame = 0;
-        NormaliseFrameRate(header.rate, header.scale, &timeBase, &ticksPerFrame);
-        info->timeBase = timeBase;
-        info->ticksPerFrame = ticksPerFrame;
-        int64_t duration = static_cast<int64_t>(reader->TotalFrames()) * ticksPerFrame;
+        const SnappedFrameRate frameRate = SnapFrameRate(header.rate, header.scale);
+        info->timeBase = frameRate.timeBase;
+        info->ticksPerFrame = frameRate.ticksPerFrame;
+        int64_t duration = static_cast<int64_t>(reader->TotalFrames()) * frameRate.ticksPerFrame;
         info->durationTicks = static_cast<int32_t>(duration > kMaxDurationTicks ? kMaxDurationTicks : duration);
         info->alphaInverted = 0;
         info->stillAndNoDuration = 0;

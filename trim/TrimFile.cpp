@@ -5,6 +5,7 @@
 
 #include "avi/AVIReader.h"
 #include "host/CMemAlloc.h"
+#include "host/FrameRate.h"
 #include "host/HostRecords.h"
 #include "host/HostResults.h"
 #include "host/HostTables.h"
@@ -14,7 +15,6 @@
 #include "platform/system.h"
 #include "platform/text.h"
 #include "trim/CAppDirectWriter.h"
-#include "trim/SnapFrameRate.h"
 
 namespace krvx {
 
@@ -76,7 +76,7 @@ int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const T
         return kImOtherErr;
     }
     const AVIStreamHeader& video = reader->Video().Header();
-    const float frameRate = SnapFrameRate(video.rate, video.scale, nullptr);
+    const float frameRate = SnapFrameRate(video.rate, video.scale).snapped;
     const int32_t first = record.trimIn / record.ticksPerFrame;
     const int32_t frameCount = record.duration / record.ticksPerFrame;
 

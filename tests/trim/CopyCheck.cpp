@@ -6,9 +6,9 @@
 #include <map>
 
 #include "avi/AVIReader.h"
+#include "host/FrameRate.h"
 #include "tests/avi/TestSupport.h"
 #include "tests/support/FfmpegTools.h"
-#include "trim/SnapFrameRate.h"
 
 namespace krvx {
 namespace testing_support {
@@ -27,7 +27,7 @@ std::vector<uint8_t> ReadAudio(AVIReader& reader, uint64_t position, uint32_t co
 double SamplesPerFrame(AVIReader& source) {
     const AVIStreamHeader& video = source.Video().Header();
     const AVIStreamHeader& audio = source.Audio().Header();
-    const float frameRate = SnapFrameRate(video.rate, video.scale, nullptr);
+    const float frameRate = SnapFrameRate(video.rate, video.scale).snapped;
     return static_cast<double>(audio.rate / audio.scale) / frameRate;
 }
 
