@@ -54,13 +54,9 @@ CAVIFileImporter::~CAVIFileImporter() {
     platform::DebugPrintf("\n###################################### AVIFileImporter Destroyed:0X%08" PRIxPTR
                           "\n",
                           reinterpret_cast<uintptr_t>(this));
-    DeleteReader();
+    m_reader.reset();
     ReleaseSuites();
-    if (m_decoder) {
-        CDecoderList::Instance().RemoveAll(m_decoder);
-        m_decoder->Destroy(1);
-        m_decoder = nullptr;
-    }
+    m_decoder.reset();
     m_sampleBuffer.Release();
     // Last, so that its leak report covers everything that allocated through it.
     DeleteOwnedAllocator();
@@ -70,23 +66,23 @@ void CAVIFileImporter::OnAllocatorCreated(IAllocator* allocator) {
     if (!m_sampleBuffer.Allocator()) m_sampleBuffer.SetAllocator(allocator);
 }
 
-void CAVIFileImporter::DeleteReader() {
-    delete m_reader;
-    m_reader = nullptr;
+void CAVIFileImporter::DestroyDecoder::operator()(SampleDecoder* decoder) const {
+    CDecoderList::Instance().RemoveAll(decoder);
+    decoder->Destroy(1);
 }
 
 void CAVIFileImporter::Close() {
-    DeleteReader();
+    m_reader.reset();
     m_isOpen = false;
 }
 
 bool CAVIFileImporter::EnsureDecoder() {
-    if (!m_decoder) m_decoder = CreateSampleDecoder(Allocator());
+    if (!m_decoder) m_decoder.reset(CreateSampleDecoder(Allocator()));
     return m_decoder != nullptr;
 }
 
 int32_t CAVIFileImporter::ReadSample(uint32_t frame) {
-    return m_sampleBuffer.ReadSample(m_reader, frame, m_sectorSize);
+    return m_sampleBuffer.ReadSample(m_reader.get(), frame, m_sectorSize);
 }
 
 int32_t CAVIFileImporter::PrepareWithColourSettings(const void* sample, uint32_t sampleSize, uint32_t format,
@@ -100,7 +96,7 @@ int32_t CAVIFileImporter::PrepareWithColourSettings(const void* sample, uint32_t
     if (decodedHeight) *decodedHeight = height;
     ColourSettings settings;
     if (!ReadColourSettings(Allocator(), OverrideReading::WalkRecords, &settings)) return kImOtherErr;
-    return ApplyColourSettings(m_decoder, sample, sampleSize, settings, true);
+    return ApplyColourSettings(m_decoder.get(), sample, sampleSize, settings, true);
 }
 
 int32_t CAVIFileImporter::DecodeFrame(int32_t frame, CFrameBuffer* frameBuffer, int32_t resolution) {
@@ -115,7 +111,7 @@ int32_t CAVIFileImporter::DecodeFrame(int32_t frame, CFrameBuffer* frameBuffer, 
     }
     const int32_t read = ReadSample(static_cast<uint32_t>(frame));
     if (read != kImNoErr) return read;
-    CDecoderList::Instance().Remove(m_decoder);
+    CDecoderList::Instance().Remove(m_decoder.get());
     int32_t width = 0, height = 0;
     const int32_t prepared = PrepareWithColourSettings(m_sampleBuffer.Sample(), m_sampleBuffer.SampleSize(),
                                                        format, resolution, 0, &width, &height);
@@ -163,45 +159,33 @@ void CAVIFileImporter::SetPath(const char16_t* path) {
 int32_t CAVIFileImporter::Open(const char16_t* path) {
     if (m_isOpen) return kImNoErr;
     if (!path) return kImBadFile;
-    if (!m_reader) {
-        m_reader = new (std::nothrow) AVIReader;
-        if (!m_reader) return kImMemErr;
-    }
+    // The reader becomes the importer's only once the clip has opened and proved to be of the codec.
+    std::unique_ptr<AVIReader> reader(new (std::nothrow) AVIReader);
+    if (!reader) return kImMemErr;
     char16_t widePath[kImporterPathChars];
     char multibyte[kMultibytePathBytes];
-    if (!CopyWidePath(path, widePath) || !platform::WideToMultibyte(path, multibyte, sizeof(multibyte))) {
-        DeleteReader();
+    if (!CopyWidePath(path, widePath) || !platform::WideToMultibyte(path, multibyte, sizeof(multibyte)))
         return kImBadFile;
-    }
     // The sector size is asked for the drive behind any "\\?\" prefix; the path opens as given.
     uint32_t sectorSize = 0;
     GetSectorSize(multibyte, &sectorSize);
     m_sectorSize = sectorSize ? sectorSize : kDefaultSectorSize;
     if (platform::UnbufferedReadsNeedAlignedMemory()) m_sampleBuffer.SetReadAlignment(m_sectorSize);
-    if (dshow::Failed(m_reader->Open(multibyte))) {
-        DeleteReader();
-        return kImBadFile;
-    }
-    if (!m_reader->Video().IsValid() || !IsKrvxFourCC(m_reader->Video().GetHandler())) {
-        DeleteReader();
-        return kImBadFile;
-    }
+    if (dshow::Failed(reader->Open(multibyte))) return kImBadFile;
+    if (!reader->Video().IsValid() || !IsKrvxFourCC(reader->Video().GetHandler())) return kImBadFile;
     // The declared frame size is a claim: everything sized from it later must stay within reason.
-    const int32_t width = m_reader->Video().BitmapHeader().width;
-    const int32_t height = m_reader->Video().BitmapHeader().height;
+    const int32_t width = reader->Video().BitmapHeader().width;
+    const int32_t height = reader->Video().BitmapHeader().height;
     if (width < 1 || width > kMaxFrameSide || height < 1 || height > kMaxFrameSide) {
         platform::DebugPrintf("CAVIFileImporter::Open refused frame size %d x %d\n", width, height);
-        DeleteReader();
         return kImBadFile;
     }
 
     CSampleBuffer firstSample;
     if (platform::UnbufferedReadsNeedAlignedMemory()) firstSample.SetReadAlignment(m_sectorSize);
-    int32_t read = firstSample.ReadSample(m_reader, 0, m_sectorSize);
-    if (read != kImNoErr) {
-        DeleteReader();
-        return read;
-    }
+    const int32_t read = firstSample.ReadSample(reader.get(), 0, m_sectorSize);
+    if (read != kImNoErr) return read;
+    m_reader = std::move(reader);
     // An uninspectable first sample does not fail the open; the description says what it can.
     if (EnsureDecoder() && m_decoder->GetSampleInfo(firstSample.Sample(), firstSample.SampleSize(),
                                                     &m_sampleInfo) == KRVX_ERROR_OKAY)
@@ -253,7 +237,7 @@ int32_t CAVIFileImporter::ReadAudioSamples(int64_t position, void* buffer, uint3
 }
 
 int32_t CAVIFileImporter::ReadSampleInfo() {
-    int32_t read = m_sampleBuffer.ReadSample(m_reader, 0, m_sectorSize);
+    int32_t read = m_sampleBuffer.ReadSample(m_reader.get(), 0, m_sectorSize);
     if (read != kImNoErr) return read;
     if (!EnsureDecoder()) {
         m_sampleBuffer.Release();

@@ -5,6 +5,7 @@
 #include <KRVXDecoder.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "host/CAdobeFileImporter.h"
 #include "importer/CFrameBuffer.h"
@@ -46,11 +47,11 @@ public:
     int32_t ReadSampleInfo();
 
     bool IsOpen() const { return m_isOpen; }
-    AVIReader* Reader() const { return m_reader; }
+    AVIReader* Reader() const { return m_reader.get(); }
     uint32_t SectorSize() const { return m_sectorSize; }
     uint32_t EncodedFormat() const { return m_encodedFormat; }
     const KRVX_SampleInfo& SampleInfo() const { return m_sampleInfo; }
-    SampleDecoder* Decoder() const { return m_decoder; }
+    SampleDecoder* Decoder() const { return m_decoder.get(); }
     CSampleBuffer& SampleBuffer() { return m_sampleBuffer; }
     const char16_t* Path() const { return m_path; }
     void SetPath(const char16_t* path);
@@ -95,14 +96,18 @@ protected:
     void OnAllocatorCreated(IAllocator* allocator) override;
 
 private:
+    // Takes the importer's decoder out of the process-wide list of idle decoders, then destroys it.
+    struct DestroyDecoder {
+        void operator()(SampleDecoder* decoder) const;
+    };
+
     void WriteInstantiatedLine();
-    void DeleteReader();
 
     CSampleBuffer m_sampleBuffer;
-    SampleDecoder* m_decoder = nullptr;
+    std::unique_ptr<SampleDecoder, DestroyDecoder> m_decoder;
     KRVX_SampleInfo m_sampleInfo{};
     char16_t m_path[kImporterPathChars] = {};
-    AVIReader* m_reader = nullptr;
+    std::unique_ptr<AVIReader> m_reader;
     uint32_t m_sectorSize = 512;
     uint32_t m_encodedFormat = 0;
     int64_t m_audioPosition = 0;
