@@ -183,19 +183,12 @@ HResult AVIReader::Open(const char* path) {
     return kOk;
 }
 
-// A chunk must end within the list that holds it: one that claims more would swallow the chunks that
-// follow the list (the next stream's, say) as its own data. A last pad byte the list leaves out is let be.
-static bool EndsWithinList(const RiffChunk& chunk, int64_t listEnd) {
-    const uint64_t end = chunk.position + 8 + chunk.size;
-    return end <= static_cast<uint64_t>(listEnd) + 1;
-}
-
 HResult AVIReader::ParseStreamList(int64_t end) {
     FileIO* file = m_parseFile;
     RiffChunk strh;
-    if (Failed(ReadChunk(file, &strh)) || strh.id != fourcc::kStrh || !EndsWithinList(strh, end)) return kFail;
+    if (Failed(ReadChunk(file, &strh)) || strh.id != fourcc::kStrh) return kFail;
     RiffChunk strf;
-    if (Failed(ReadChunk(file, &strf)) || strf.id != fourcc::kStrf || !EndsWithinList(strf, end)) return kFail;
+    if (Failed(ReadChunk(file, &strf)) || strf.id != fourcc::kStrf) return kFail;
     AVIStream* stream = nullptr;
     uint32_t type = 0;
     if (strh.data)
@@ -210,9 +203,11 @@ HResult AVIReader::ParseStreamList(int64_t end) {
         // The rest of an unknown stream's list is passed over by the main walk.
         return kOk;
     }
+    // A chunk that runs past the list's end is still read (never past the file: ReadChunk checks it
+    // against the file's size) and ends the list; the main walk goes on behind it.
     while (static_cast<int64_t>(file->Tell()) < end) {
         RiffChunk chunk;
-        if (Failed(ReadChunk(file, &chunk)) || !EndsWithinList(chunk, end)) return kFail;
+        if (Failed(ReadChunk(file, &chunk))) return kFail;
         if (chunk.id == fourcc::kIndx && Failed(stream->SuperIndex().Load(chunk))) return kFail;
     }
     return kOk;
