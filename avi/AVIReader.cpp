@@ -285,10 +285,9 @@ uint32_t AVIReader::GetVideoFrameSize(uint32_t frame) {
     uint64_t offset = 0;
     uint32_t size = 0;
     if (Failed(m_video.ActiveIndex().GetEntry(frame, &offset, &size))) return 0;
-    size &= ~kStdIndexNotKeyFrame;
-    // Callers allocate this many bytes: a size the file cannot hold is not answered.
-    if (!SpanInFile(offset, size)) return 0;
-    return size;
+    // The size the index states, whether or not the file holds that many bytes: nothing is allocated or
+    // read from this answer. Reads locate the frame with GetAlignedFrameLocation, which checks the span.
+    return size & ~kStdIndexNotKeyFrame;
 }
 
 HResult AVIReader::ReadFileData(FileIO* file, uint64_t offset, uint64_t size, void* buffer,

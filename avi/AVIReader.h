@@ -36,7 +36,8 @@ public:
     // Reads the "idx1" chunk that must start at `position`; entry offsets count from `base`.
     dshow::HResult LoadOldIndex(uint64_t position, uint64_t base);
 
-    // Video frame queries: 1 or 0 (E_FAIL when no index can be had); the size, 0 when unknown.
+    // Video frame queries: 1 or 0 (E_FAIL when no index can be had); the size as the index states it,
+    // which the file may not hold, and 0 when unknown.
     uint32_t IsVideoKeyFrame(uint32_t frame);
     uint32_t GetVideoFrameSize(uint32_t frame);
 
