@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "avi/FileIO.h"
-#include "avi/HResult.h"
+#include "dshow/HResult.h"
 
 namespace krvx {
 
@@ -27,7 +27,7 @@ public:
     AVIFileSink(const AVIFileSink&) = delete;
     AVIFileSink& operator=(const AVIFileSink&) = delete;
 
-    HResult Create(const char* path);
+    dshow::HResult Create(const char* path);
     bool WriteAt(uint64_t position, const uint8_t* data, size_t size) override;
     void Close() { m_file.Close(); }
 

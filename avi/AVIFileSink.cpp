@@ -2,10 +2,12 @@
 
 namespace krvx {
 
+using namespace dshow;
+
 HResult AVIFileSink::Create(const char* path) {
-    if (path == nullptr) return kHrInvalidArg;
+    if (path == nullptr) return kInvalidArg;
     m_position = 0;
-    return m_file.Create(path, 1) == kFileOk ? kHrOk : kHrFail;
+    return m_file.Create(path, 1) == kFileOk ? kOk : kFail;
 }
 
 bool AVIFileSink::WriteAt(uint64_t position, const uint8_t* data, size_t size) {

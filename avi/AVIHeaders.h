@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "dshow/FormatHeaders.h"
+
 namespace krvx {
 
 // "avih" data.
@@ -69,35 +71,8 @@ struct AVIStreamHeaderRecord {
     AVIStreamHeader header;
 };
 
-// "strf" of a video stream: the bitmap information header.
-struct BitmapInfoHeader {
-    uint32_t size;
-    int32_t width;
-    int32_t height;
-    uint16_t planes;
-    uint16_t bitCount;
-    uint32_t compression;
-    uint32_t sizeImage;
-    int32_t xPelsPerMeter;
-    int32_t yPelsPerMeter;
-    uint32_t clrUsed;
-    uint32_t clrImportant;
-};
-static_assert(sizeof(BitmapInfoHeader) == 40, "bitmap header is 40 bytes");
-
-// "strf" of an audio stream: the first 18 bytes (the struct itself is padded to 20 in memory).
-struct WaveFormat {
-    uint16_t formatTag;
-    uint16_t channels;
-    uint32_t samplesPerSec;
-    uint32_t avgBytesPerSec;
-    uint16_t blockAlign;
-    uint16_t bitsPerSample;
-    uint16_t extraSize;
-};
-constexpr size_t kWaveFormatBytes = 18;
-static_assert(offsetof(WaveFormat, extraSize) == 16, "wave format layout");
-
+// "strf" of a video stream holds a dshow::BitmapInfoHeader, then up to this many bytes of format data;
+// "strf" of an audio stream a dshow::WaveFormatEx, whose extra format bytes are not kept.
 constexpr size_t kVideoFormatDataBytes = 1580;
 
 }  // namespace krvx

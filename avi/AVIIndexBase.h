@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "avi/HResult.h"
+#include "dshow/HResult.h"
 
 namespace krvx {
 
@@ -10,7 +10,7 @@ class AVIIndexBase {
 public:
     virtual ~AVIIndexBase() = default;
     // offset: the chunk's first data byte in the file.
-    virtual HResult GetEntry(uint32_t entry, uint64_t* offset, uint32_t* size) = 0;
+    virtual dshow::HResult GetEntry(uint32_t entry, uint64_t* offset, uint32_t* size) = 0;
     virtual uint32_t IsKeyFrame(uint32_t entry) = 0;
 };
 

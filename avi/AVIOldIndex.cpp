@@ -4,12 +4,14 @@
 
 namespace krvx {
 
+using namespace dshow;
+
 HResult AVIOldIndex::Allocate(uint32_t count) {
     Release();
     m_entries.reset(new (std::nothrow) OldIndexEntry[count]());
-    if (!m_entries) return kHrOutOfMemory;
+    if (!m_entries) return kOutOfMemory;
     m_count = count;
-    return kHrOk;
+    return kOk;
 }
 
 void AVIOldIndex::Release() {
@@ -18,11 +20,11 @@ void AVIOldIndex::Release() {
 }
 
 HResult AVIOldIndex::GetEntry(uint32_t entry, uint64_t* offset, uint32_t* size) {
-    if (entry >= m_count) return kHrFail;
-    if (!m_entries) return kHrPointer;
+    if (entry >= m_count) return kFail;
+    if (!m_entries) return kPointer;
     if (offset) *offset = m_entries[entry].offset;
     if (size) *size = m_entries[entry].size;
-    return kHrOk;
+    return kOk;
 }
 
 uint32_t AVIOldIndex::IsKeyFrame(uint32_t entry) {

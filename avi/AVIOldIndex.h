@@ -17,10 +17,10 @@ constexpr uint32_t kOldIndexKeyFrame = 0x10;
 
 class AVIOldIndex : public AVIIndexBase {
 public:
-    HResult Allocate(uint32_t count);
+    dshow::HResult Allocate(uint32_t count);
     void Release();
 
-    HResult GetEntry(uint32_t entry, uint64_t* offset, uint32_t* size) override;
+    dshow::HResult GetEntry(uint32_t entry, uint64_t* offset, uint32_t* size) override;
     uint32_t IsKeyFrame(uint32_t entry) override;
 
     uint32_t Count() const { return m_count; }

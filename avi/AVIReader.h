@@ -8,8 +8,8 @@
 #include "avi/AVIVideoStream.h"
 #include "avi/BlockFileIO.h"
 #include "avi/FileIO.h"
-#include "avi/HResult.h"
 #include "avi/RiffChunk.h"
+#include "dshow/HResult.h"
 
 namespace krvx {
 
@@ -25,24 +25,25 @@ public:
     AVIReader& operator=(const AVIReader&) = delete;
 
     // S_OK, or E_FAIL for every failure.
-    HResult Open(const char* path);
+    dshow::HResult Open(const char* path);
     void Reset();
 
     // Reads the chunk header at the file's position. Lists are entered (the file stays after the list
     // type), "JUNK" is skipped, and of any other chunk the data the reader uses is read.
-    HResult ReadChunk(FileIO* file, RiffChunk* chunk);
+    dshow::HResult ReadChunk(FileIO* file, RiffChunk* chunk);
     // Takes one "strl" list, the file positioned after its list type.
-    HResult ParseStreamList(int64_t end);
+    dshow::HResult ParseStreamList(int64_t end);
     // Reads the "idx1" chunk that must start at `position`; entry offsets count from `base`.
-    HResult LoadOldIndex(uint64_t position, uint64_t base);
+    dshow::HResult LoadOldIndex(uint64_t position, uint64_t base);
 
-    // Video frame queries: 1 or 0 (E_FAIL when no index can be had); the size, 0 when unknown.
+    // Video frame queries: 1 or 0 (E_FAIL when no index can be had); the size as the index states it,
+    // which the file may not hold, and 0 when unknown.
     uint32_t IsVideoKeyFrame(uint32_t frame);
     uint32_t GetVideoFrameSize(uint32_t frame);
 
     // Reads `size` bytes at `offset`; a short read of a BlockFileIO's last sector counts as success.
-    static HResult ReadFileData(FileIO* file, uint64_t offset, uint64_t size, void* buffer,
-                                uint64_t* bytesRead);
+    static dshow::HResult ReadFileData(FileIO* file, uint64_t offset, uint64_t size, void* buffer,
+                                       uint64_t* bytesRead);
 
     // True when [offset, offset + size) lies inside the file (its length is asked again when the
     // file may have grown since it was opened).

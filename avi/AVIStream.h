@@ -5,7 +5,7 @@
 #include "avi/AVIHeaders.h"
 #include "avi/AVIOldIndex.h"
 #include "avi/AVISuperIndex.h"
-#include "avi/HResult.h"
+#include "dshow/HResult.h"
 
 namespace krvx {
 
@@ -23,7 +23,7 @@ public:
 
     // The super index when it has entries, else the legacy table; standard index chunks are read on
     // the first call. S_OK or E_FAIL.
-    HResult EnsureIndex();
+    dshow::HResult EnsureIndex();
 
     bool IsValid() const { return m_valid != 0; }
     const AVIStreamHeaderRecord& HeaderRecord() const { return m_streamHeader; }
@@ -38,7 +38,7 @@ public:
     AVIIndexBase& ActiveIndex();
 
 protected:
-    HResult LoadStandardIndexes();
+    dshow::HResult LoadStandardIndexes();
     // Stores the stream header taken from "strh" (at most 56 bytes, the rest zero).
     void TakeHeader(const uint8_t* data, uint64_t size, uint32_t chunkId, uint64_t chunkSize);
 

@@ -7,22 +7,24 @@
 
 namespace krvx {
 
+using namespace dshow;
+
 HResult AVISuperIndex::Load(const RiffChunk& chunk) {
     Release();
     m_chunkId = chunk.id;
     m_chunkSize = static_cast<uint32_t>(chunk.size);
-    if (chunk.size < kIndexHeaderBytes) return kHrFail;
-    if (!chunk.data || chunk.dataSize < kIndexHeaderBytes) return kHrFail;
+    if (chunk.size < kIndexHeaderBytes) return kFail;
+    if (!chunk.data || chunk.dataSize < kIndexHeaderBytes) return kFail;
     SuperIndexHeader header;
     std::memcpy(&header, chunk.data.get(), sizeof(header));
     uint64_t held = (chunk.dataSize - kIndexHeaderBytes) / sizeof(SuperIndexEntry);
     uint32_t count = header.entriesInUse < held ? header.entriesInUse : static_cast<uint32_t>(held);
     m_entries.reset(new (std::nothrow) SuperIndexEntry[count ? count : 1]);
-    if (!m_entries) return kHrOutOfMemory;
+    if (!m_entries) return kOutOfMemory;
     std::memcpy(m_entries.get(), chunk.data.get() + kIndexHeaderBytes, count * sizeof(SuperIndexEntry));
     header.entriesInUse = count;
     m_header = header;
-    return kHrOk;
+    return kOk;
 }
 
 void AVISuperIndex::Release() {
@@ -36,7 +38,7 @@ void AVISuperIndex::Release() {
 HResult AVISuperIndex::AllocateStandardIndexes() {
     m_standardIndexes.reset(new (std::nothrow)
                                 StdIndexRef[m_header.entriesInUse ? m_header.entriesInUse : 1]);
-    return m_standardIndexes ? kHrOk : kHrOutOfMemory;
+    return m_standardIndexes ? kOk : kOutOfMemory;
 }
 
 uint32_t AVISuperIndex::SetStandardIndex(uint32_t i, RiffChunk& chunk, uint32_t first) {
@@ -67,14 +69,14 @@ const uint8_t* AVISuperIndex::Find(uint32_t entry, uint64_t* baseOffset) const {
 HResult AVISuperIndex::GetEntry(uint32_t entry, uint64_t* offset, uint32_t* size) {
     if (offset) *offset = 0;
     if (size) *size = 0;
-    if (m_header.entriesInUse == 0) return kHrFail;
-    if (!m_standardIndexes) return kHrPointer;
+    if (m_header.entriesInUse == 0) return kFail;
+    if (!m_standardIndexes) return kPointer;
     uint64_t base = 0;
     const uint8_t* found = Find(entry, &base);
-    if (!found) return kHrFail;
+    if (!found) return kFail;
     if (offset) *offset = base + LoadU32(found);
     if (size) *size = LoadU32(found + 4) & ~kStdIndexNotKeyFrame;
-    return kHrOk;
+    return kOk;
 }
 
 uint32_t AVISuperIndex::IsKeyFrame(uint32_t entry) {

@@ -40,10 +40,10 @@ constexpr uint32_t kStdIndexNotKeyFrame = 0x80000000u;
 class AVISuperIndex : public AVIIndexBase {
 public:
     // Takes the "indx" chunk; its entry count is clamped to the entries the chunk holds.
-    HResult Load(const RiffChunk& chunk);
+    dshow::HResult Load(const RiffChunk& chunk);
     void Release();
 
-    HResult GetEntry(uint32_t entry, uint64_t* offset, uint32_t* size) override;
+    dshow::HResult GetEntry(uint32_t entry, uint64_t* offset, uint32_t* size) override;
     uint32_t IsKeyFrame(uint32_t entry) override;
 
     uint32_t EntriesInUse() const { return m_header.entriesInUse; }
@@ -51,7 +51,7 @@ public:
     const SuperIndexHeader& Header() const { return m_header; }
 
     bool StandardIndexesAllocated() const { return m_standardIndexes != nullptr; }
-    HResult AllocateStandardIndexes();
+    dshow::HResult AllocateStandardIndexes();
     // Record i takes the chunk's data; returns the entries in use it covers (clamped).
     uint32_t SetStandardIndex(uint32_t i, RiffChunk& chunk, uint32_t first);
 

@@ -8,6 +8,8 @@
 
 namespace krvx {
 
+using namespace dshow;
+
 AVIVideoStream::AVIVideoStream()
     : m_bitmapHeader(), m_formatData() {}
 
@@ -23,7 +25,7 @@ uint32_t AVIVideoStream::GetHandler() const {
 }
 
 HResult AVIVideoStream::Init(const RiffChunk& strh, const RiffChunk& strf) {
-    if (!strf.data || strf.dataSize == 0) return kHrFail;
+    if (!strf.data || strf.dataSize == 0) return kFail;
     TakeHeader(strh.data.get(), strh.dataSize, strh.id, strh.size);
     m_bitmapHeader = BitmapInfoHeader{};
     std::memcpy(&m_bitmapHeader, strf.data.get(),
@@ -38,31 +40,31 @@ HResult AVIVideoStream::Init(const RiffChunk& strh, const RiffChunk& strf) {
         std::memcpy(m_formatData, strf.data.get() + sizeof(BitmapInfoHeader), static_cast<size_t>(wanted));
     }
     m_valid = 1;
-    return kHrOk;
+    return kOk;
 }
 
 HResult AVIVideoStream::GetAlignedFrameLocation(uint32_t frame, uint32_t alignment, uint32_t* size,
                                                 uint32_t* lead, uint64_t* alignedOffset,
                                                 uint32_t* alignedSize) {
-    if (Failed(EnsureIndex())) return kHrFail;
+    if (Failed(EnsureIndex())) return kFail;
     uint64_t offset = 0;
     uint32_t entrySize = 0;
-    if (Failed(ActiveIndex().GetEntry(frame, &offset, &entrySize))) return kHrFail;
+    if (Failed(ActiveIndex().GetEntry(frame, &offset, &entrySize))) return kFail;
     entrySize &= ~kStdIndexNotKeyFrame;
     if (alignment == 0) alignment = kDefaultSectorSize;
     uint64_t position = offset;
-    if (!AVI_ASSERT((position % alignment) <= INT_MAX)) return kHrFail;
+    if (!AVI_ASSERT((position % alignment) <= INT_MAX)) return kFail;
     // The caller allocates what is answered here: a frame the file cannot hold is not located.
-    if (!m_reader || !m_reader->SpanInFile(offset, entrySize)) return kHrFail;
+    if (!m_reader || !m_reader->SpanInFile(offset, entrySize)) return kFail;
     uint64_t frameLead = position % alignment;
     uint64_t total = entrySize + frameLead;
     uint64_t rounded = (total + alignment - 1) / alignment * alignment;
-    if (rounded > UINT32_MAX) return kHrFail;
+    if (rounded > UINT32_MAX) return kFail;
     if (size) *size = entrySize;
     if (lead) *lead = static_cast<uint32_t>(frameLead);
     if (alignedOffset) *alignedOffset = offset - frameLead;
     if (alignedSize) *alignedSize = static_cast<uint32_t>(rounded);
-    return kHrOk;
+    return kOk;
 }
 
 }  // namespace krvx

@@ -15,14 +15,14 @@ public:
     uint32_t GetHandler() const override;
 
     // Takes the stream header and the "strf" chunk; E_FAIL when "strf" has no data.
-    HResult Init(const RiffChunk& strh, const RiffChunk& strf);
+    dshow::HResult Init(const RiffChunk& strh, const RiffChunk& strf);
 
     // The frame's sector-aligned span for an unbuffered read (alignment 0 means 512): the data starts
     // `lead` bytes into a read of `alignedSize` bytes at `alignedOffset` and is `size` bytes long.
-    HResult GetAlignedFrameLocation(uint32_t frame, uint32_t alignment, uint32_t* size, uint32_t* lead,
-                                    uint64_t* alignedOffset, uint32_t* alignedSize);
+    dshow::HResult GetAlignedFrameLocation(uint32_t frame, uint32_t alignment, uint32_t* size, uint32_t* lead,
+                                           uint64_t* alignedOffset, uint32_t* alignedSize);
 
-    const BitmapInfoHeader& BitmapHeader() const { return m_bitmapHeader; }
+    const dshow::BitmapInfoHeader& BitmapHeader() const { return m_bitmapHeader; }
     const uint8_t* FormatData() const { return m_formatData; }
     // The pixel aspect ratio the clip description reports. AVI headers carry none that this reader
     // trusts, so it stays 1 : 1 for the stream's life.
@@ -30,7 +30,7 @@ public:
     uint32_t AspectDenominator() const { return aspectDenominator; }
 
 private:
-    BitmapInfoHeader m_bitmapHeader;
+    dshow::BitmapInfoHeader m_bitmapHeader;
     uint8_t m_formatData[kVideoFormatDataBytes];
     const uint32_t aspectNumerator = 1;
     const uint32_t aspectDenominator = 1;

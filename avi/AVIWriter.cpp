@@ -10,6 +10,8 @@
 
 namespace krvx {
 
+using namespace dshow;
+
 namespace {
 
 constexpr uint32_t kSuperIndexCapacity = 256;
@@ -408,9 +410,9 @@ uint64_t AVIWriter::Position() const {
 
 HResult AVIWriter::Open(const char* path, const AVIVideoParams& video, const AVIAudioParams& audio,
                         AVIOpenDml openDml, uint64_t riffLimit) {
-    if (m_state != nullptr || path == nullptr || !ParamsValid(video, audio)) return kHrInvalidArg;
+    if (m_state != nullptr || path == nullptr || !ParamsValid(video, audio)) return kInvalidArg;
     State* state = new (std::nothrow) State();
-    if (state == nullptr) return kHrOutOfMemory;
+    if (state == nullptr) return kOutOfMemory;
     const HResult created = state->file.Create(path);
     if (Failed(created)) {
         delete state;
@@ -427,9 +429,9 @@ HResult AVIWriter::Open(const char* path, const AVIVideoParams& video, const AVI
 
 HResult AVIWriter::Open(IAVIByteSink* sink, const AVIVideoParams& video, const AVIAudioParams& audio,
                         AVIOpenDml openDml, uint64_t riffLimit) {
-    if (m_state != nullptr || sink == nullptr || !ParamsValid(video, audio)) return kHrInvalidArg;
+    if (m_state != nullptr || sink == nullptr || !ParamsValid(video, audio)) return kInvalidArg;
     m_state = new (std::nothrow) State();
-    if (m_state == nullptr) return kHrOutOfMemory;
+    if (m_state == nullptr) return kOutOfMemory;
     const HResult started = Start(sink, video, audio, openDml, riffLimit);
     if (Failed(started)) {
         delete m_state;
@@ -449,43 +451,43 @@ HResult AVIWriter::Start(IAVIByteSink* sink, const AVIVideoParams& video, const 
     try {
         s.BeginForm();
     } catch (const std::bad_alloc&) {
-        return kHrOutOfMemory;
+        return kOutOfMemory;
     }
-    return s.failed ? kHrFail : kHrOk;
+    return s.failed ? kFail : kOk;
 }
 
 HResult AVIWriter::WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame) {
-    if (m_state == nullptr || !m_state->HasVideo() || (sample == nullptr && size != 0)) return kHrInvalidArg;
+    if (m_state == nullptr || !m_state->HasVideo() || (sample == nullptr && size != 0)) return kInvalidArg;
     State& s = *m_state;
-    if (s.failed) return kHrFail;
+    if (s.failed) return kFail;
     try {
-        if (!s.WriteChunk("00dc", sample, size, true, keyFrame)) return kHrFail;
+        if (!s.WriteChunk("00dc", sample, size, true, keyFrame)) return kFail;
     } catch (const std::bad_alloc&) {
-        return kHrOutOfMemory;
+        return kOutOfMemory;
     }
     ++s.videoFrames;
     if (size > s.maxVideo) s.maxVideo = size;
-    return s.failed ? kHrFail : kHrOk;
+    return s.failed ? kFail : kOk;
 }
 
 HResult AVIWriter::WriteAudio(const uint8_t* data, uint32_t size) {
-    if (m_state == nullptr || !m_state->HasAudio() || (data == nullptr && size != 0)) return kHrInvalidArg;
+    if (m_state == nullptr || !m_state->HasAudio() || (data == nullptr && size != 0)) return kInvalidArg;
     State& s = *m_state;
-    if (s.failed) return kHrFail;
+    if (s.failed) return kFail;
     try {
-        if (!s.WriteChunk(s.AudioChunkId(), data, size, false, true)) return kHrFail;
+        if (!s.WriteChunk(s.AudioChunkId(), data, size, false, true)) return kFail;
     } catch (const std::bad_alloc&) {
-        return kHrOutOfMemory;
+        return kOutOfMemory;
     }
     s.audioBytes += size;
     if (size > s.maxAudio) s.maxAudio = size;
-    return s.failed ? kHrFail : kHrOk;
+    return s.failed ? kFail : kOk;
 }
 
 HResult AVIWriter::Close() {
-    if (m_state == nullptr) return kHrInvalidArg;
+    if (m_state == nullptr) return kInvalidArg;
     State& s = *m_state;
-    HResult result = kHrOk;
+    HResult result = kOk;
     try {
         s.EndForm(false);
         s.Flush();
@@ -496,10 +498,10 @@ HResult AVIWriter::Close() {
             s.failed = true;
         }
     } catch (const std::bad_alloc&) {
-        result = kHrOutOfMemory;
+        result = kOutOfMemory;
     }
     s.file.Close();
-    if (result == kHrOk && s.failed) result = kHrFail;
+    if (result == kOk && s.failed) result = kFail;
     delete m_state;
     m_state = nullptr;
     return result;

@@ -4,7 +4,8 @@
 //     video.compression = krvx::MakeFourCC('K', 'R', 'V', 'X');
 //     video.width = 1920; video.height = 1080; video.rate = 25; video.scale = 1;
 //     krvx::AVIWriter writer;
-//     if (krvx::Succeeded(writer.Open("clip.avi", video, krvx::AVIAudioParams{}, krvx::AVIOpenDml::kOff))) {
+//     if (krvx::dshow::Succeeded(
+//             writer.Open("clip.avi", video, krvx::AVIAudioParams{}, krvx::AVIOpenDml::kOff))) {
 //         writer.WriteVideo(sample, size, /*keyFrame=*/true);
 //         writer.Close();
 //     }
@@ -18,7 +19,7 @@
 
 #include "avi/AVIByteSink.h"
 #include "avi/FourCC.h"
-#include "avi/HResult.h"
+#include "dshow/HResult.h"
 
 namespace krvx {
 
@@ -57,31 +58,31 @@ public:
 
     // Creates the file at `path`, or writes through `sink` (not owned; it must outlive Close) from
     // position 0. A RIFF form holds at least one sample whatever the limit; limits past 4 GiB - 1 are
-    // taken as that. kHrInvalidArg for a zero size, rate or scale, audio without channels or bits, a
+    // taken as that. kInvalidArg for a zero size, rate or scale, audio without channels or bits, a
     // format whose header fields cannot hold it (a frame period past 2^32 microseconds, an audio block
-    // past 65535 bytes or a data rate past 2^32 bytes per second), or a second Open; kHrFail when the
+    // past 65535 bytes or a data rate past 2^32 bytes per second), or a second Open; kFail when the
     // file cannot be created or written.
-    HResult Open(const char* path, const AVIVideoParams& video, const AVIAudioParams& audio,
-                 AVIOpenDml openDml, uint64_t riffLimit = kAVIDefaultRiffLimit);
-    HResult Open(IAVIByteSink* sink, const AVIVideoParams& video, const AVIAudioParams& audio,
-                 AVIOpenDml openDml, uint64_t riffLimit = kAVIDefaultRiffLimit);
+    dshow::HResult Open(const char* path, const AVIVideoParams& video, const AVIAudioParams& audio,
+                        AVIOpenDml openDml, uint64_t riffLimit = kAVIDefaultRiffLimit);
+    dshow::HResult Open(IAVIByteSink* sink, const AVIVideoParams& video, const AVIAudioParams& audio,
+                        AVIOpenDml openDml, uint64_t riffLimit = kAVIDefaultRiffLimit);
 
-    // One sample as one chunk. Audio is a whole number of sample frames. kHrFail when a write failed
+    // One sample as one chunk. Audio is a whole number of sample frames. kFail when a write failed
     // (the writer stays failed until Close), or when an AVI 1.0 file would pass 4 GiB.
-    HResult WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame);
-    HResult WriteAudio(const uint8_t* data, uint32_t size);
+    dshow::HResult WriteVideo(const uint8_t* sample, uint32_t size, bool keyFrame);
+    dshow::HResult WriteAudio(const uint8_t* data, uint32_t size);
 
-    // Ends the last RIFF form, writes the final headers and closes the file. kHrOk only when every
+    // Ends the last RIFF form, writes the final headers and closes the file. kOk only when every
     // byte of the file was written.
-    HResult Close();
+    dshow::HResult Close();
 
     bool IsOpen() const { return m_state != nullptr; }
     // Bytes written so far, that is the file's length.
     uint64_t Position() const;
 
 private:
-    HResult Start(IAVIByteSink* sink, const AVIVideoParams& video, const AVIAudioParams& audio,
-                  AVIOpenDml openDml, uint64_t riffLimit);
+    dshow::HResult Start(IAVIByteSink* sink, const AVIVideoParams& video, const AVIAudioParams& audio,
+                         AVIOpenDml openDml, uint64_t riffLimit);
 
     struct State;
     State* m_state;

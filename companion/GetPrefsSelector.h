@@ -10,7 +10,7 @@ namespace krvx {
 // Size of the preferences block the plug-in asks the host for; its content is never used.
 constexpr int32_t kPrefsBlockBytes = 688;
 
-// Returns 0, or 17 when the host was asked through its file manager suite to refresh the clip.
+// kImNoErr, or kImSetFile when the host was asked through its file manager suite to refresh the clip.
 int32_t HandleGetPrefs8(imStdParms* stdParms, const FileAccessRecord* access, PrefsRecord* prefs);
 
 }  // namespace krvx

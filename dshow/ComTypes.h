@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "dshow/FormatHeaders.h"
+#include "dshow/HResult.h"
+
 namespace krvx {
 namespace dshow {
 
@@ -29,40 +32,6 @@ inline bool operator!=(const Guid& a, const Guid& b) {
 // The media subtype for a four-character code: the code in the first field, then the fixed tail.
 constexpr Guid FourCCSubtype(uint32_t fourCC) {
     return Guid{fourCC, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-}
-
-using HResult = int32_t;
-
-constexpr HResult kOk = 0;                                                 // S_OK
-constexpr HResult kFalse = 1;                                              // S_FALSE
-constexpr HResult kNoMoreItems = 0x00040103;                               // VFW_S_NO_MORE_ITEMS
-constexpr HResult kNotImplemented = static_cast<HResult>(0x80004001u);     // E_NOTIMPL
-constexpr HResult kNoInterface = static_cast<HResult>(0x80004002u);        // E_NOINTERFACE
-constexpr HResult kPointer = static_cast<HResult>(0x80004003u);            // E_POINTER
-constexpr HResult kFail = static_cast<HResult>(0x80004005u);               // E_FAIL
-constexpr HResult kUnexpected = static_cast<HResult>(0x8000FFFFu);         // E_UNEXPECTED
-constexpr HResult kInvalidArg = static_cast<HResult>(0x80070057u);         // E_INVALIDARG
-constexpr HResult kOutOfMemory = static_cast<HResult>(0x8007000Eu);        // E_OUTOFMEMORY
-constexpr HResult kClassNotRegistered = static_cast<HResult>(0x80040154u);  // REGDB_E_CLASSNOTREG
-constexpr HResult kAlreadyConnected = static_cast<HResult>(0x80040204u);   // VFW_E_ALREADY_CONNECTED
-constexpr HResult kNoAllocator = static_cast<HResult>(0x8004020Au);        // VFW_E_NO_ALLOCATOR
-constexpr HResult kNotConnected = static_cast<HResult>(0x80040209u);       // VFW_E_NOT_CONNECTED
-constexpr HResult kBadAlign = static_cast<HResult>(0x8004020Eu);           // VFW_E_BADALIGN
-constexpr HResult kNotCommitted = static_cast<HResult>(0x80040211u);       // VFW_E_NOT_COMMITTED
-constexpr HResult kSizeNotSet = static_cast<HResult>(0x80040212u);         // VFW_E_SIZENOTSET
-constexpr HResult kNotStopped = static_cast<HResult>(0x80040224u);         // VFW_E_NOT_STOPPED
-constexpr HResult kWrongState = static_cast<HResult>(0x80040227u);         // VFW_E_WRONG_STATE
-constexpr HResult kTypeNotAccepted = static_cast<HResult>(0x8004022Au);    // VFW_E_TYPE_NOT_ACCEPTED
-constexpr HResult kNoAcceptableTypes = static_cast<HResult>(0x80040207u);  // VFW_E_NO_ACCEPTABLE_TYPES
-constexpr HResult kNotFound = static_cast<HResult>(0x80040216u);           // VFW_E_NOT_FOUND
-constexpr HResult kTimeNotSet = static_cast<HResult>(0x80040249u);         // VFW_E_SAMPLE_TIME_NOT_SET
-constexpr HResult kNotInGraph = static_cast<HResult>(0x8004025Fu);         // VFW_E_NOT_IN_GRAPH
-
-inline bool Succeeded(HResult result) {
-    return result >= 0;
-}
-inline bool Failed(HResult result) {
-    return result < 0;
 }
 
 // Times in 100-nanosecond units, as the graph counts them.
@@ -118,21 +87,6 @@ struct Rect {
     int32_t left, top, right, bottom;
 };
 
-// BITMAPINFOHEADER.
-struct BitmapInfoHeader {
-    uint32_t size;
-    int32_t width;
-    int32_t height;
-    uint16_t planes;
-    uint16_t bitCount;
-    uint32_t compression;
-    uint32_t sizeImage;
-    int32_t xPelsPerMeter;
-    int32_t yPelsPerMeter;
-    uint32_t coloursUsed;
-    uint32_t coloursImportant;
-};
-
 // VIDEOINFOHEADER; a VIDEOINFO format block is this followed by palette and masks, 1128 bytes in all.
 struct VideoInfoHeader {
     Rect source;
@@ -144,27 +98,11 @@ struct VideoInfoHeader {
 };
 constexpr uint32_t kVideoInfoSize = 1128;
 
-#pragma pack(push, 1)
-// WAVEFORMATEX: 18 bytes, packed.
-struct WaveFormatEx {
-    uint16_t formatTag;
-    uint16_t channels;
-    uint32_t samplesPerSecond;
-    uint32_t averageBytesPerSecond;
-    uint16_t blockAlign;
-    uint16_t bitsPerSample;
-    uint16_t extraSize;
-};
-#pragma pack(pop)
-constexpr uint16_t kWaveFormatPcm = 1;
-
 static_assert(sizeof(Guid) == 16, "GUID");
 static_assert(sizeof(AllocatorProperties) == 16, "ALLOCATOR_PROPERTIES");
-static_assert(sizeof(BitmapInfoHeader) == 40, "BITMAPINFOHEADER");
-static_assert(offsetof(VideoInfoHeader, averageTimePerFrame) == 40 && offsetof(VideoInfoHeader, bitmap) == 48 &&
-                  sizeof(VideoInfoHeader) == 88,
+static_assert(offsetof(VideoInfoHeader, averageTimePerFrame) == 40 &&
+                  offsetof(VideoInfoHeader, bitmap) == 48 && sizeof(VideoInfoHeader) == 88,
               "VIDEOINFOHEADER");
-static_assert(sizeof(WaveFormatEx) == 18, "WAVEFORMATEX");
 static_assert(offsetof(MediaType, formatType) == 44, "AM_MEDIA_TYPE");
 #if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(offsetof(MediaType, unknown) == 60 && offsetof(MediaType, formatSize) == 64 &&

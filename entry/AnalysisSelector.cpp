@@ -4,6 +4,7 @@
 #include "avi/AVIReader.h"
 #include "entry/ClipAnalysisSelectors.h"
 #include "entry/ImporterHandle.h"
+#include "host/FrameRate.h"
 #include "host/HostRecords.h"
 #include "host/HostResults.h"
 #include "importer/CAVIFileImporter.h"
@@ -47,14 +48,15 @@ private:
 
 void AppendFrameRate(TextAppender& text, const AVIStreamHeader& header) {
     if (header.scale == 0) return;
-    float rate = static_cast<float>(header.rate) / static_cast<float>(header.scale);
+    const SnappedFrameRate frameRate = SnapFrameRate(header.rate, header.scale);
+    const double shown = static_cast<double>(frameRate.snapped);
     // The NTSC rates are shown by their usual names; every other rate rounded to a whole number.
-    if (rate > 23.0f && rate < 23.99f)
-        text.Append("%s%.3f\n", "Frame Rate is ", static_cast<double>(23.976024627685547f));
-    else if (rate > 29.0f && rate < 29.995f)
-        text.Append("%s%.2f\n", "Frame Rate is ", static_cast<double>(29.970029830932617f));
+    if (frameRate.code == kFrameRate23976)
+        text.Append("%s%.3f\n", "Frame Rate is ", shown);
+    else if (frameRate.code == kFrameRate2997)
+        text.Append("%s%.2f\n", "Frame Rate is ", shown);
     else
-        text.Append("%s%.0f\n", "Frame Rate is ", static_cast<double>(rate));
+        text.Append("%s%.0f\n", "Frame Rate is ", shown);
 }
 
 void AppendMetadata(TextAppender& text, CAVIFileImporter* importer) {

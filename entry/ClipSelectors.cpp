@@ -3,10 +3,11 @@
 #include <cinttypes>
 
 #include "avi/AVIReader.h"
+#include "entry/ImporterHandle.h"
+#include "host/FrameRate.h"
 #include "host/HostRecords.h"
 #include "host/HostResults.h"
 #include "host/HostTables.h"
-#include "entry/ImporterHandle.h"
 #include "host/PrPixelFormat.h"
 #include "importer/CAVIFileImporter.h"
 #include "importer/DecoderFormats.h"
@@ -18,10 +19,6 @@ namespace {
 constexpr int32_t kFileTypeAVIVReversed = 0x56495641;
 constexpr uint32_t kHostMemoryReservation = 500000000;
 constexpr int64_t kMaxDurationTicks = 2147483647;
-
-float FrameRate(uint32_t rate, uint32_t scale) {
-    return scale == 0 ? 0.0f : static_cast<float>(rate) / static_cast<float>(scale);
-}
 }  // namespace
 
 FieldType HostFieldType(uint32_t fieldValue, int32_t width, int32_t height, uint32_t rate, uint32_t scale) {
@@ -40,7 +37,7 @@ FieldType HostFieldType(uint32_t fieldValue, int32_t width, int32_t height, uint
             field = kFieldTypeUnknownOrder;
             break;
     }
-    float r = FrameRate(rate, scale);
+    const float r = SnapFrameRate(rate, scale).rate;
     // 1080 (above film rate), 576, 486 and 480 lines are the interlaced broadcast heights: only there
     // can an unknown field order be interlaced; every other picture is taken as progressive.
     if (field == kFieldTypeUnknownOrder) {
@@ -53,23 +50,6 @@ FieldType HostFieldType(uint32_t fieldValue, int32_t width, int32_t height, uint
     return field;
 }
 
-void NormaliseFrameRate(uint32_t rate, uint32_t scale, int32_t* timeBase, int32_t* ticksPerFrame) {
-    float r = FrameRate(rate, scale);
-    if (r > 23.0f && r < 23.99f) {
-        *timeBase = 24000;
-        *ticksPerFrame = 1001;
-    } else if (r > 29.0f && r < 29.995f) {
-        *timeBase = 30000;
-        *ticksPerFrame = 1001;
-    } else if (r > 59.0f && r < 60.0f) {
-        *timeBase = 60000;
-        *ticksPerFrame = 1001;
-    } else {
-        *timeBase = static_cast<int32_t>(r + 0.5f);
-        *ticksPerFrame = 1;
-    }
-}
-
 int32_t HandleOpenFile8(const imStdParms* stdParms, int32_t* fileReference, FileOpenRecord* record) {
     if (!record) return kImBadFile;
     if (record->fileType != kFileTypeAVIV && record->fileType != kFileTypeAVIVReversed) return kImBadFile;
@@ -79,7 +59,7 @@ int32_t HandleOpenFile8(const imStdParms* stdParms, int32_t* fileReference, File
                           reinterpret_cast<uintptr_t>(importer));
     // The importer stays in the handle; the host closes it with imCloseFile.
     if (record->access != 0) return kImUnsupported;
-    if (importer->Open(record->path) != 0) return kImBadFile;
+    if (importer->Open(record->path) != kImNoErr) return kImBadFile;
     // The plug-in reads through its own reader, never through the host's file reference.
     if (fileReference) *fileReference = 0;
     record->fileReference = 0;
@@ -123,11 +103,10 @@ int32_t HandleGetInfo8(const imStdParms* stdParms, const FileAccessRecord* acces
             info->pixelAspectNumerator = static_cast<int32_t>(reader->Video().AspectNumerator());
             info->pixelAspectDenominator = static_cast<int32_t>(reader->Video().AspectDenominator());
         }
-        int32_t timeBase = 0, ticksPerFrame = 0;
-        NormaliseFrameRate(header.rate, header.scale, &timeBase, &ticksPerFrame);
-        info->timeBase = timeBase;
-        info->ticksPerFrame = ticksPerFrame;
-        int64_t duration = static_cast<int64_t>(reader->TotalFrames()) * ticksPerFrame;
+        const SnappedFrameRate frameRate = SnapFrameRate(header.rate, header.scale);
+        info->timeBase = frameRate.timeBase;
+        info->ticksPerFrame = frameRate.ticksPerFrame;
+        int64_t duration = static_cast<int64_t>(reader->TotalFrames()) * frameRate.ticksPerFrame;
         info->durationTicks = static_cast<int32_t>(duration > kMaxDurationTicks ? kMaxDurationTicks : duration);
         // Fixed values, whose meaning is the host's.
         info->offset26 = 0;
@@ -160,7 +139,7 @@ int32_t HandleGetPreferredFrameSize(PreferredFrameSizeRecord* record) {
     if (!record) return kImNoErr;
     CAVIFileImporter* importer = ImporterFromHandle(record->privateData);
     FrameInfo frame{};
-    if (!importer || importer->GetFrameInfo(&frame) != 0) frame = FrameInfo{};
+    if (!importer || importer->GetFrameInfo(&frame) != kImNoErr) frame = FrameInfo{};
     if (record->index < 0 || record->index > 3) return kImNoErr;
     // YUV formats start at a quarter of the size, the others at an eighth.
     static const int32_t kYuvDivisors[4] = {4, 4, 2, 1};

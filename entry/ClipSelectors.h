@@ -18,7 +18,4 @@ int32_t HandleGetPreferredFrameSize(PreferredFrameSizeRecord* record);
 // The host's field type for a clip from the sample's field value, its size and its stream rate.
 FieldType HostFieldType(uint32_t fieldValue, int32_t width, int32_t height, uint32_t rate, uint32_t scale);
 
-// Time base and ticks per frame for a stream rate and scale, with the NTSC rates made exact.
-void NormaliseFrameRate(uint32_t rate, uint32_t scale, int32_t* timeBase, int32_t* ticksPerFrame);
-
 }  // namespace krvx

@@ -7,7 +7,8 @@ namespace krvx {
 struct imStdParms;
 struct TrimFileRecord;
 
-// 3 without a record or importer; otherwise the copy's result (0, 4 or 5).
+// kImUnsupported without a record or importer; otherwise the copy's result (kImNoErr, kImMemErr or
+// kImOtherErr).
 int32_t HandleTrimFile8(const imStdParms* stdParms, TrimFileRecord* record);
 
 }  // namespace krvx

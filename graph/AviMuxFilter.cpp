@@ -12,9 +12,6 @@ namespace krvx {
 namespace graph {
 
 using namespace dshow;
-// The AVI layer has its own of these two; the graph speaks the filter vocabulary.
-using dshow::Failed;
-using dshow::Succeeded;
 
 namespace {
 // Each positioned write travels in samples of at most this many bytes; larger ones are split.

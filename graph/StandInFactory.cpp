@@ -9,9 +9,6 @@ namespace krvx {
 namespace graph {
 
 using namespace dshow;
-// The AVI layer has its own of these two; the graph speaks the filter vocabulary.
-using dshow::Failed;
-using dshow::Succeeded;
 
 HResult CreateStandInObject(const Guid& classId, const Guid& iid, void** object) {
     if (!object) return kPointer;

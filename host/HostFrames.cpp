@@ -9,10 +9,10 @@ int32_t CreateHostFrame(const CAdobeFileImporter& importer, int32_t access, uint
     *frame = nullptr;
     auto create = HostSlot<HostCreatePPixFn>(static_cast<const HostSuite*>(importer.PPixCreatorSuite()),
                                              kPPixCreatorCreate);
-    if (!create) return kNoFrameCreatorSuite;
+    if (!create) return kImNoFrameCreatorSuite;
     const HostRect bounds{0, 0, width, height};
     const int32_t result = create(frame, access, pixelFormat, &bounds);
-    if (result != 0) *frame = nullptr;
+    if (result != kImNoErr) *frame = nullptr;
     return result;
 }
 

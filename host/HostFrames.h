@@ -2,17 +2,15 @@
 #pragma once
 #include <cstdint>
 
+#include "host/HostResults.h"
 #include "host/HostTables.h"
 
 namespace krvx {
 
 class CAdobeFileImporter;
 
-// The answer when the importer holds no PPix Creator Suite.
-constexpr int32_t kNoFrameCreatorSuite = static_cast<int32_t>(0x80000000u);
-
-// A frame of `pixelFormat` with bounds (0, 0, width, height): 0, kNoFrameCreatorSuite, or the host's
-// own nonzero answer (then *frame is null).
+// A frame of `pixelFormat` with bounds (0, 0, width, height): kImNoErr, kImNoFrameCreatorSuite, or the
+// host's own nonzero answer (then *frame is null).
 int32_t CreateHostFrame(const CAdobeFileImporter& importer, int32_t access, uint32_t pixelFormat,
                         int32_t width, int32_t height, PPixHand* frame);
 

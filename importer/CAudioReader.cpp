@@ -51,9 +51,10 @@ CAudioReader::~CAudioReader() {
 }
 
 bool CAudioReader::AllocateBuffer(uint64_t bytes) {
-    // A zero-byte buffer cannot receive a frame: a stream without a sample size (or no audio at all,
-    // or a request for nothing) delivers nothing, whatever an allocator answers for 0 bytes.
-    if (bytes == 0 || bytes > UINT32_MAX) return false;
+    // 0 bytes (a request for nothing, or a stream without a sample size) are asked for like any other
+    // size: the host may answer with a block or with null. Nothing is ever read into such a block,
+    // since the read of a stream without a sample size is refused before it writes.
+    if (bytes > UINT32_MAX) return false;
     auto newPtr = HostSlot<HostNewPtrFn>(m_importer->MemoryFunctions(), kMemNewPtr);
     if (m_importer->MemoryFunctions())
         m_buffer = newPtr ? reinterpret_cast<int16_t*>(newPtr(static_cast<uint32_t>(bytes))) : nullptr;
@@ -103,7 +104,7 @@ int32_t CAudioReader::ReadAudio(AudioImportRecord* record) {
         code = kImMemErr;
     } else {
         if (position == 0) {
-            reader->Audio().SeekToStart();
+            if (reader) reader->Audio().SeekToStart();
             m_importer->SetAudioPosition(0);
         } else if (position == kContinuePosition) {
             position = m_importer->AudioPosition();
@@ -118,7 +119,7 @@ int32_t CAudioReader::ReadAudio(AudioImportRecord* record) {
             int32_t result = m_importer->ReadAudioSamples(position, m_buffer, chunk, &got);
             if (result != kImNoErr) return result;
             const uint32_t n = got < chunk ? got : chunk;
-            const WaveFormat& format = reader->Audio().Format();
+            const dshow::WaveFormatEx& format = reader->Audio().Format();
             if (format.channels != kStereoChannels || frameBytes != kStereoFrameBytes) {
                 code = kImOtherErr;
                 break;

@@ -15,8 +15,9 @@ public:
     CAudioReader(const CAudioReader&) = delete;
     CAudioReader& operator=(const CAudioReader&) = delete;
 
-    // 0 when at least one sample frame was delivered; 99 when none was; 2 or 5 from the read itself;
-    // 5 when the stream stopped being 16-bit stereo after frames were delivered.
+    // kImNoErr when at least one sample frame was delivered; kImNoAudio when none was; kImBadFile or
+    // kImOtherErr from the read itself; kImOtherErr when the stream stopped being 16-bit stereo after
+    // frames were delivered.
     int32_t ReadAudio(AudioImportRecord* record);
 
 private:

@@ -7,11 +7,11 @@
 #include <cstring>
 
 #include "host/CAdobeFileImporter.h"
+#include "host/HostResults.h"
 #include "importer/CDecoderList.h"
 #include "importer/CSampleBuffer.h"
 #include "importer/ColourSettings.h"
 #include "importer/DecoderLibrary.h"
-#include "importer/ImportResult.h"
 #include "platform/debug.h"
 
 namespace krvx {
@@ -19,7 +19,7 @@ namespace krvx {
 int32_t DecoderPoolEntry::PrepareWithColourSettings(const CSampleBuffer& sample, uint32_t format,
                                                     int32_t resolution, int32_t decodeFlag,
                                                     int32_t* decodedWidth, int32_t* decodedHeight) const {
-    if (!decoder) return kImportBadState;
+    if (!decoder) return kImOtherErr;
     int32_t width = 0, height = 0;
     decoder->PrepareDecode(0, 0, format, resolution, decodeFlag, sample.Sample(), sample.SampleSize(), &width,
                            &height, nullptr);
@@ -27,7 +27,7 @@ int32_t DecoderPoolEntry::PrepareWithColourSettings(const CSampleBuffer& sample,
     if (decodedHeight) *decodedHeight = height;
     ColourSettings settings;
     if (!ReadColourSettings(sample.Allocator(), OverrideReading::FiveFixedRecords, &settings))
-        return kImportBadState;
+        return kImOtherErr;
     return ApplyColourSettings(decoder, sample.Sample(), sample.SampleSize(), settings, false);
 }
 
@@ -67,9 +67,9 @@ int32_t CDecoderPool::SelectDecoder(DecoderPoolEntry* out, int32_t frame) {
     platform::DebugPrintf("frame:%5d SelectDecoder best: %d \n", frame, best ? 1 : 0);
     DecoderPoolEntry* chosen = best ? best : fallback;
     if (!chosen) {
-        if (m_count == m_capacity && !Grow()) return kImportNoMemory;
+        if (m_count == m_capacity && !Grow()) return kImMemErr;
         SampleDecoder* decoder = CreateSampleDecoder(m_importer ? m_importer->Allocator() : nullptr);
-        if (!decoder) return kImportNoMemory;
+        if (!decoder) return kImMemErr;
         chosen = &m_entries[m_count++];
         *chosen = DecoderPoolEntry{decoder, 0, 0};
         ++m_created;
@@ -80,7 +80,7 @@ int32_t CDecoderPool::SelectDecoder(DecoderPoolEntry* out, int32_t frame) {
     }
     chosen->inUse = 1;
     *out = *chosen;
-    return kImportOk;
+    return kImNoErr;
 }
 
 int32_t CDecoderPool::ReturnDecoder(DecoderPoolEntry* entry) {
@@ -90,9 +90,9 @@ int32_t CDecoderPool::ReturnDecoder(DecoderPoolEntry* entry) {
         m_entries[i].lastFrame = entry->lastFrame;
         m_entries[i].inUse = 0;
         entry->inUse = 0;
-        return kImportOk;
+        return kImNoErr;
     }
-    return kImportBadState;
+    return kImOtherErr;
 }
 
 uint32_t CDecoderPool::Size() {

@@ -19,7 +19,8 @@ struct DecoderPoolEntry {
     int32_t lastFrame = 0;  // what the decoder's reference state holds; 0 for a new decoder
 
     // Prepares the entry's decoder for the buffer's sample and applies "CACT" and "CMIX" read from the
-    // first five records of the override file: 0, or 5 (no decoder, no path buffer, a metadata failure).
+    // first five records of the override file: kImNoErr, or kImOtherErr (no decoder, no path buffer, a
+    // metadata failure).
     // The prepared picture's size goes to decodedWidth and decodedHeight when given.
     int32_t PrepareWithColourSettings(const CSampleBuffer& sample, uint32_t format, int32_t resolution,
                                       int32_t decodeFlag, int32_t* decodedWidth = nullptr,
@@ -35,11 +36,12 @@ public:
     CDecoderPool(const CDecoderPool&) = delete;
     CDecoderPool& operator=(const CDecoderPool&) = delete;
 
-    // A free entry whose last frame is frame - 1, else the first free one, else a new decoder: 0, or 4
-    // when no decoder can be created (or the entry array cannot grow).
+    // A free entry whose last frame is frame - 1, else the first free one, else a new decoder: kImNoErr,
+    // or kImMemErr when no decoder can be created (or the entry array cannot grow).
     int32_t SelectDecoder(DecoderPoolEntry* out, int32_t frame);
 
-    // Records the entry's last frame and frees it: 0, or 5 when its decoder is not the pool's.
+    // Records the entry's last frame and frees it: kImNoErr, or kImOtherErr when its decoder is not the
+    // pool's.
     int32_t ReturnDecoder(DecoderPoolEntry* entry);
 
     uint32_t Size();

@@ -1,7 +1,7 @@
 #include "importer/CFrameBuffer.h"
 
+#include "host/HostResults.h"
 #include "importer/DecoderFormats.h"
-#include "importer/ImportResult.h"
 #include "platform/debug.h"
 
 namespace krvx {
@@ -19,13 +19,13 @@ int32_t CFrameBuffer::Alloc(int32_t width, int32_t height, uint32_t format) {
                               static_cast<int>(size), width, height, static_cast<char>(format & 0xFF),
                               static_cast<char>((format >> 8) & 0xFF), static_cast<char>((format >> 16) & 0xFF),
                               static_cast<char>((format >> 24) & 0xFF));
-        return kImportNoMemory;
+        return kImMemErr;
     }
     m_width = width;
     m_height = height;
     m_pitch = static_cast<int32_t>(pitch);
     m_format = format;
-    return kImportOk;
+    return kImNoErr;
 }
 
 bool CFrameBuffer::IsValid() const {

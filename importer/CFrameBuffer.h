@@ -13,7 +13,8 @@ class CFrameBuffer : public CGenericBuffer {
 public:
     using CGenericBuffer::CGenericBuffer;
 
-    // 0, or 4 when the memory cannot be had. A format without a per-pixel size gets pitch 0 and no memory.
+    // kImNoErr, or kImMemErr when the memory cannot be had. A format without a per-pixel size gets
+    // pitch 0 and no memory.
     int32_t Alloc(int32_t width, int32_t height, uint32_t format);
     bool IsValid() const;
 

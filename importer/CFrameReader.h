@@ -27,14 +27,15 @@ public:
     CFrameReader& operator=(const CFrameReader&) = delete;
 
     // imGetSourceVideo: the frame at the record's time, in its first format, returned in a new host
-    // frame. 0, 3, 4, 5, 9, kNoFrameCreatorSuite or the host's frame-creation answer.
+    // frame. kImNoErr, kImUnsupported, kImMemErr, kImOtherErr, kImDecodeFailed, kImNoFrameCreatorSuite
+    // or the host's frame-creation answer.
     int32_t ImportImage(SourceVideoRecord* record);
 
     // imImportImage: the same frame road, converted straight into the host's buffer.
     int32_t ImportImageIntoBuffer(ImageImportRecord* record);
 
     // Decode size, resolution, format, bytes per pixel and pitch for the output size already set:
-    // 0, 3 (no decoder format for the host format) or 5.
+    // kImNoErr, kImUnsupported (no decoder format for the host format) or kImOtherErr.
     int32_t SelectDecodeGeometry(uint32_t hostFormat, bool keyFrame);
 
     void SetOutput(int32_t width, int32_t height, uint32_t hostFormat) {
@@ -50,7 +51,7 @@ public:
 
 protected:
     // The decode geometry for frame's key-frame flag and the output set, and the frame buffer for it:
-    // 0, 3, 4 or 5.
+    // kImNoErr, kImUnsupported, kImMemErr or kImOtherErr.
     int32_t PrepareFrameBuffer(int32_t frame);
 
     // Decodes `frame` into the frame buffer with the importer's decoder taken out of the process-wide

@@ -15,8 +15,8 @@ public:
     // Allocates with alignment 4 (or the raised read alignment) and holds `size` bytes of sample.
     bool Alloc(uint32_t size);
 
-    // Reads video frame `frame` with one sector-aligned unbuffered read: 0, 2 (not located or not
-    // read), 4 (no memory) or 5 (no reader).
+    // Reads video frame `frame` with one sector-aligned unbuffered read: kImNoErr, kImBadFile (not
+    // located or not read), kImMemErr or kImOtherErr (no reader).
     int32_t ReadSample(AVIReader* reader, uint32_t frame, uint32_t sectorSize);
 
     // Frees the memory and forgets the sample.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "host/HostResults.h"
 #include "importer/CAVIFileImporter.h"
 #include "importer/CSampleBuffer.h"
 #include "importer/DecoderLibrary.h"
@@ -86,7 +87,7 @@ void ReadClipMetadata(CAVIFileImporter* importer, ClipMetadata* metadata) {
     if (!importer) return;
     CSampleBuffer sample(importer->Allocator());
     if (platform::UnbufferedReadsNeedAlignedMemory()) sample.SetReadAlignment(importer->SectorSize());
-    if (sample.ReadSample(importer->Reader(), 0, importer->SectorSize()) != 0) return;
+    if (sample.ReadSample(importer->Reader(), 0, importer->SectorSize()) != kImNoErr) return;
     CMetadataHandle reader(GetDecoderLibrary());
     if (reader.Init(KRVX_TRACK_CLIP, sample.Sample(), sample.SampleSize())) {
         uint32_t tag = 0, size = 0;

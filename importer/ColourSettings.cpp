@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "avi/FourCC.h"
+#include "host/HostResults.h"
 #include "importer/DecoderLibrary.h"
-#include "importer/ImportResult.h"
 #include "importer/MetadataHandle.h"
 #include "platform/file.h"
 #include "platform/store.h"
@@ -131,9 +131,9 @@ bool ReadColourSettings(IAllocator* allocator, OverrideReading reading, ColourSe
 int32_t ApplyColourSettings(SampleDecoder* decoder, const void* sample, uint32_t sampleSize,
                             const ColourSettings& settings, bool withLevel) {
     const DecoderLibrary* library = GetDecoderLibrary();
-    if (!library || !decoder) return kImportBadState;
+    if (!library || !decoder) return kImOtherErr;
     CMetadataHandle handle(library);
-    if (!handle.Init(KRVX_TRACK_COLOUR, sample, sampleSize)) return kImportBadState;
+    if (!handle.Init(KRVX_TRACK_COLOUR, sample, sampleSize)) return kImOtherErr;
     const struct {
         uint32_t tag;
         int32_t value;
@@ -142,9 +142,9 @@ int32_t ApplyColourSettings(SampleDecoder* decoder, const void* sample, uint32_t
     for (int i = 0; i < count; ++i) {
         if (library->setActiveMetadata(decoder, handle.Get(), applied[i].tag, KRVX_METADATA_INT32,
                                        &applied[i].value, sizeof(int32_t)) != KRVX_ERROR_OKAY)
-            return kImportBadState;
+            return kImOtherErr;
     }
-    return kImportOk;
+    return kImNoErr;
 }
 
 }  // namespace krvx

@@ -25,7 +25,7 @@ enum class OverrideReading { WalkRecords, FiveFixedRecords };
 bool ReadColourSettings(IAllocator* allocator, OverrideReading reading, ColourSettings* settings);
 
 // Applies the settings as the decoder's active metadata for `sample` ("CMVL" only with withLevel).
-// 0, or 5 when a metadata call fails or the decoder library is missing.
+// kImNoErr, or kImOtherErr when a metadata call fails or the decoder library is missing.
 int32_t ApplyColourSettings(SampleDecoder* decoder, const void* sample, uint32_t sampleSize,
                             const ColourSettings& settings, bool withLevel);
 

@@ -7,8 +7,8 @@ namespace krvx {
 // The encoded format code of clips whose coded frames carry alpha.
 constexpr uint32_t kEncodedFormatWithAlpha = 2;
 
-// Decoder format and decoded bytes per pixel for a host format; 3 (unsupported) for a host format the
-// plug-in never offers, 0 otherwise.
+// Decoder format and decoded bytes per pixel for a host format: kImNoErr, or kImUnsupported for a host
+// format the plug-in never offers.
 int32_t DecoderFormatForHostFormat(uint32_t hostFormat, uint32_t encodedFormat, uint32_t* decoderFormat,
                                    uint32_t* bytesPerPixel);
 

@@ -5,12 +5,12 @@
 #include <cinttypes>
 
 #include "avi/AVIReader.h"
+#include "host/HostResults.h"
 #include "importer/CAVIFileImporter.h"
 #include "importer/CDecoderList.h"
 #include "importer/CDecoderPool.h"
 #include "importer/CFrameBuffer.h"
 #include "importer/CSampleBuffer.h"
-#include "importer/ImportResult.h"
 #include "platform/debug.h"
 #include "platform/system.h"
 
@@ -44,8 +44,8 @@ void PrimeBefore(const FrameDecodeContext& context, DecoderPoolEntry* entry, int
     while (key >= 0 && !IsKeyFrame(context, key)) --key;
     if (key < 0) return;
     for (int32_t j = key; j < frame; ++j) {
-        if (ReadSample(context, j) != kImportOk) return;
-        if (entry->PrepareWithColourSettings(*context.sampleBuffer, format, resolution, 1) != kImportOk)
+        if (ReadSample(context, j) != kImNoErr) return;
+        if (entry->PrepareWithColourSettings(*context.sampleBuffer, format, resolution, 1) != kImNoErr)
             return;
         if (entry->decoder->DecodeSample(context.sampleBuffer->Sample(), context.sampleBuffer->SampleSize(),
                                          nullptr, 0) != KRVX_ERROR_OKAY)
@@ -56,27 +56,27 @@ void PrimeBefore(const FrameDecodeContext& context, DecoderPoolEntry* entry, int
 
 int32_t Decode(const FrameDecodeContext& context, DecoderPoolEntry* entry, int32_t frame,
                CFrameBuffer* frameBuffer, uint32_t format, int32_t resolution) {
-    if (Cancelled(context)) return kImportCancelled;
+    if (Cancelled(context)) return kImCancelled;
     if (!IsKeyFrame(context, frame)) {
         const bool holdsPrevious = entry->decoder && frame == entry->lastFrame + 1 &&
                                    !entry->decoder->ConfigurationDiffers(0, 0, format, resolution);
         if (!holdsPrevious) PrimeBefore(context, entry, frame, format, resolution);
     }
-    if (Cancelled(context)) return kImportCancelled;
+    if (Cancelled(context)) return kImCancelled;
     const int32_t read = ReadSample(context, frame);
-    if (read != kImportOk) return read;
-    if (Cancelled(context)) return kImportCancelled;
+    if (read != kImNoErr) return read;
+    if (Cancelled(context)) return kImCancelled;
     int32_t width = 0, height = 0;
     const int32_t prepared =
         entry->PrepareWithColourSettings(*context.sampleBuffer, format, resolution, 0, &width, &height);
-    if (prepared != kImportOk) return prepared;
+    if (prepared != kImNoErr) return prepared;
     // The decoder is never handed a buffer smaller than the sample's own picture.
-    if (width != frameBuffer->Width() || height != frameBuffer->Height()) return kImportDecodeFailed;
+    if (width != frameBuffer->Width() || height != frameBuffer->Height()) return kImDecodeFailed;
     if (entry->decoder->DecodeSample(context.sampleBuffer->Sample(), context.sampleBuffer->SampleSize(),
                                      frameBuffer->Data(), frameBuffer->Pitch()) != KRVX_ERROR_OKAY)
-        return kImportDecodeFailed;
+        return kImDecodeFailed;
     entry->lastFrame = frame;
-    return kImportOk;
+    return kImNoErr;
 }
 
 }  // namespace
@@ -85,11 +85,11 @@ int32_t ReadAndDecodeFrame(const FrameDecodeContext& context, int32_t frame, CFr
                            uint32_t format, int32_t resolution) {
     if (!frameBuffer || !frameBuffer->IsValid() || !context.importer || !context.fileLock || !context.pool ||
         !context.sampleBuffer)
-        return kImportBadState;
+        return kImOtherErr;
     const uintptr_t importer = reinterpret_cast<uintptr_t>(context.importer);
     platform::DebugPrintf("frame:%5d ReadAndDecodeFrame 0x%08" PRIXPTR " \n", frame, importer);
     DecoderPoolEntry entry;
-    if (context.pool->SelectDecoder(&entry, frame) == kImportOk)
+    if (context.pool->SelectDecoder(&entry, frame) == kImNoErr)
         CDecoderList::Instance().Remove(entry.decoder);
     const int32_t result = Decode(context, &entry, frame, frameBuffer, format, resolution);
     platform::DebugPrintf("frame:%5d ReadAndDecodeFrame 0x%08" PRIXPTR " finished error: %d\n", frame,

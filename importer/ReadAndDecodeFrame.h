@@ -31,8 +31,8 @@ struct FrameDecodeContext {
     int32_t outputWidth = 0;                // the width the host asked for
 };
 
-// 0, 5 (invalid frame buffer, no decoder in the entry), 9 (the decoder refused the sample, or its
-// picture is not the buffer's size), 27 (cancelled), or the sample read's code.
+// kImNoErr; kImOtherErr (invalid frame buffer, no decoder in the entry); kImDecodeFailed (the decoder
+// refused the sample, or its picture is not the buffer's size); kImCancelled; or the sample read's code.
 int32_t ReadAndDecodeFrame(const FrameDecodeContext& context, int32_t frame, CFrameBuffer* frameBuffer,
                            uint32_t format, int32_t resolution);
 

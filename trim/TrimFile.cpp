@@ -6,7 +6,9 @@
 
 #include "avi/AVIReader.h"
 #include "host/CMemAlloc.h"
+#include "host/FrameRate.h"
 #include "host/HostRecords.h"
+#include "host/HostResults.h"
 #include "host/HostTables.h"
 #include "importer/CAVIFileImporter.h"
 #include "importer/CSampleBuffer.h"
@@ -15,7 +17,6 @@
 #include "platform/text.h"
 #include "trim/CAppDirectWriter.h"
 #include "trim/CGAudFilter.h"
-#include "trim/SnapFrameRate.h"
 
 namespace krvx {
 
@@ -86,15 +87,15 @@ private:
 }  // namespace
 
 int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const TrimFileRecord& record) {
-    if (!importer) return kTrimNoImporter;
+    if (!importer) return kImUnsupported;
     AVIReader* reader = importer->Reader();
     if (!reader || record.ticksPerFrame <= 0 || record.trimIn < 0 || record.duration < 0) {
         platform::DebugPrintf("TrimFile: no reader, or in %d, duration %d, units per frame %d\n",
                               record.trimIn, record.duration, record.ticksPerFrame);
-        return kTrimFailed;
+        return kImOtherErr;
     }
     const AVIStreamHeader& video = reader->Video().Header();
-    const float frameRate = SnapFrameRate(video.rate, video.scale, nullptr);
+    const float frameRate = SnapFrameRate(video.rate, video.scale).snapped;
     const int32_t first = record.trimIn / record.ticksPerFrame;
     const int32_t frameCount = record.duration / record.ticksPerFrame;
 
@@ -105,19 +106,19 @@ int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const T
             platform::DebugPrintf(
                 "TrimFile: the clip has no audio stream that can be copied (%u Hz, %u channels)\n",
                 audio.rate, audio.channels);
-            return kTrimFailed;
+            return kImOtherErr;
         }
         if (!audioBuffer.Allocate(uint64_t(audio.samplesPerBlock) * audio.sampleSize))
-            return kTrimNoAudioBuffer;
+            return kImMemErr;
     }
 
     char path[kMultibytePath];
     if (!record.destinationPath || !platform::WideToMultibyte(record.destinationPath, path, sizeof(path))) {
         platform::DebugPrintf("TrimFile: the destination path does not convert\n");
-        return kTrimFailed;
+        return kImOtherErr;
     }
     std::unique_ptr<CAppDirectWriter> writer(new (std::nothrow) CAppDirectWriter());
-    if (!writer) return kTrimFailed;
+    if (!writer) return kImOtherErr;
     if (dshow::Failed(writer->Init(path, InterleaveHint(frameRate)))) writer.reset();
 
     FrameInfo info{};
@@ -136,24 +137,24 @@ int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const T
     }
     if (!started) {
         platform::DebugPrintf("TrimFile: the copy could not be started\n");
-        return kTrimFailed;
+        return kImOtherErr;
     }
 
     CSampleBuffer sample;
     if (platform::UnbufferedReadsNeedAlignedMemory()) sample.SetReadAlignment(importer->SectorSize());
-    int32_t result = kTrimDone;
+    int32_t result = kImNoErr;
     for (int32_t i = 0; i < frameCount; ++i) {
         const uint32_t frame = static_cast<uint32_t>(first) + static_cast<uint32_t>(i);
         if (record.keepVideo) {
-            if (sample.ReadSample(reader, frame, importer->SectorSize()) != 0) {
+            if (sample.ReadSample(reader, frame, importer->SectorSize()) != kImNoErr) {
                 platform::DebugPrintf("TrimFile: frame %u cannot be read\n", frame);
-                result = kTrimFailed;
+                result = kImOtherErr;
                 break;
             }
             const bool keyFrame = reader->IsVideoKeyFrame(frame) != 0;
             if (dshow::Failed(writer->WriteVideo(sample.Sample(), sample.SampleSize(), keyFrame))) {
                 platform::DebugPrintf("TrimFile: frame %u cannot be written\n", frame);
-                result = kTrimFailed;
+                result = kImOtherErr;
                 break;
             }
         }
@@ -162,10 +163,10 @@ int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const T
             uint32_t samplesRead = 0;
             if (!(exactPosition < kInt64Limit) ||
                 importer->ReadAudioSamples(static_cast<int64_t>(exactPosition), audioBuffer.Data(),
-                                           audio.samplesPerBlock, &samplesRead) != 0 ||
+                                           audio.samplesPerBlock, &samplesRead) != kImNoErr ||
                 dshow::Failed(writer->WriteAudio(samplesRead * audio.sampleSize, audioBuffer.Data()))) {
                 platform::DebugPrintf("TrimFile: the audio of frame %u cannot be copied\n", frame);
-                result = kTrimFailed;
+                result = kImOtherErr;
                 break;
             }
         }

@@ -9,14 +9,9 @@ class CAVIFileImporter;
 struct imStdParms;
 struct TrimFileRecord;
 
-enum TrimResult : int32_t {
-    kTrimDone = 0,          // also when the host's progress callback stopped the copy
-    kTrimNoImporter = 3,
-    kTrimNoAudioBuffer = 4,
-    kTrimFailed = 5,        // a stream is missing, or a read or a write failed
-};
-
-// The audio buffer comes from the host's memory functions in stdParms.
+// kImNoErr, also when the host's progress callback stopped the copy; kImUnsupported without an importer;
+// kImMemErr when the audio buffer cannot be had; kImOtherErr when a stream is missing, or a read or a
+// write failed. The audio buffer comes from the host's memory functions in stdParms.
 int32_t TrimFile(const imStdParms* stdParms, CAVIFileImporter* importer, const TrimFileRecord& record);
 
 }  // namespace krvx

@@ -46,7 +46,7 @@ void BM_OpenReader(benchmark::State& state) {
     const std::string& path = TheClips().legacy;
     for (auto _ : state) {
         krvx::AVIReader reader;
-        if (krvx::Failed(reader.Open(path.c_str()))) state.SkipWithError("open failed");
+        if (krvx::dshow::Failed(reader.Open(path.c_str()))) state.SkipWithError("open failed");
         benchmark::DoNotOptimize(reader.Video().OldIndex().Count());
     }
 }
@@ -69,7 +69,7 @@ BENCHMARK(BM_OpenLibavformat)->Unit(benchmark::kMillisecond);
 // its standard index chunks (loaded on the first lookup, before timing starts).
 void LocateFrames(benchmark::State& state, const std::string& path) {
     krvx::AVIReader reader;
-    if (krvx::Failed(reader.Open(path.c_str()))) return state.SkipWithError("open failed");
+    if (krvx::dshow::Failed(reader.Open(path.c_str()))) return state.SkipWithError("open failed");
     std::mt19937 random(7);
     std::uniform_int_distribution<uint32_t> frames(0, reader.TotalFrames() - 1);
     reader.GetVideoFrameSize(0);

@@ -36,46 +36,48 @@ krvx::AVIAudioParams Audio() {
 // 1800 frames of about 700 KB and 1920 stereo samples after each: about 1.27 GB in two RIFF forms.
 bool WriteSource(const std::string& path) {
     krvx::AVIWriter writer;
-    if (krvx::Failed(writer.Open(path.c_str(), Video(), Audio(), krvx::AVIOpenDml::kAutomatic))) return false;
+    if (krvx::dshow::Failed(writer.Open(path.c_str(), Video(), Audio(), krvx::AVIOpenDml::kAutomatic)))
+        return false;
     std::vector<uint8_t> frame(720000), pcm(1920 * 4);
     for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(i * 131 + (i >> 9));
     for (uint32_t f = 0; f < 1800; ++f) {
         frame[0] = static_cast<uint8_t>(f);
         const uint32_t size = 700000 + (f * 7919) % 20000;
-        if (krvx::Failed(writer.WriteVideo(frame.data(), size, f % 10 == 0)) ||
-            krvx::Failed(writer.WriteAudio(pcm.data(), static_cast<uint32_t>(pcm.size())))) {
+        if (krvx::dshow::Failed(writer.WriteVideo(frame.data(), size, f % 10 == 0)) ||
+            krvx::dshow::Failed(writer.WriteAudio(pcm.data(), static_cast<uint32_t>(pcm.size())))) {
             return false;
         }
     }
-    return krvx::Succeeded(writer.Close());
+    return krvx::dshow::Succeeded(writer.Close());
 }
 
 bool CopySamples(const std::string& from, const std::string& to) {
     krvx::AVIReader reader;
-    if (krvx::Failed(reader.Open(from.c_str())) || krvx::Failed(reader.Video().EnsureIndex()) ||
-        krvx::Failed(reader.Audio().EnsureIndex())) {
+    if (krvx::dshow::Failed(reader.Open(from.c_str())) || krvx::dshow::Failed(reader.Video().EnsureIndex()) ||
+        krvx::dshow::Failed(reader.Audio().EnsureIndex())) {
         return false;
     }
     krvx::AVIWriter writer;
-    if (krvx::Failed(writer.Open(to.c_str(), Video(), Audio(), krvx::AVIOpenDml::kAutomatic))) return false;
+    if (krvx::dshow::Failed(writer.Open(to.c_str(), Video(), Audio(), krvx::AVIOpenDml::kAutomatic)))
+        return false;
     std::vector<uint8_t> buffer(1 << 20);
     auto copy = [&](krvx::AVIStream& stream, uint32_t n, bool video) {
         uint64_t offset = 0;
         uint32_t size = 0;
-        if (krvx::Failed(stream.ActiveIndex().GetEntry(n, &offset, &size))) return false;
+        if (krvx::dshow::Failed(stream.ActiveIndex().GetEntry(n, &offset, &size))) return false;
         if (size > buffer.size()) buffer.resize(size);
         uint64_t got = 0;
         if (reader.ParseFile()->ReadAt(buffer.data(), size, &got, offset) != krvx::kFileOk || got != size) {
             return false;
         }
-        return krvx::Succeeded(
+        return krvx::dshow::Succeeded(
             video ? writer.WriteVideo(buffer.data(), size, stream.ActiveIndex().IsKeyFrame(n))
                   : writer.WriteAudio(buffer.data(), size));
     };
     for (uint32_t f = 0; f < reader.TotalFrames(); ++f) {
         if (!copy(reader.Video(), f, true) || !copy(reader.Audio(), f, false)) return false;
     }
-    return krvx::Succeeded(writer.Close());
+    return krvx::dshow::Succeeded(writer.Close());
 }
 
 // The floor for any copy through user memory: 1 MiB reads and writes, no container at all.

@@ -38,7 +38,7 @@ bool Reusable(const std::string& path, uint64_t minBytes, BenchClipInfo* info) {
     const uint64_t bytes = FileBytes(path);
     if (bytes < minBytes) return false;
     AVIReader reader;
-    if (Failed(reader.Open(path.c_str())) || !reader.Audio().IsValid() || reader.TotalFrames() == 0)
+    if (dshow::Failed(reader.Open(path.c_str())) || !reader.Audio().IsValid() || reader.TotalFrames() == 0)
         return false;
     if (reader.Video().Header().rate != kRate || reader.Video().Header().scale != 1) return false;
     info->bytes = bytes;
@@ -77,7 +77,7 @@ bool MakeBenchClip(const std::string& path, uint64_t minBytes, BenchClipInfo* in
     audio.sampleRate = kAudioRate;
     const std::string partial = path + ".part";
     AVIWriter writer;
-    if (Failed(writer.Open(partial.c_str(), video, audio, AVIOpenDml::kAutomatic))) {
+    if (dshow::Failed(writer.Open(partial.c_str(), video, audio, AVIOpenDml::kAutomatic))) {
         *error = "cannot create " + partial;
         return false;
     }
@@ -87,12 +87,12 @@ bool MakeBenchClip(const std::string& path, uint64_t minBytes, BenchClipInfo* in
     for (uint64_t frame = 0; written && frame < groups * kGroup; ++frame) {
         const std::vector<uint8_t>& sample = samples[frame % kGroup];
         encode::RenderAudio(options, frame * kSamplesPerFrame, kSamplesPerFrame, pcm);
-        written = Succeeded(writer.WriteVideo(sample.data(), static_cast<uint32_t>(sample.size()),
-                                              frame % kGroup == 0)) &&
-                  Succeeded(writer.WriteAudio(pcm.data(), static_cast<uint32_t>(pcm.size())));
+        written = dshow::Succeeded(writer.WriteVideo(sample.data(), static_cast<uint32_t>(sample.size()),
+                                                     frame % kGroup == 0)) &&
+                  dshow::Succeeded(writer.WriteAudio(pcm.data(), static_cast<uint32_t>(pcm.size())));
         info->videoBytes += sample.size();
     }
-    if (!Succeeded(writer.Close()) || !written) {
+    if (!dshow::Succeeded(writer.Close()) || !written) {
         std::remove(partial.c_str());
         *error = "cannot write " + partial;
         return false;

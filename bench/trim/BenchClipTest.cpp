@@ -46,7 +46,7 @@ TEST_F(BenchClipTest, WholeGroupsWithKeyFramesAndAudioThatThePlugInOpens) {
     EXPECT_FALSE(fs::exists(m_path + ".part"));
 
     krvx::AVIReader reader;
-    ASSERT_EQ(reader.Open(m_path.c_str()), krvx::kHrOk);
+    ASSERT_EQ(reader.Open(m_path.c_str()), krvx::dshow::kOk);
     EXPECT_EQ(reader.TotalFrames(), info.frames);
     for (uint32_t frame = 0; frame < info.frames; ++frame)
         EXPECT_EQ(reader.IsVideoKeyFrame(frame), frame % info.keyFrameInterval == 0 ? 1u : 0u) << frame;
@@ -84,7 +84,7 @@ TEST_F(BenchClipTest, AWholeClipIsKeptAndOneCutShortIsWrittenAgain) {
     EXPECT_EQ(again.bytes, fs::file_size(m_path));
     EXPECT_EQ(again.frames % again.keyFrameInterval, 0u);
     krvx::AVIReader reader;
-    EXPECT_EQ(reader.Open(m_path.c_str()), krvx::kHrOk);
+    EXPECT_EQ(reader.Open(m_path.c_str()), krvx::dshow::kOk);
     EXPECT_EQ(reader.TotalFrames(), again.frames);
 }
 

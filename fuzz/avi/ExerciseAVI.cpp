@@ -38,8 +38,8 @@ void ExerciseVideo(AVIReader& reader) {
         for (uint32_t alignment : {512u, 0u, 1u, 4096u, 0xFFFFFFFFu}) {
             uint32_t size = 0, lead = 0, alignedSize = 0;
             uint64_t alignedOffset = 0;
-            if (Failed(video.GetAlignedFrameLocation(frame, alignment, &size, &lead, &alignedOffset,
-                                                     &alignedSize))) {
+            if (dshow::Failed(video.GetAlignedFrameLocation(frame, alignment, &size, &lead, &alignedOffset,
+                                                            &alignedSize))) {
                 continue;
             }
             Check(size == stored);
@@ -50,7 +50,7 @@ void ExerciseVideo(AVIReader& reader) {
             std::unique_ptr<uint8_t[]> block(new uint8_t[alignedSize + 4096]);
             uint8_t* buffer = block.get() + (4096 - reinterpret_cast<uintptr_t>(block.get()) % 4096) % 4096;
             uint64_t got = 0;
-            if (Succeeded(
+            if (dshow::Succeeded(
                     AVIReader::ReadFileData(reader.SampleFile(), alignedOffset, alignedSize, buffer, &got))) {
                 Check(got <= alignedSize);
             }
@@ -92,12 +92,12 @@ void ExerciseAudio(AVIReader& reader) {
 
 void ExerciseAVIFile(const char* path) {
     AVIReader reader;
-    if (Failed(reader.Open(path))) return;
+    if (dshow::Failed(reader.Open(path))) return;
     ExerciseVideo(reader);
     ExerciseAudio(reader);
     reader.Reset();
     // The reader is reused after a reset, as after an open that failed.
-    if (Succeeded(reader.Open(path))) ExerciseVideo(reader);
+    if (dshow::Succeeded(reader.Open(path))) ExerciseVideo(reader);
 }
 
 }  // namespace fuzz

@@ -29,23 +29,23 @@ TEST(AVIOldIndex, SortsEntriesAndFindsTheirData) {
         Idx1Entry(w, "02wb", 0, 600, 60);
     };
     AVIReader reader;
-    ASSERT_EQ(OpenBytes(dir, AVIFileBytes({}, between, movi, idx1), reader), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes({}, between, movi, idx1), reader), dshow::kOk);
     AVIOldIndex& video = reader.Video().OldIndex();
     AVIOldIndex& audio = reader.Audio().OldIndex();
     ASSERT_EQ(video.Count(), 2u);
     ASSERT_EQ(audio.Count(), 2u);
     uint64_t offset = 0;
     uint32_t size = 0;
-    ASSERT_EQ(video.GetEntry(0, &offset, &size), kHrOk);
+    ASSERT_EQ(video.GetEntry(0, &offset, &size), dshow::kOk);
     EXPECT_EQ(offset, 2068u);
     EXPECT_EQ(size, 100u);
     EXPECT_EQ(video.IsKeyFrame(0), 1u);
-    ASSERT_EQ(video.GetEntry(1, &offset, &size), kHrOk);
+    ASSERT_EQ(video.GetEntry(1, &offset, &size), dshow::kOk);
     EXPECT_EQ(offset, 2048u + 16 + 300);
     EXPECT_EQ(video.IsKeyFrame(1), 0u);
-    ASSERT_EQ(audio.GetEntry(1, &offset, &size), kHrOk);
+    ASSERT_EQ(audio.GetEntry(1, &offset, &size), dshow::kOk);
     EXPECT_EQ(size, 60u);
-    EXPECT_EQ(video.GetEntry(2, &offset, &size), kHrFail);
+    EXPECT_EQ(video.GetEntry(2, &offset, &size), dshow::kFail);
     EXPECT_EQ(video.IsKeyFrame(2), 0u);
     EXPECT_EQ(reader.GetVideoFrameSize(1), 200u);
     EXPECT_EQ(reader.IsVideoKeyFrame(0), 1u);
@@ -77,21 +77,22 @@ TEST(AVISuperIndex, FramesAcrossStandardIndexes) {
     TempDir dir;
     OpenDmlClip clip;
     AVIReader reader;
-    ASSERT_EQ(OpenBytes(dir, clip.bytes, reader), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, clip.bytes, reader), dshow::kOk);
     ASSERT_EQ(reader.Video().SuperIndex().EntriesInUse(), 3u);
     EXPECT_FALSE(reader.Video().SuperIndex().StandardIndexesAllocated());  // read on first use
     for (uint32_t frame : {0u, 999u, 1000u, 2199u, 2200u, 2999u}) {
         uint64_t offset = 0;
         uint32_t size = 0, lead = 0, alignedSize = 0;
         ASSERT_EQ(reader.Video().GetAlignedFrameLocation(frame, 1, &size, &lead, &offset, &alignedSize),
-                  kHrOk);
+                  dshow::kOk);
         EXPECT_EQ(offset, clip.layout.frameOffset[frame]) << frame;
         EXPECT_EQ(size, 4u) << frame;  // bit 31 (not a key frame) is masked
         EXPECT_EQ(reader.IsVideoKeyFrame(frame), IsKeyFrame(clip.options, frame) ? 1u : 0u) << frame;
     }
     EXPECT_TRUE(reader.Video().SuperIndex().StandardIndexesAllocated());
     EXPECT_EQ(reader.GetVideoFrameSize(3000), 0u);
-    EXPECT_EQ(reader.Video().GetAlignedFrameLocation(3000, 512, nullptr, nullptr, nullptr, nullptr), kHrFail);
+    EXPECT_EQ(reader.Video().GetAlignedFrameLocation(3000, 512, nullptr, nullptr, nullptr, nullptr),
+              dshow::kFail);
     EXPECT_EQ(reader.IsVideoKeyFrame(3000), 0u);
 }
 
@@ -103,7 +104,7 @@ TEST(AVISuperIndex, PartialLoadKeepsEarlierChunks) {
     clip.PatchU32(clip.EntryOffset(1), static_cast<uint32_t>(frameChunk));
     clip.PatchU32(clip.EntryOffset(1) + 4, 0);
     AVIReader reader;
-    ASSERT_EQ(OpenBytes(dir, clip.bytes, reader), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, clip.bytes, reader), dshow::kOk);
     EXPECT_EQ(reader.GetVideoFrameSize(0), 0u);
     EXPECT_EQ(reader.GetVideoFrameSize(0), 4u);
     EXPECT_EQ(reader.GetVideoFrameSize(999), 4u);
@@ -121,7 +122,7 @@ TEST(AVISuperIndex, ClaimsAreCheckedAgainstChunksAndFile) {
         uint64_t ix = clip.layout.frameOffset[2999] + 4;    // the first ix00 follows the last frame
         clip.PatchU32(static_cast<size_t>(ix) + 8 + 4, 0x7FFFFFFF);
         AVIReader reader;
-        ASSERT_EQ(OpenBytes(dir, clip.bytes, reader, "a.avi"), kHrOk);
+        ASSERT_EQ(OpenBytes(dir, clip.bytes, reader, "a.avi"), dshow::kOk);
         EXPECT_EQ(reader.Video().SuperIndex().EntriesInUse(), 3u);
         EXPECT_EQ(reader.GetVideoFrameSize(999), 4u);
         EXPECT_EQ(reader.GetVideoFrameSize(1000), 4u);  // the second chunk still answers for 1000
@@ -130,7 +131,7 @@ TEST(AVISuperIndex, ClaimsAreCheckedAgainstChunksAndFile) {
         OpenDmlClip clip;
         clip.PatchU32(clip.EntryOffset(2) + 4, 0x10);  // far past the end of the file
         AVIReader reader;
-        ASSERT_EQ(OpenBytes(dir, clip.bytes, reader, "b.avi"), kHrOk);
+        ASSERT_EQ(OpenBytes(dir, clip.bytes, reader, "b.avi"), dshow::kOk);
         EXPECT_EQ(reader.GetVideoFrameSize(2500), 0u);
         EXPECT_EQ(reader.GetVideoFrameSize(100), 4u);
     }
@@ -147,16 +148,17 @@ TEST(AVIStreamIndex, EmptyIndexesFailEveryOperation) {
         w.End(list);
     };
     AVIReader reader;
-    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl, {}, {}, [](RiffWriter&) {}), reader), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl, {}, {}, [](RiffWriter&) {}), reader), dshow::kOk);
     EXPECT_EQ(reader.IsVideoKeyFrame(0), 0x80004005u);
     EXPECT_EQ(reader.GetVideoFrameSize(0), 0u);
-    EXPECT_EQ(reader.Video().GetAlignedFrameLocation(0, 512, nullptr, nullptr, nullptr, nullptr), kHrFail);
-    EXPECT_EQ(reader.Audio().SeekToStart(), kHrFail);
+    EXPECT_EQ(reader.Video().GetAlignedFrameLocation(0, 512, nullptr, nullptr, nullptr, nullptr),
+              dshow::kFail);
+    EXPECT_EQ(reader.Audio().SeekToStart(), dshow::kFail);
     uint8_t buffer[64];
     uint32_t got = 7;
-    EXPECT_EQ(reader.Audio().ReadSamples(0, buffer, 16, 4, &got, nullptr), kHrFail);
+    EXPECT_EQ(reader.Audio().ReadSamples(0, buffer, 16, 4, &got, nullptr), dshow::kFail);
     EXPECT_EQ(got, 0u);
-    EXPECT_EQ(reader.Audio().ReadSamples(5, buffer, 16, 4, &got, nullptr), kHrFail);
+    EXPECT_EQ(reader.Audio().ReadSamples(5, buffer, 16, 4, &got, nullptr), dshow::kFail);
 }
 
 }  // namespace

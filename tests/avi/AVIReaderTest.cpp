@@ -13,14 +13,14 @@ namespace {
 TEST(AVIReaderOpen, WellFormedClip) {
     TempDir dir;
     AVIReader reader;
-    ASSERT_EQ(OpenBytes(dir, BuildClip(ClipOptions()), reader), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, BuildClip(ClipOptions()), reader), dshow::kOk);
     EXPECT_EQ(reader.MainHeader().width, 64u);
     EXPECT_EQ(reader.TotalFrames(), 12u);
     EXPECT_STREQ(reader.Path(), dir.File("clip.avi").c_str());
     ASSERT_TRUE(reader.Video().IsValid() && reader.Audio().IsValid());
     EXPECT_EQ(reader.Video().GetHandler(), MakeFourCC('K', 'R', 'V', 'X'));
     EXPECT_EQ(reader.Video().BitmapHeader().height, 48);
-    EXPECT_EQ(reader.Audio().Format().samplesPerSec, 48000u);
+    EXPECT_EQ(reader.Audio().Format().samplesPerSecond, 48000u);
     EXPECT_EQ(reader.Audio().Header().sampleSize, 4u);
     EXPECT_EQ(reader.Video().OldIndex().Count() + reader.Audio().OldIndex().Count(), 24u);
     reader.Reset();
@@ -60,7 +60,7 @@ TEST(AVIReaderOpen, TolerantWalk) {
         };
     };
     AVIReader reader;
-    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl(true)), reader), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl(true)), reader), dshow::kOk);
     EXPECT_EQ(reader.TotalFrames(), 54000u);
     EXPECT_EQ(reader.MainHeader().totalFrames, 12000u);
     EXPECT_EQ(reader.MainHeader().reserved[3], 1013u);  // bytes 52..55; 56..63 are not kept
@@ -73,8 +73,42 @@ TEST(AVIReaderOpen, TolerantWalk) {
     EXPECT_FALSE(reader.Audio().IsValid());
 
     AVIReader plain;
-    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl(false)), plain, "plain.avi"), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes(hdrl(false)), plain, "plain.avi"), dshow::kOk);
     EXPECT_EQ(plain.TotalFrames(), 12000u);
+}
+
+// A stream list's walk reads chunks while it is inside the list: a last chunk that runs past the list's
+// end is read whole (it lies in the file) and ends the list, and the main walk goes on behind it.
+TEST(AVIReaderOpen, AChunkRunningPastItsStreamListEndsTheList) {
+    TempDir dir;
+    // The video list declared 6 bytes short, its "strn" overhanging; the audio list follows.
+    std::vector<uint8_t> shortList = AVIFileBytes([](RiffWriter& w) {
+        Avih(w, 1);
+        uint64_t at = w.Tell();
+        Strl(w, "vids", 40, [](RiffWriter& s) { s.Chunk("strn", "the video stream", 16); });
+        w.PatchU32(at + 4, static_cast<uint32_t>(w.Tell() - at - 8 - 6));
+        Strl(w, "auds", 16);
+    });
+    AVIReader reader;
+    ASSERT_EQ(OpenBytes(dir, shortList, reader, "short.avi"), dshow::kOk);
+    EXPECT_EQ(reader.Video().GetHandler(), MakeFourCC('K', 'R', 'V', 'X'));
+    EXPECT_TRUE(reader.Audio().IsValid());
+    EXPECT_EQ(reader.Video().OldIndex().Count(), 1u);
+
+    // A chunk that claims the audio list behind it as its own data takes it along: the walk goes on
+    // after the chunk, and the audio stream is never seen.
+    std::vector<uint8_t> swallowing = AVIFileBytes([](RiffWriter& w) {
+        Avih(w, 1);
+        Strl(w, "vids", 40, [](RiffWriter& s) {
+            s.Id("strd");
+            s.U32(100);  // the size of the audio list below
+        });
+        Strl(w, "auds", 16);
+    });
+    AVIReader hidden;
+    ASSERT_EQ(OpenBytes(dir, swallowing, hidden, "swallowing.avi"), dshow::kOk);
+    EXPECT_TRUE(hidden.Video().IsValid());
+    EXPECT_FALSE(hidden.Audio().IsValid());
 }
 
 TEST(AVIReaderOpen, RefusesMalformedFiles) {
@@ -138,30 +172,22 @@ TEST(AVIReaderOpen, RefusesMalformedFiles) {
                          Strl(w, "vids");
                          w.PatchU32(at + 4, 5000);
                      }))});
-    // A chunk of the video list whose size reaches over the audio stream's list, which follows it in
-    // the file: read as the list's own, it would hide the audio stream.
-    cases.push_back({"chunk running past its stream list", AVIFileBytes(hdrlWith([](RiffWriter& w) {
-                         Strl(w, "vids", 40, [](RiffWriter& s) {
-                             s.Id("strd");
-                             s.U32(100);  // the size of the audio list below
-                         });
-                         Strl(w, "auds", 16);
-                     }))});
     cases.push_back({"ends inside hdrl", std::vector<uint8_t>(good.begin(), good.begin() + 60)});
 
     for (size_t i = 0; i < cases.size(); ++i) {
         AVIReader reader;
         EXPECT_EQ(OpenBytes(dir, cases[i].bytes, reader, ("bad" + std::to_string(i) + ".avi").c_str()),
-                  kHrFail)
+                  dshow::kFail)
             << cases[i].name;
     }
     AVIReader reader;
-    EXPECT_EQ(reader.Open(dir.File("missing.avi").c_str()), kHrFail);
-    EXPECT_EQ(reader.Open(nullptr), kHrFail);
-    EXPECT_EQ(reader.Open(std::string(300, 'a').c_str()), kHrFail);
+    EXPECT_EQ(reader.Open(dir.File("missing.avi").c_str()), dshow::kFail);
+    EXPECT_EQ(reader.Open(nullptr), dshow::kFail);
+    EXPECT_EQ(reader.Open(std::string(300, 'a').c_str()), dshow::kFail);
 
     // Files without a video or an audio stream open; the missing stream stays invalid.
-    ASSERT_EQ(OpenBytes(dir, AVIFileBytes([](RiffWriter& w) { Avih(w, 1); }), reader, "nostreams.avi"), kHrOk);
+    ASSERT_EQ(OpenBytes(dir, AVIFileBytes([](RiffWriter& w) { Avih(w, 1); }), reader, "nostreams.avi"),
+              dshow::kOk);
     EXPECT_FALSE(reader.Video().IsValid());
     EXPECT_FALSE(reader.Audio().IsValid());
 }

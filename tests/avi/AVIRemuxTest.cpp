@@ -50,17 +50,17 @@ void CheckAudio(AVIReader& reader, const ClipOptions& options) {
     const uint64_t total = uint64_t(options.frames) * options.samplesPerChunk;
     std::vector<uint8_t> block(4000 * 4);
     uint64_t position = 0;
-    ASSERT_EQ(reader.Audio().SeekToStart(), kHrOk);
+    ASSERT_EQ(reader.Audio().SeekToStart(), dshow::kOk);
     while (position < total) {
         uint32_t got = 0;
-        HResult result = reader.Audio().ReadSamples(position, block.data(), 4000, 4, &got, nullptr);
+        dshow::HResult result = reader.Audio().ReadSamples(position, block.data(), 4000, 4, &got, nullptr);
         for (uint32_t i = 0; i < got * 4; ++i) {
             if (block[i] != AudioByte(position * 4 + i)) {
                 FAIL() << "audio byte " << position * 4 + i;
             }
         }
         position += got;
-        if (Failed(result)) break;
+        if (dshow::Failed(result)) break;
     }
     EXPECT_EQ(position, total);
 }
@@ -75,10 +75,10 @@ TEST(AVIRemux, ReadsWhatFfmpegWrote) {
     ASSERT_TRUE(WriteClipFile(source, options));
     Remux(source, copy);
     AVIReader reader;
-    ASSERT_EQ(reader.Open(copy.c_str()), kHrOk);
+    ASSERT_EQ(reader.Open(copy.c_str()), dshow::kOk);
     EXPECT_EQ(reader.TotalFrames(), options.frames);
     EXPECT_EQ(reader.Video().GetHandler(), MakeFourCC('K', 'R', 'V', 'X'));
-    EXPECT_EQ(reader.Audio().Format().samplesPerSec, 48000u);
+    EXPECT_EQ(reader.Audio().Format().samplesPerSecond, 48000u);
     CheckFrames(reader, options);
     CheckAudio(reader, options);
 }
@@ -98,7 +98,7 @@ TEST(AVIRemux, LargeClipWithContinuationForms) {
     Remux(source, copy);
     std::filesystem::remove(source);
     AVIReader reader;
-    ASSERT_EQ(reader.Open(copy.c_str()), kHrOk);
+    ASSERT_EQ(reader.Open(copy.c_str()), dshow::kOk);
     EXPECT_EQ(reader.TotalFrames(), options.frames);
     EXPECT_NE(reader.Video().SuperIndex().EntriesInUse(), 0u);
     EXPECT_GT(CheckFrames(reader, options), 0u);

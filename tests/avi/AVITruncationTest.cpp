@@ -31,11 +31,11 @@ TEST(AVITruncation, CutFilesDoNotOpen) {
         AVIReader reader;
         std::string name = "cut" + std::to_string(index++ % 8) + ".avi";
         ASSERT_EQ(OpenBytes(dir, std::vector<uint8_t>(clip.begin(), clip.begin() + n), reader, name.c_str()),
-                  kHrFail)
+                  dshow::kFail)
             << "cut at " << n;
     }
     AVIReader whole;
-    EXPECT_EQ(OpenBytes(dir, clip, whole, "whole.avi"), kHrOk);
+    EXPECT_EQ(OpenBytes(dir, clip, whole, "whole.avi"), dshow::kOk);
 }
 
 #ifndef _WIN32
@@ -52,11 +52,11 @@ TEST(AVITruncation, FileShrinksWhileOpen) {
                 dir.File("shrink" + std::to_string(cutFrame) + (legacy ? "l.avi" : "o.avi"));
             ASSERT_TRUE(WriteClipFile(path, options, &layout));
             AVIReader reader;
-            ASSERT_EQ(reader.Open(path.c_str()), kHrOk);
+            ASSERT_EQ(reader.Open(path.c_str()), dshow::kOk);
             // The standard indexes follow the movie data: read them before the cut when they are used.
             if (!legacy) {
-                ASSERT_EQ(reader.Video().EnsureIndex(), kHrOk);
-                ASSERT_EQ(reader.Audio().EnsureIndex(), kHrOk);
+                ASSERT_EQ(reader.Video().EnsureIndex(), dshow::kOk);
+                ASSERT_EQ(reader.Audio().EnsureIndex(), dshow::kOk);
             }
             const uint64_t cut = layout.frameOffset[cutFrame] + 10;
             std::filesystem::resize_file(path, cut);
@@ -72,7 +72,7 @@ TEST(AVITruncation, FileShrinksWhileOpen) {
             uint32_t got = 0;
             EXPECT_EQ(reader.Audio().ReadSamples(0, audio.data(), options.frames * options.samplesPerChunk, 4,
                                                  &got, nullptr),
-                      kHrFail);
+                      dshow::kFail);
             EXPECT_EQ(got, cutFrame * options.samplesPerChunk);
             // Regrow it: the reader asks for the length again.
             ASSERT_TRUE(WriteClipFile(path, options));

@@ -24,8 +24,8 @@ std::vector<const Chunk*> StreamLists(const std::vector<Chunk>& hdrl) {
 
 std::vector<uint8_t> WriteToMemory(const SampleSet& set, AVIOpenDml mode, uint64_t limit, MemorySink& sink) {
     AVIWriter writer;
-    EXPECT_EQ(writer.Open(&sink, set.video, set.audio, mode, limit), kHrOk);
-    EXPECT_EQ(WriteSamples(writer, set), kHrOk);
+    EXPECT_EQ(writer.Open(&sink, set.video, set.audio, mode, limit), dshow::kOk);
+    EXPECT_EQ(WriteSamples(writer, set), dshow::kOk);
     return sink.bytes;
 }
 
@@ -44,8 +44,8 @@ TEST(AVIWriterSink, SinkGetsTheBytesOfTheFileInFewWrites) {
         SCOPED_TRACE(c.name);
         const std::string path = dir.File(std::string(c.name) + ".avi");
         AVIWriter byPath;
-        ASSERT_EQ(byPath.Open(path.c_str(), set.video, set.audio, c.mode, c.limit), kHrOk);
-        ASSERT_EQ(WriteSamples(byPath, set), kHrOk);
+        ASSERT_EQ(byPath.Open(path.c_str(), set.video, set.audio, c.mode, c.limit), dshow::kOk);
+        ASSERT_EQ(WriteSamples(byPath, set), dshow::kOk);
         MemorySink sink;
         const std::vector<uint8_t> memory = WriteToMemory(set, c.mode, c.limit, sink);
         EXPECT_TRUE(memory == AVIFile(path).bytes);
@@ -64,27 +64,27 @@ TEST(AVIWriterSink, RefusedWritesFailTheSampleAndTheClose) {
         MemorySink sink;
         sink.failFrom = 100000;  // in the middle of the movie data
         AVIWriter writer;
-        ASSERT_EQ(writer.Open(&sink, set.video, set.audio, AVIOpenDml::kAutomatic, kSmallLimit), kHrOk);
-        HResult result = kHrOk;
+        ASSERT_EQ(writer.Open(&sink, set.video, set.audio, AVIOpenDml::kAutomatic, kSmallLimit), dshow::kOk);
+        dshow::HResult result = dshow::kOk;
         size_t written = 0;
-        for (; written < set.frames.size() && Succeeded(result); ++written) {
+        for (; written < set.frames.size() && dshow::Succeeded(result); ++written) {
             result = writer.WriteVideo(set.frames[written].data(),
                                        static_cast<uint32_t>(set.frames[written].size()), true);
         }
-        EXPECT_EQ(result, kHrFail);
+        EXPECT_EQ(result, dshow::kFail);
         EXPECT_LT(written, set.frames.size());
         // Once failed, the writer refuses everything that follows.
-        EXPECT_EQ(writer.WriteVideo(set.frames[0].data(), 16, true), kHrFail);
-        EXPECT_EQ(writer.Close(), kHrFail);
+        EXPECT_EQ(writer.WriteVideo(set.frames[0].data(), 16, true), dshow::kFail);
+        EXPECT_EQ(writer.Close(), dshow::kFail);
     }
     {
         // The final header rewrite failing is reported by Close alone.
         MemorySink sink;
         AVIWriter writer;
-        ASSERT_EQ(writer.Open(&sink, set.video, AVIAudioParams{}, AVIOpenDml::kOff), kHrOk);
-        ASSERT_EQ(writer.WriteVideo(set.frames[0].data(), 5000, true), kHrOk);
+        ASSERT_EQ(writer.Open(&sink, set.video, AVIAudioParams{}, AVIOpenDml::kOff), dshow::kOk);
+        ASSERT_EQ(writer.WriteVideo(set.frames[0].data(), 5000, true), dshow::kOk);
         sink.failFrom = 0;
-        EXPECT_EQ(writer.Close(), kHrFail);
+        EXPECT_EQ(writer.Close(), dshow::kFail);
         EXPECT_FALSE(writer.IsOpen());
     }
 }
@@ -98,27 +98,27 @@ TEST(AVIWriterSink, RefusesBadParametersAndMisuse) {
          {&AVIVideoParams::width, &AVIVideoParams::height, &AVIVideoParams::rate, &AVIVideoParams::scale}) {
         AVIVideoParams bad = video;
         bad.*field = 0;
-        EXPECT_EQ(writer.Open(&sink, bad, audio, AVIOpenDml::kOff), kHrInvalidArg);
+        EXPECT_EQ(writer.Open(&sink, bad, audio, AVIOpenDml::kOff), dshow::kInvalidArg);
     }
     audio.sampleRate = 48000;
     audio.channels = 0;
-    EXPECT_EQ(writer.Open(&sink, video, audio, AVIOpenDml::kOff), kHrInvalidArg);
+    EXPECT_EQ(writer.Open(&sink, video, audio, AVIOpenDml::kOff), dshow::kInvalidArg);
     EXPECT_EQ(writer.Open(static_cast<IAVIByteSink*>(nullptr), video, AVIAudioParams{}, AVIOpenDml::kOff),
-              kHrInvalidArg);
+              dshow::kInvalidArg);
     EXPECT_EQ(sink.writes, 0u);
-    EXPECT_EQ(writer.WriteVideo(nullptr, 0, true), kHrInvalidArg);  // not open
-    EXPECT_EQ(writer.Close(), kHrInvalidArg);
+    EXPECT_EQ(writer.WriteVideo(nullptr, 0, true), dshow::kInvalidArg);  // not open
+    EXPECT_EQ(writer.Close(), dshow::kInvalidArg);
 
-    ASSERT_EQ(writer.Open(&sink, video, AVIAudioParams{}, AVIOpenDml::kOff), kHrOk);
-    EXPECT_EQ(writer.Open(&sink, video, AVIAudioParams{}, AVIOpenDml::kOff), kHrInvalidArg);
+    ASSERT_EQ(writer.Open(&sink, video, AVIAudioParams{}, AVIOpenDml::kOff), dshow::kOk);
+    EXPECT_EQ(writer.Open(&sink, video, AVIAudioParams{}, AVIOpenDml::kOff), dshow::kInvalidArg);
     const uint8_t pcm[4] = {};
-    EXPECT_EQ(writer.WriteAudio(pcm, 4), kHrInvalidArg);  // no audio stream
-    EXPECT_EQ(writer.WriteVideo(nullptr, 8, true), kHrInvalidArg);
-    EXPECT_EQ(writer.Close(), kHrOk);
+    EXPECT_EQ(writer.WriteAudio(pcm, 4), dshow::kInvalidArg);  // no audio stream
+    EXPECT_EQ(writer.WriteVideo(nullptr, 8, true), dshow::kInvalidArg);
+    EXPECT_EQ(writer.Close(), dshow::kOk);
 
     TempDir dir;
     EXPECT_EQ(writer.Open(dir.File("missing/clip.avi").c_str(), video, AVIAudioParams{}, AVIOpenDml::kOff),
-              kHrFail);
+              dshow::kFail);
 }
 
 // Formats whose header fields cannot hold them are refused, not written wrapped: the frame period in
@@ -129,17 +129,17 @@ TEST(AVIWriterSink, RefusesFormatsPastTheirHeaderFields) {
         uint32_t rate, scale;
         uint32_t sampleRate;
         uint16_t channels, bits;
-        HResult result;
+        dshow::HResult result;
         uint32_t microsecondsPerFrame, bytesPerSecond;  // as written, when accepted
     };
     const Case cases[] = {
-        {"4294 seconds a frame", 1, 4294, 0, 2, 16, kHrOk, 4294000000u, 0},
-        {"4295 seconds a frame", 1, 4295, 0, 2, 16, kHrInvalidArg, 0, 0},
-        {"65535 channels of 8 bits at 65537 Hz", 25, 1, 65537, 65535, 8, kHrOk, 40000, 0xFFFFFFFFu},
-        {"65535 channels of 8 bits at 65538 Hz", 25, 1, 65538, 65535, 8, kHrInvalidArg, 0, 0},
-        {"65535 channels of 16 bits", 25, 1, 48000, 65535, 16, kHrInvalidArg, 0, 0},
-        {"30000 channels of 16 bits at 48000 Hz", 25, 1, 48000, 30000, 16, kHrOk, 40000, 2880000000u},
-        {"2147483647 Hz", 25, 1, 0x7FFFFFFF, 2, 16, kHrInvalidArg, 0, 0},
+        {"4294 seconds a frame", 1, 4294, 0, 2, 16, dshow::kOk, 4294000000u, 0},
+        {"4295 seconds a frame", 1, 4295, 0, 2, 16, dshow::kInvalidArg, 0, 0},
+        {"65535 channels of 8 bits at 65537 Hz", 25, 1, 65537, 65535, 8, dshow::kOk, 40000, 0xFFFFFFFFu},
+        {"65535 channels of 8 bits at 65538 Hz", 25, 1, 65538, 65535, 8, dshow::kInvalidArg, 0, 0},
+        {"65535 channels of 16 bits", 25, 1, 48000, 65535, 16, dshow::kInvalidArg, 0, 0},
+        {"30000 channels of 16 bits at 48000 Hz", 25, 1, 48000, 30000, 16, dshow::kOk, 40000, 2880000000u},
+        {"2147483647 Hz", 25, 1, 0x7FFFFFFF, 2, 16, dshow::kInvalidArg, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -153,11 +153,11 @@ TEST(AVIWriterSink, RefusesFormatsPastTheirHeaderFields) {
         MemorySink sink;
         AVIWriter writer;
         EXPECT_EQ(writer.Open(&sink, video, audio, AVIOpenDml::kOff), c.result);
-        if (c.result != kHrOk) {
+        if (c.result != dshow::kOk) {
             EXPECT_EQ(sink.writes, 0u);
             continue;
         }
-        ASSERT_EQ(writer.Close(), kHrOk);
+        ASSERT_EQ(writer.Close(), dshow::kOk);
         // What was accepted is written as it is.
         const AVIFile file(sink.bytes);
         const std::string text(sink.bytes.begin(), sink.bytes.end());
@@ -175,17 +175,17 @@ TEST(AVIWriterSink, PlainFileStopsBeforeFourGiB) {
     DiscardingSink sink(4096);
     AVIWriter writer;
     const AVIVideoParams video = MakeSamples(1, 10, false).video;
-    ASSERT_EQ(writer.Open(&sink, video, AVIAudioParams{}, AVIOpenDml::kOff), kHrOk);
+    ASSERT_EQ(writer.Open(&sink, video, AVIAudioParams{}, AVIOpenDml::kOff), dshow::kOk);
     std::vector<uint8_t> sample(64u << 20, 0x5A);
     uint32_t accepted = 0;
-    HResult result = kHrOk;
+    dshow::HResult result = dshow::kOk;
     while (accepted < 80 &&
-           Succeeded(result = writer.WriteVideo(sample.data(), uint32_t(sample.size()), true))) {
+           dshow::Succeeded(result = writer.WriteVideo(sample.data(), uint32_t(sample.size()), true))) {
         ++accepted;
     }
-    EXPECT_EQ(result, kHrFail);
+    EXPECT_EQ(result, dshow::kFail);
     EXPECT_EQ(accepted, 63u);  // 64 samples of 64 MiB and their headers would need 4 GiB + 512 bytes
-    ASSERT_EQ(writer.Close(), kHrOk);
+    ASSERT_EQ(writer.Close(), dshow::kOk);
     AVIFile head(sink.head);
     EXPECT_EQ(head.U32(4) + 8ull, sink.end);
     EXPECT_LE(sink.end, 0xFFFFFFFFull);
@@ -196,8 +196,8 @@ TEST(AVIWriterAutomatic, UnderTheLimitIsAPlainFileWithRoomForOpenDml) {
     const SampleSet set = MakeSamples(24, 3001, true);
     const std::string path = dir.File("automatic.avi");
     AVIWriter writer;
-    ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, AVIOpenDml::kAutomatic), kHrOk);
-    ASSERT_EQ(WriteSamples(writer, set), kHrOk);
+    ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, AVIOpenDml::kAutomatic), dshow::kOk);
+    ASSERT_EQ(WriteSamples(writer, set), dshow::kOk);
 
     AVIFile avi(path);
     const auto top = avi.Top();
@@ -230,8 +230,9 @@ TEST(AVIWriterAutomatic, PastTheLimitContinuesInAVIXForms) {
     const SampleSet set = MakeSamples(40, 12000, true);
     const std::string path = dir.File("continued.avi");
     AVIWriter writer;
-    ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, AVIOpenDml::kAutomatic, kSmallLimit), kHrOk);
-    ASSERT_EQ(WriteSamples(writer, set), kHrOk);
+    ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, AVIOpenDml::kAutomatic, kSmallLimit),
+              dshow::kOk);
+    ASSERT_EQ(WriteSamples(writer, set), dshow::kOk);
 
     AVIFile avi(path);
     const auto top = avi.Top();
@@ -288,11 +289,11 @@ TEST(AVIWriterAudioOnly, AudioIsStreamZeroAndReadsBack) {
     for (const AVIOpenDml mode : {AVIOpenDml::kOff, AVIOpenDml::kAutomatic}) {
         const std::string path = dir.File(mode == AVIOpenDml::kOff ? "plain.avi" : "continued.avi");
         AVIWriter writer;
-        ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, mode, 64 * 1024), kHrOk);
-        EXPECT_EQ(writer.WriteVideo(set.frames[0].data(), 16, true), kHrInvalidArg);
+        ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, mode, 64 * 1024), dshow::kOk);
+        EXPECT_EQ(writer.WriteVideo(set.frames[0].data(), 16, true), dshow::kInvalidArg);
         for (const auto& chunk : set.audioChunks)
-            ASSERT_EQ(writer.WriteAudio(chunk.data(), static_cast<uint32_t>(chunk.size())), kHrOk);
-        ASSERT_EQ(writer.Close(), kHrOk);
+            ASSERT_EQ(writer.WriteAudio(chunk.data(), static_cast<uint32_t>(chunk.size())), dshow::kOk);
+        ASSERT_EQ(writer.Close(), dshow::kOk);
 
         AVIFile avi(path);
         const auto top = avi.Top();
@@ -309,7 +310,7 @@ TEST(AVIWriterAudioOnly, AudioIsStreamZeroAndReadsBack) {
         }
 
         AVIReader reader;
-        ASSERT_EQ(reader.Open(path.c_str()), kHrOk);
+        ASSERT_EQ(reader.Open(path.c_str()), dshow::kOk);
         ASSERT_TRUE(reader.Audio().IsValid());
         std::vector<uint8_t> expected;
         for (const auto& chunk : set.audioChunks) expected.insert(expected.end(), chunk.begin(), chunk.end());
@@ -317,7 +318,7 @@ TEST(AVIWriterAudioOnly, AudioIsStreamZeroAndReadsBack) {
         uint32_t read = 0;
         ASSERT_EQ(reader.Audio().ReadSamples(0, got.data(), static_cast<uint32_t>(expected.size() / 4), 4,
                                              &read, nullptr),
-                  kHrOk);
+                  dshow::kOk);
         EXPECT_EQ(read, expected.size() / 4);
         EXPECT_TRUE(got == expected);
     }

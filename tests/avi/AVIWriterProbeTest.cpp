@@ -50,8 +50,9 @@ TEST(AVIWriterProbe, CountsEveryFrameOfAContinuedFile) {
     const SampleSet set = MakeSamples(40, 12000, true);
     const std::string path = dir.File("continued.avi");
     AVIWriter writer;
-    ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, AVIOpenDml::kAutomatic, 256 * 1024), kHrOk);
-    ASSERT_EQ(WriteSamples(writer, set), kHrOk);
+    ASSERT_EQ(writer.Open(path.c_str(), set.video, set.audio, AVIOpenDml::kAutomatic, 256 * 1024),
+              dshow::kOk);
+    ASSERT_EQ(WriteSamples(writer, set), dshow::kOk);
     std::vector<uint64_t> frameSizes, expectedSizes;
     std::vector<bool> keys;
     uint64_t audioBytes = 0, expectedAudioBytes = 0;

@@ -27,10 +27,10 @@ private:
 };
 
 // Writes `bytes` as a file in `dir` and opens it.
-inline HResult OpenBytes(const TempDir& dir, const std::vector<uint8_t>& bytes, AVIReader& reader,
-                         const char* name = "clip.avi") {
+inline dshow::HResult OpenBytes(const TempDir& dir, const std::vector<uint8_t>& bytes, AVIReader& reader,
+                                const char* name = "clip.avi") {
     std::string path = dir.File(name);
-    if (!WriteBytes(path, bytes)) return kHrPointer;
+    if (!WriteBytes(path, bytes)) return dshow::kPointer;
     return reader.Open(path.c_str());
 }
 
@@ -39,13 +39,13 @@ inline bool ReadFrame(AVIReader& reader, uint32_t frame, std::vector<uint8_t>* o
     uint32_t size = 0, lead = 0, alignedSize = 0;
     uint64_t alignedOffset = 0;
     uint32_t sector = reader.SampleFile()->SectorSize();
-    if (Failed(reader.Video().GetAlignedFrameLocation(frame, sector, &size, &lead, &alignedOffset,
-                                                      &alignedSize))) {
+    if (dshow::Failed(reader.Video().GetAlignedFrameLocation(frame, sector, &size, &lead, &alignedOffset,
+                                                             &alignedSize))) {
         return false;
     }
     AlignedBuffer buffer(alignedSize, sector < 4096 ? 4096 : sector);
     uint64_t got = 0;
-    if (Failed(
+    if (dshow::Failed(
             AVIReader::ReadFileData(reader.SampleFile(), alignedOffset, alignedSize, buffer.Data(), &got))) {
         return false;
     }

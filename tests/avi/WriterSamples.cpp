@@ -44,15 +44,16 @@ SampleSet MakeSamples(uint32_t count, uint32_t frameBytes, bool withAudio) {
     return set;
 }
 
-HResult WriteSamples(AVIWriter& writer, const SampleSet& set) {
+dshow::HResult WriteSamples(AVIWriter& writer, const SampleSet& set) {
     for (size_t i = 0; i < set.frames.size(); ++i) {
         const std::vector<uint8_t>& frame = set.frames[i];
-        HResult result = writer.WriteVideo(frame.data(), static_cast<uint32_t>(frame.size()), set.key[i]);
-        if (Succeeded(result) && i < set.audioChunks.size()) {
+        dshow::HResult result =
+            writer.WriteVideo(frame.data(), static_cast<uint32_t>(frame.size()), set.key[i]);
+        if (dshow::Succeeded(result) && i < set.audioChunks.size()) {
             const std::vector<uint8_t>& audio = set.audioChunks[i];
             result = writer.WriteAudio(audio.data(), static_cast<uint32_t>(audio.size()));
         }
-        if (Failed(result)) {
+        if (dshow::Failed(result)) {
             writer.Close();
             return result;
         }
@@ -62,7 +63,7 @@ HResult WriteSamples(AVIWriter& writer, const SampleSet& set) {
 
 void ExpectReaderReturnsAll(const std::string& path, const SampleSet& set) {
     AVIReader reader;
-    ASSERT_EQ(reader.Open(path.c_str()), kHrOk);
+    ASSERT_EQ(reader.Open(path.c_str()), dshow::kOk);
     const uint32_t frames = static_cast<uint32_t>(set.frames.size());
     EXPECT_EQ(reader.TotalFrames(), frames);
     EXPECT_EQ(reader.Video().GetHandler(), set.video.compression);
@@ -83,13 +84,13 @@ void ExpectReaderReturnsAll(const std::string& path, const SampleSet& set) {
     EXPECT_EQ(reader.Audio().Header().length, total);
     std::vector<uint8_t> got(expected.size() + 4000);
     uint64_t position = 0;
-    ASSERT_EQ(reader.Audio().SeekToStart(), kHrOk);
+    ASSERT_EQ(reader.Audio().SeekToStart(), dshow::kOk);
     while (position < total) {
         uint32_t read = 0;
-        const HResult result =
+        const dshow::HResult result =
             reader.Audio().ReadSamples(position, got.data() + position * 4, 1000, 4, &read, nullptr);
         position += read;
-        if (Failed(result) || read == 0) break;
+        if (dshow::Failed(result) || read == 0) break;
     }
     ASSERT_EQ(position, total);
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), got.begin()));

@@ -25,7 +25,7 @@ struct SampleSet {
 SampleSet MakeSamples(uint32_t count, uint32_t frameBytes, bool withAudio);
 
 // Writes the set interleaved (frame, then its audio) into an open writer and closes it.
-HResult WriteSamples(AVIWriter& writer, const SampleSet& set);
+dshow::HResult WriteSamples(AVIWriter& writer, const SampleSet& set);
 
 // Reads every frame and the whole audio stream back through AVIReader and compares them byte for byte,
 // key-frame flags included.

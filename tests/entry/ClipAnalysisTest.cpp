@@ -8,11 +8,13 @@
 #include "avi/AVIWriter.h"
 #include "host/HostRecords.h"
 #include "host/HostResults.h"
+#include "host/PrPixelFormat.h"
 #include "host/Selectors.h"
 #include "tests/support/ModuleTest.h"
 #include "tests/support/TempClip.h"
 #include "tools/clip-writer/ClipWriter.h"
 #include "tools/krvx-host/ClipQueries.h"
+#include "tools/krvx-host/FrameRequests.h"
 
 using namespace krvx;
 using namespace krvx::sim;
@@ -201,12 +203,12 @@ TEST_F(ClipAnalysisTest, DataRateRepeatsAfterSmallFramesAndHalvesBeforeThem) {
         video.height = 36;
         video.rate = 30000;
         video.scale = 1001;
-        ASSERT_EQ(writer.Open(path.c_str(), video, AVIAudioParams{}, AVIOpenDml::kOff), kHrOk);
+        ASSERT_EQ(writer.Open(path.c_str(), video, AVIAudioParams{}, AVIOpenDml::kOff), dshow::kOk);
         for (uint32_t size : {5000u, 50u, 5000u, 5000u}) {
             std::vector<uint8_t> sample(size, 0x11);
-            ASSERT_EQ(writer.WriteVideo(sample.data(), size, true), kHrOk);
+            ASSERT_EQ(writer.WriteVideo(sample.data(), size, true), dshow::kOk);
         }
-        ASSERT_EQ(writer.Close(), kHrOk);
+        ASSERT_EQ(writer.Close(), dshow::kOk);
     }
     OpenClip clip(*s_session, path);
     clip.Open();  // the samples are not pictures; the handle is all the data rate needs
@@ -232,6 +234,61 @@ TEST_F(ClipAnalysisTest, DataRateRepeatsAfterSmallFramesAndHalvesBeforeThem) {
     EXPECT_EQ(two[2].bytes, 9u);
     DataRateRecord empty{};
     EXPECT_EQ(Call(imDataRateAnalysis, 0, Param(&empty)), kImUnsupported);
+}
+
+// An index entry may claim more bytes than the file holds: the data rate counts it at the size the index
+// states, and a frame request for it fails without reading past the file.
+TEST_F(ClipAnalysisTest, AnEntryRunningPastTheFileCountsAtItsSizeAndFailsAsAFrame) {
+    // The clip's last "idx1" entry, the file's last 16 bytes, claims 100000 bytes.
+    auto claimLastEntry = [](const std::string& path) {
+        std::string file = ReadFile(path);
+        ASSERT_GE(file.size(), 16u);
+        ASSERT_EQ(file.compare(file.size() - 16, 3, "00d"), 0) << "the last index entry is not a frame";
+        const uint32_t claimed = 100000;
+        std::memcpy(&file[file.size() - 4], &claimed, 4);
+        WriteFile(path, file);
+    };
+    std::string samples = m_folder.File("samples.avi");
+    {
+        AVIWriter writer;
+        AVIVideoParams video;
+        video.compression = MakeFourCC('K', 'R', 'V', 'X');
+        video.width = 64;
+        video.height = 36;
+        video.rate = 25;
+        video.scale = 1;
+        ASSERT_EQ(writer.Open(samples.c_str(), video, AVIAudioParams{}, AVIOpenDml::kOff), dshow::kOk);
+        std::vector<uint8_t> sample(3951, 0x11);
+        for (int i = 0; i < 3; ++i) ASSERT_EQ(writer.WriteVideo(sample.data(), 3951, true), dshow::kOk);
+        ASSERT_EQ(writer.Close(), dshow::kOk);
+    }
+    claimLastEntry(samples);
+    {
+        OpenClip clip(*s_session, samples);
+        clip.Open();  // the samples are not pictures; the handle is all the data rate needs
+        ASSERT_NE(clip.Handle(), nullptr);
+        std::vector<DataRateEntry> entries(3);
+        DataRateRecord record{};
+        record.privateData = clip.Handle();
+        record.buffer = entries.data();
+        record.bufferSize = 3 * 8;
+        ASSERT_EQ(Call(imDataRateAnalysis, 0, Param(&record)), 0);
+        EXPECT_EQ(entries[0].bytes, 3951u);
+        EXPECT_EQ(entries[1].bytes, 3951u);
+        EXPECT_EQ(entries[2].bytes, 100000u);
+    }
+
+    encode::ClipOptions options = SmallClip(32, 18, 3);
+    options.audioRate = 0;
+    std::string pictures = MakeClip(m_folder, "pictures.avi", options);
+    claimLastEntry(pictures);
+    OpenClip clip(*s_session, pictures);
+    ASSERT_EQ(clip.Open(), 0);
+    SourceFrame frame(*s_session);
+    EXPECT_EQ(frame.Request(clip, 1, PrPixelFormat_BGRA_4444_8u, 32, 18), 0);
+    frame.Release();
+    EXPECT_EQ(frame.Request(clip, 2, PrPixelFormat_BGRA_4444_8u, 32, 18), kImBadFile);
+    EXPECT_EQ(frame.Frame(), nullptr);
 }
 
 TEST_F(ClipAnalysisTest, TrimsWidenToKeyFramesAndMisalignedEndsAre20) {

@@ -17,15 +17,13 @@ namespace graphtest {
 namespace {
 
 using namespace dshow;
-using dshow::Failed;
-using dshow::Succeeded;
 
 using test::ReadFrame;
 
 // Checks that the file holds exactly frames [0, frames) of the clip, and their audio when `audio`.
 void CheckCopy(const std::string& path, const TestClip& clip, uint32_t frames, bool audio) {
     AVIReader reader;
-    ASSERT_EQ(reader.Open(path.c_str()), kHrOk) << path;
+    ASSERT_EQ(reader.Open(path.c_str()), kOk) << path;
     EXPECT_EQ(reader.TotalFrames(), frames);
     EXPECT_EQ(reader.Video().GetHandler(), kKrvx);
     std::vector<uint8_t> frame;
@@ -37,14 +35,14 @@ void CheckCopy(const std::string& path, const TestClip& clip, uint32_t frames, b
     EXPECT_FALSE(ReadFrame(reader, frames, &frame)) << "no frame past the last";
     if (!audio) return;
     const uint32_t sampleBytes = clip.channels * clip.bits / 8;
-    EXPECT_EQ(reader.Audio().Format().samplesPerSec, clip.audioRate);
-    ASSERT_EQ(reader.Audio().SeekToStart(), kHrOk);
+    EXPECT_EQ(reader.Audio().Format().samplesPerSecond, clip.audioRate);
+    ASSERT_EQ(reader.Audio().SeekToStart(), kOk);
     std::vector<uint8_t> block(clip.AudioBlockBytes());
     for (uint32_t i = 0; i < frames; ++i) {
         uint32_t got = 0;
         ASSERT_EQ(reader.Audio().ReadSamples(uint64_t(i) * clip.samplesPerFrame, block.data(),
                                              clip.samplesPerFrame, sampleBytes, &got, nullptr),
-                  kHrOk);
+                  kOk);
         ASSERT_EQ(got, clip.samplesPerFrame) << "audio block " << i;
         EXPECT_TRUE(block == clip.AudioBlock(i)) << "audio block " << i;
     }

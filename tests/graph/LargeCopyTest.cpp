@@ -12,7 +12,6 @@ namespace graphtest {
 namespace {
 
 using namespace dshow;
-using dshow::Failed;
 TEST(LargeCopy, PastOneGibibyteContinuesAsOpenDml) {
     testing_support::TempFolder folder;
     TestClip clip;
@@ -43,7 +42,7 @@ TEST(LargeCopy, PastOneGibibyteContinuesAsOpenDml) {
     }
 
     AVIReader reader;
-    ASSERT_EQ(reader.Open(path.c_str()), kHrOk);
+    ASSERT_EQ(reader.Open(path.c_str()), kOk);
     EXPECT_GT(reader.FileSize(), uint64_t(1) << 30);
     EXPECT_EQ(reader.TotalFrames(), frames);
     for (uint32_t i : {0u, 1u, 999u, frames - 1}) {

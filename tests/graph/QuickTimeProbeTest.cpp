@@ -42,7 +42,7 @@ std::string Text(const std::map<std::string, std::string>& values, const std::st
 std::vector<std::string> AviFrames(const std::string& path) {
     std::vector<std::string> frames;
     AVIReader reader;
-    if (reader.Open(path.c_str()) != kHrOk) {
+    if (reader.Open(path.c_str()) != dshow::kOk) {
         ADD_FAILURE() << "the remuxed AVI does not open";
         return frames;
     }
@@ -50,8 +50,8 @@ std::vector<std::string> AviFrames(const std::string& path) {
     for (uint32_t f = 0; f < reader.TotalFrames(); ++f) {
         uint32_t size = 0, lead = 0, alignedSize = 0;
         uint64_t alignedOffset = 0;
-        if (Failed(reader.Video().GetAlignedFrameLocation(f, sector, &size, &lead, &alignedOffset,
-                                                          &alignedSize))) {
+        if (dshow::Failed(reader.Video().GetAlignedFrameLocation(f, sector, &size, &lead, &alignedOffset,
+                                                                 &alignedSize))) {
             ADD_FAILURE() << "frame " << f << " has no location";
             break;
         }
@@ -61,7 +61,8 @@ std::vector<std::string> AviFrames(const std::string& path) {
         uint8_t* data =
             block.get() + (alignment - reinterpret_cast<uintptr_t>(block.get()) % alignment) % alignment;
         uint64_t got = 0;
-        if (Failed(AVIReader::ReadFileData(reader.SampleFile(), alignedOffset, alignedSize, data, &got)) ||
+        if (dshow::Failed(
+                AVIReader::ReadFileData(reader.SampleFile(), alignedOffset, alignedSize, data, &got)) ||
             got < uint64_t(lead) + size) {
             ADD_FAILURE() << "frame " << f << " does not read";
             break;

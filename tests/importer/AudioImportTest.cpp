@@ -156,6 +156,34 @@ TEST_F(AudioImportTest, PastTheEndTheRestIsSilenceAndNothingAtAllIs99) {
     EXPECT_EQ(Call(imImportAudio7, 0, reinterpret_cast<intptr_t>(&empty)), kImOtherErr);
 }
 
+// A request for no sample frames asks the host for its (empty) conversion buffer like any other. With a
+// block from the host it rewinds at position 0 and delivers nothing; without one nothing changes.
+TEST_F(AudioImportTest, ARequestForNothingAtZeroStillRewinds) {
+    encode::ClipOptions options = StereoClip();
+    OpenClip clip(*s_session, MakeClip(m_folder, "a.avi", options));
+    ASSERT_EQ(clip.Open(), 0);
+    std::vector<float> wantLeft, wantRight;
+    ExpectedAudio(options, 0, 5 * 1920, wantLeft, wantRight);
+    float left[8], right[8];
+    int64_t next = 0;
+    ASSERT_EQ(clip.ImportAudio(3000, 8, left, right, &next), 0);
+    ASSERT_EQ(next, 3008);
+    EXPECT_EQ(clip.ImportAudio(0, 0, left, right), kImNoAudio);
+    ASSERT_EQ(clip.ImportAudio(-1, 8, left, right, &next), 0);
+    EXPECT_EQ(next, 8);
+    EXPECT_EQ(left[0], wantLeft[0]);
+    EXPECT_EQ(right[7], wantRight[7]);
+
+    // The host has no block: the request ends there, and the next one continues where the last ended.
+    ASSERT_EQ(clip.ImportAudio(3000, 8, left, right, &next), 0);
+    s_session->Host().FailAllocationNumber(1);
+    EXPECT_EQ(clip.ImportAudio(0, 0, left, right), kImNoAudio);
+    s_session->Host().FailAllocationNumber(0);
+    ASSERT_EQ(clip.ImportAudio(-1, 8, left, right, &next), 0);
+    EXPECT_EQ(next, 3016);
+    EXPECT_EQ(left[0], wantLeft[3008]);
+}
+
 TEST_F(AudioImportTest, FullScaleSamplesAndTheStreamsStartOffset) {
     encode::ClipOptions options = StereoClip(2);
     std::string path = MakeClip(m_folder, "a.avi", options);
@@ -228,7 +256,8 @@ TEST_F(AudioImportTest, UntrustedAudioHeadersAreAnsweredWithACode) {
         {"scale 0 in the stream header", false, 20, 0, 4, kImNoErr, 5},
         {"rate 0 in the format", true, 4, 0, 4, kImNoErr, 0},
         {"block align 0", true, 12, 0, 2, kImNoErr, 0},
-        {"sample size 0", false, 44, 0, 4, kImNoAudio, 5},
+        // The host gives a block for the empty conversion buffer; the read without a sample size fails.
+        {"sample size 0", false, 44, 0, 4, kImBadFile, 5},
         {"a length beyond the file", false, 32, 0x7FFFFFF0u, 4, kImNoErr, 0},
         // No media type holds a second of these: the copy is refused, not sized with a wrapped product.
         {"65535 channels", true, 2, 65535, 2, kImNoAudio, 5},

@@ -1,14 +1,15 @@
 // Sample and frame buffers: they grow, never shrink, keep their alignment promise, and say why they fail.
+#include <KRVXPixelFormat.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "host/CAllocator.h"
+#include "host/HostResults.h"
+#include "host/PrPixelFormat.h"
 #include "importer/CFrameBuffer.h"
 #include "importer/CSampleBuffer.h"
 #include "importer/DecoderFormats.h"
-#include <KRVXPixelFormat.h>
-#include "host/PrPixelFormat.h"
 #include "tests/host/DebugCapture.h"
 
 using namespace krvx;
@@ -87,7 +88,7 @@ TEST(BuffersTest, WithoutAllocatorABlockPastTheAddressSpaceIsRefusedNotWrapped) 
     // A frame of 0xFFFFFFF0 bytes (a pitch of 16, 268435455 rows) fits its 32-bit size and is answered with
     // the memory error.
     CFrameBuffer frame;
-    EXPECT_EQ(frame.Alloc(4, 268435455, KRVX_PIXEL_FORMAT_BGRA), 4);
+    EXPECT_EQ(frame.Alloc(4, 268435455, KRVX_PIXEL_FORMAT_BGRA), kImMemErr);
     EXPECT_FALSE(frame.IsValid());
     CSampleBuffer sample;
     EXPECT_FALSE(sample.Alloc(0xFFFFFFFDu));
@@ -118,7 +119,7 @@ TEST(BuffersTest, FailuresAreReportedWithSizesAndTheFormatLettersLowByteFirst) {
     RefusingAllocator refusing;
     DebugCaptureScope capture;
     CFrameBuffer frame(&refusing);
-    EXPECT_EQ(frame.Alloc(10, 2, KRVX_PIXEL_FORMAT_BGRA), 4);
+    EXPECT_EQ(frame.Alloc(10, 2, KRVX_PIXEL_FORMAT_BGRA), kImMemErr);
     EXPECT_FALSE(frame.IsValid());
     CSampleBuffer sample(&refusing);
     EXPECT_FALSE(sample.Alloc(300));
@@ -133,7 +134,7 @@ TEST(BuffersTest, FailuresAreReportedWithSizesAndTheFormatLettersLowByteFirst) {
 
 TEST(BuffersTest, ReadingASampleWithoutReaderIsABadRequest) {
     CSampleBuffer sample;
-    EXPECT_EQ(sample.ReadSample(nullptr, 0, 512), 5);
+    EXPECT_EQ(sample.ReadSample(nullptr, 0, 512), kImOtherErr);
 }
 
 TEST(DecoderFormatsTest, EveryOfferedHostFormatHasItsDecoderFormat) {
@@ -158,7 +159,8 @@ TEST(DecoderFormatsTest, EveryOfferedHostFormatHasItsDecoderFormat) {
         EXPECT_EQ(bytes, c.bytes);
     }
     uint32_t decoder = 0;
-    EXPECT_EQ(DecoderFormatForHostFormat(MakePrPixelFormat('u', 'y', 'v', 'y'), 0, &decoder, nullptr), 3);
+    EXPECT_EQ(DecoderFormatForHostFormat(MakePrPixelFormat('u', 'y', 'v', 'y'), 0, &decoder, nullptr),
+              kImUnsupported);
     EXPECT_EQ(BytesPerPixel(PrPixelFormat_VUYA_4444_32f), 16u);
     EXPECT_EQ(BytesPerPixel(KRVX_PIXEL_FORMAT_RG24), 3u);
 }

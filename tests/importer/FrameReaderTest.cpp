@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/HostRecords.h"
+#include "host/HostResults.h"
 #include "host/PrPixelFormat.h"
 #include "importer/CAVIFileImporter.h"
 #include "importer/CDecoderList.h"
@@ -90,7 +91,7 @@ TEST_F(FrameReaderTest, TheDecodeResolutionIsTheCoarsestThatStillCoversTheOutput
     ASSERT_EQ(narrowReader.SelectDecodeGeometry(PrPixelFormat_BGRA_4444_32f, true), 0);
     EXPECT_EQ(narrowReader.DecodeWidth(), 135);
     EXPECT_EQ(narrowReader.DecodePitch(), 816);
-    EXPECT_EQ(reader.SelectDecodeGeometry(PrPixelFormat_BGRA_4444_8u + 1, true), 3);
+    EXPECT_EQ(reader.SelectDecodeGeometry(PrPixelFormat_BGRA_4444_8u + 1, true), kImUnsupported);
 }
 
 TEST_F(FrameReaderTest, FramesLeaveTheirDecodersInTheProcessListOfEightUnlessNarrow) {
@@ -226,7 +227,7 @@ TEST_F(FrameReaderTest, ThePoolPrefersTheDecoderHoldingThePreviousFrame) {
 
     // An entry the pool does not hold changes nothing.
     DecoderPoolEntry stranger{second.decoder == first.decoder ? nullptr : importer->Decoder(), 1, 5};
-    EXPECT_EQ(pool.ReturnDecoder(&stranger), 5);
+    EXPECT_EQ(pool.ReturnDecoder(&stranger), kImOtherErr);
     EXPECT_EQ(pool.ReturnDecoder(&chosen), 0);
     EXPECT_EQ(pool.Size(), 2u);
 }
@@ -265,19 +266,19 @@ TEST_F(FrameReaderTest, TheWorkerDecodeMatchesTheHostThreadsAndHonoursCancellati
     // A buffer sized for another picture is refused before the decoder writes into it.
     CFrameBuffer small(async->Allocator());
     ASSERT_EQ(small.Alloc(48, 32, KRVX_PIXEL_FORMAT_BGRA), 0);
-    EXPECT_EQ(ReadAndDecodeFrame(context, 0, &small, KRVX_PIXEL_FORMAT_BGRA, 1), 9);
+    EXPECT_EQ(ReadAndDecodeFrame(context, 0, &small, KRVX_PIXEL_FORMAT_BGRA, 1), kImDecodeFailed);
 
     // Cancelled: 27, and the decoder is back in the pool for the next request.
     request.cancelled = true;
     CFrameBuffer buffer(async->Allocator());
     ASSERT_EQ(buffer.Alloc(96, 64, KRVX_PIXEL_FORMAT_BGRA), 0);
-    EXPECT_EQ(ReadAndDecodeFrame(context, 4, &buffer, KRVX_PIXEL_FORMAT_BGRA, 1), 27);
+    EXPECT_EQ(ReadAndDecodeFrame(context, 4, &buffer, KRVX_PIXEL_FORMAT_BGRA, 1), kImCancelled);
     DecoderPoolEntry entry;
     ASSERT_EQ(pool.SelectDecoder(&entry, 4), 0);
     EXPECT_EQ(pool.Created(), 1u);
     EXPECT_EQ(pool.ReturnDecoder(&entry), 0);
     CFrameBuffer invalid(async->Allocator());
-    EXPECT_EQ(ReadAndDecodeFrame(context, 4, &invalid, KRVX_PIXEL_FORMAT_BGRA, 1), 5);
+    EXPECT_EQ(ReadAndDecodeFrame(context, 4, &invalid, KRVX_PIXEL_FORMAT_BGRA, 1), kImOtherErr);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "host/HostResults.h"
 #include "importer/CAVIFileImporter.h"
 #include "tests/support/TempClip.h"
 #include "tools/krvx-host/ClipQueries.h"
@@ -38,7 +39,7 @@ TEST_F(ImporterTest, OpeningAnOpenImporterChangesNothing) {
     SampleDecoder* decoder = importer.Decoder();
     importer.Close();
     EXPECT_EQ(importer.Reader(), nullptr);
-    EXPECT_EQ(importer.GetFrameInfo(&info), 5);
+    EXPECT_EQ(importer.GetFrameInfo(&info), kImOtherErr);
     ASSERT_EQ(importer.Open(second.c_str()), 0);
     EXPECT_EQ(importer.Decoder(), decoder);
     ASSERT_EQ(importer.GetFrameInfo(&info), 0);
@@ -66,7 +67,7 @@ TEST_F(ImporterTest, TheLongPathPrefixOpensTheSameFile) {
 TEST_F(ImporterTest, APathLongerThanTheMemberIsRefusedWithoutAReader) {
     CAVIFileImporter importer(m_host.StdParms());
     std::u16string longPath(300, u'a');
-    EXPECT_EQ(importer.Open(longPath.c_str()), 2);
+    EXPECT_EQ(importer.Open(longPath.c_str()), kImBadFile);
     EXPECT_EQ(importer.Reader(), nullptr);
     EXPECT_FALSE(importer.IsOpen());
 }

@@ -5,13 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "entry/ClipSelectors.h"
 #include "host/PrPixelFormat.h"
 #include "host/Selectors.h"
 #include "platform/system.h"
+#include "tests/support/ModuleTest.h"
 #include "tests/support/TempClip.h"
 #include "tools/krvx-host/ClipQueries.h"
-#include "tests/support/ModuleTest.h"
 
 using namespace krvx;
 using namespace krvx::sim;
@@ -114,22 +113,6 @@ TEST_F(OpenClipTest, FieldTypeFollowsTheSampleAndTheFrameGeometry) {
         ASSERT_EQ(result, 0);
         EXPECT_EQ(+info.fieldType, c.expected) << c.width << "x" << c.height << " at " << c.rate << "/" << c.scale
                                               << " field " << c.field;
-    }
-}
-
-TEST(FrameRateTest, RatesNearTheNtscOnesBecomeExact) {
-    struct Case {
-        uint32_t rate, scale;
-        int32_t timeBase, ticksPerFrame;
-    };
-    const Case cases[] = {{2997, 125, 24000, 1001}, {2997, 100, 30000, 1001}, {25, 1, 25, 1},
-                          {48000, 1001, 48, 1},     {5994, 100, 60000, 1001}, {24, 1, 24, 1},
-                          {24000, 1001, 24000, 1001}, {60, 1, 60, 1},       {1, 0, 0, 1}};
-    for (const Case& c : cases) {
-        int32_t timeBase = -1, ticks = -1;
-        NormaliseFrameRate(c.rate, c.scale, &timeBase, &ticks);
-        EXPECT_EQ(timeBase, c.timeBase) << c.rate << "/" << c.scale;
-        EXPECT_EQ(ticks, c.ticksPerFrame) << c.rate << "/" << c.scale;
     }
 }
 

@@ -12,7 +12,6 @@
 #include "tests/support/TempClip.h"
 #include "trim/CAppDirectWriter.h"
 #include "trim/OutputPath.h"
-#include "trim/SnapFrameRate.h"
 
 using namespace krvx;
 using namespace krvx::dshow;
@@ -125,25 +124,6 @@ TEST(OutputPathTest, TheExtensionDecidesTheContainerAndOthersGetAviAppended) {
     // A dot in a folder's name is not an extension.
     EXPECT_EQ(OutputPathFor("/media/day.2/clip", &container), "/media/day.2/clip.avi");
     EXPECT_EQ(OutputPathFor("C:\\v1.0\\take", &container), "C:\\v1.0\\take.avi");
-}
-
-TEST(SnapFrameRateTest, BroadcastRatesSnapAndOthersStay) {
-    int32_t code = -1;
-    EXPECT_EQ(SnapFrameRate(30000, 1001, &code), 29.970029830932617f);
-    EXPECT_EQ(code, kFrameRate2997);
-    EXPECT_EQ(SnapFrameRate(24000, 1001, &code), 23.976024627685547f);
-    EXPECT_EQ(code, kFrameRate23976);
-    EXPECT_EQ(SnapFrameRate(2997, 100, &code), 29.970029830932617f);
-    EXPECT_EQ(SnapFrameRate(25, 1, &code), 25.0f);
-    EXPECT_EQ(code, kFrameRateAsIs);
-    // The bounds are open: 23.99 and 29.995 are not snapped, nor are 23 and 29.
-    EXPECT_EQ(SnapFrameRate(2399, 100, &code), 23.99f);
-    EXPECT_EQ(code, kFrameRateAsIs);
-    EXPECT_EQ(SnapFrameRate(29995, 1000, &code), 29.995f);
-    EXPECT_EQ(SnapFrameRate(23, 1, &code), 23.0f);
-    EXPECT_EQ(SnapFrameRate(30, 1, &code), 30.0f);
-    EXPECT_EQ(SnapFrameRate(25, 0, &code), 0.0f);
-    EXPECT_EQ(code, kFrameRateAsIs);
 }
 
 class AppDirectWriterTest : public ::testing::Test {

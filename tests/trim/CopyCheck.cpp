@@ -6,9 +6,9 @@
 #include <map>
 
 #include "avi/AVIReader.h"
+#include "host/FrameRate.h"
 #include "tests/avi/TestSupport.h"
 #include "tests/support/FfmpegTools.h"
-#include "trim/SnapFrameRate.h"
 
 namespace krvx {
 namespace testing_support {
@@ -27,7 +27,7 @@ std::vector<uint8_t> ReadAudio(AVIReader& reader, uint64_t position, uint32_t co
 double SamplesPerFrame(AVIReader& source) {
     const AVIStreamHeader& video = source.Video().Header();
     const AVIStreamHeader& audio = source.Audio().Header();
-    const float frameRate = SnapFrameRate(video.rate, video.scale, nullptr);
+    const float frameRate = SnapFrameRate(video.rate, video.scale).snapped;
     return static_cast<double>(audio.rate / audio.scale) / frameRate;
 }
 
@@ -42,11 +42,11 @@ std::vector<int64_t> AudioBlockPositions(uint32_t first, uint32_t frames, double
 
 void ExpectCopyOfSource(const TrimmedCopy& copy) {
     AVIReader source, written;
-    if (Failed(source.Open(copy.source.c_str()))) {
+    if (dshow::Failed(source.Open(copy.source.c_str()))) {
         ADD_FAILURE() << "the source does not open: " << copy.source;
         return;
     }
-    if (Failed(written.Open(copy.copy.c_str()))) {
+    if (dshow::Failed(written.Open(copy.copy.c_str()))) {
         ADD_FAILURE() << "the copy does not open: " << copy.copy;
         return;
     }
@@ -96,7 +96,7 @@ void ExpectProbeAgrees(const TrimmedCopy& copy) {
     EXPECT_EQ(audioStreams, copy.audio ? 1 : 0);
 
     AVIReader source;
-    if (Failed(source.Open(copy.source.c_str()))) {
+    if (dshow::Failed(source.Open(copy.source.c_str()))) {
         ADD_FAILURE() << "the source does not open: " << copy.source;
         return;
     }

@@ -50,10 +50,10 @@ void RenderAudio(const ClipOptions& options, uint64_t first, uint32_t count, std
 
 namespace {
 
-int EncodeResult(HResult result) {
-    if (Succeeded(result)) return kEncodeOkay;
-    if (result == kHrInvalidArg) return kEncodeBadArgument;
-    if (result == kHrOutOfMemory) return kEncodeOutOfMemory;
+int EncodeResult(dshow::HResult result) {
+    if (dshow::Succeeded(result)) return kEncodeOkay;
+    if (result == dshow::kInvalidArg) return kEncodeBadArgument;
+    if (result == dshow::kOutOfMemory) return kEncodeOutOfMemory;
     return kEncodeIoError;
 }
 

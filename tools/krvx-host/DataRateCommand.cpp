@@ -18,7 +18,7 @@ namespace {
 std::vector<bool> KeyFrames(const std::string& path, size_t count) {
     std::vector<bool> keys(count, false);
     AVIReader reader;
-    if (Failed(reader.Open(path.c_str()))) return keys;
+    if (dshow::Failed(reader.Open(path.c_str()))) return keys;
     for (size_t i = 0; i < count; ++i) keys[i] = reader.IsVideoKeyFrame(static_cast<uint32_t>(i)) == 1;
     return keys;
 }
