@@ -4,7 +4,9 @@
 #                   threaded tests with TSan; the fuzz targets for a bounded time.
 #   Windows x86_64: build, and the test programs under Wine (wine64).
 #   Windows i686:   build of the shipping module, the check of its export table, and the test programs
-#                   under 32-bit Wine (wine32), as the module ships.
+#                   under 32-bit Wine (wine32), as the module ships; then the release package made from
+#                   this build (scripts/package.sh), unpacked into an empty folder, and its
+#                   krvx-host.exe demo run from there under 32-bit Wine.
 # First of all, the include order between folders (scripts/check-layers.py).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -84,5 +86,10 @@ configure "$out/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
 build "$out/win32"
 wine_tests "$out/win32" /usr/lib/wine/wine win32 -LE large
 WINEPREFIX=$last_prefix bash scripts/wine-trims.sh "$out/linux/bin" "$out/win32/bin" /usr/lib/wine/wine
+
+step "the release package: zipped from the i686 build, checked, unpacked and toured under 32-bit Wine"
+rm -rf "$out/package"
+bash scripts/package.sh --build-dir "$out/win32" --out "$out/package"
+WINEPREFIX=$last_prefix bash scripts/wine-package.sh "$out"/package/KRVX_AVI_Importer-*-win32.zip "$out/linux/bin"
 
 step "all tests passed"
